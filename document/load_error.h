@@ -1,0 +1,43 @@
+// Why a load failed: the step, the record at fault and where it sits.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace ridloe {
+
+enum class LoadStep {
+  kNone,
+  kFileRead,          // the file could not be read whole
+  kSignature,         // MPS: the first 6 bytes; WTR: the first marker
+  kFirstRecord,       // MPS: the record after the signature cannot be framed
+  kARecord,           // MPS: the second record is missing or malformed
+  kWaypointRun,       // a waypoint record does not parse
+  kWaypointAlloc,     // the waypoint array cannot be allocated
+  kTrackRun,          // a track record does not parse
+  kTrackCount,        // more tracks than the document holds
+  kTrackAlloc,        // the track array cannot be allocated
+  kTrackConversion,   // a track's points cannot be allocated
+  kLRun,              // an 'L' record does not parse
+  kTruncated,         // WTR: the data ends before a closing marker
+};
+
+struct LoadError {
+  LoadStep step = LoadStep::kNone;
+  std::string reason;            // plain words, e.g. "comment has no terminating NUL"
+  std::string record;            // e.g. "waypoint record"; empty when no record is at fault
+  std::int64_t index = -1;       // index of the record within its run, or -1
+  std::int64_t offset = -1;      // byte offset in the file of the record or byte at fault, or -1
+
+  bool failed() const { return step != LoadStep::kNone; }
+  // "waypoint record 4 at byte 1234: comment has no terminating NUL"
+  std::string Describe() const {
+    std::string out = record;
+    if (!record.empty() && index >= 0) out += " " + std::to_string(index);
+    if (offset >= 0) out += (out.empty() ? "at byte " : " at byte ") + std::to_string(offset);
+    if (!out.empty()) out += ": ";
+    return out + reason;
+  }
+};
+
+}  // namespace ridloe

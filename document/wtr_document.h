@@ -1,0 +1,59 @@
+// The in-memory document: waypoints and tracks of one loaded file. The base
+// class reads and writes the WTR format; MpsDocument reads MPS files.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <new>
+#include <string>
+
+#include "document/file_io.h"
+#include "document/list_sink.h"
+#include "document/load_error.h"
+#include "document/records.h"
+
+namespace ridloe {
+
+class WtrDocument {
+ public:
+  WtrDocument() = default;
+  virtual ~WtrDocument() = default;
+  WtrDocument(const WtrDocument&) = delete;
+  WtrDocument& operator=(const WtrDocument&) = delete;
+
+  // Reads the whole file and parses it. Called once on a fresh document; on
+  // failure the document keeps what it had filled and error() says why.
+  virtual bool Load(const std::string& path, ListSink* waypointSink, ListSink* trackSink);
+
+  // The parse on its own, for bytes already in memory.
+  virtual bool Parse(const std::uint8_t* data, std::size_t size, ListSink* waypointSink, ListSink* trackSink);
+
+  // Writes the waypoints as a WTR file. False without touching the file
+  // system when there are none; an existing file is replaced only when every
+  // byte of the new one has been written.
+  bool SaveWtr(const std::string& path) const;
+
+  const LoadError& error() const { return error_; }
+  // Records a failed whole-file read as the reason the load failed; false.
+  bool FailRead(ReadFailure why);
+
+  std::int32_t waypointCount = 0;
+  std::unique_ptr<WaypointRecord[]> waypoints;  // absent when not allocated
+  std::int32_t trackCount = 0;
+  std::unique_ptr<TrackRecord[]> tracks;        // absent when not allocated
+
+ protected:
+  bool Fail(LoadStep step, std::string reason, std::int64_t offset = -1, std::string record = {},
+            std::int64_t index = -1);
+
+  LoadError error_;
+};
+
+// Allocates `count` zero-filled elements; null when memory is short.
+template <typename T>
+std::unique_ptr<T[]> AllocateZeroed(std::size_t count) {
+  return std::unique_ptr<T[]>(new (std::nothrow) T[count]());
+}
+
+}  // namespace ridloe

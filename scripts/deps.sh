@@ -1,0 +1,22 @@
+# Sourced by the top-level scripts: installs the Debian packages a step needs
+# when they are missing.
+ridloe_need_packages() {
+  local missing=() pkg
+  for pkg in "$@"; do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || missing+=("$pkg")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "Missing packages. Run as root:" >&2
+    echo "  apt-get update && apt-get install -y --no-install-recommends ${missing[*]}" >&2
+    exit 1
+  fi
+  echo "Installing ${missing[*]}" >&2
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# What building and testing the core, the command-line tool and the dialog needs.
+RIDLOE_BUILD_PACKAGES=(build-essential cmake pkg-config libgtest-dev libgmock-dev nlohmann-json3-dev
+  qt6-base-dev fonts-arphic-uming xvfb xauth)

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test: the normal build, then
+# the core and the command-line tool under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")"
+. scripts/deps.sh
+ridloe_need_packages "${RIDLOE_BUILD_PACKAGES[@]}"
+jobs=$(nproc)
+
+echo "== normal build"
+cmake --preset default >/dev/null
+cmake --build --preset default -j"$jobs"
+ctest --preset default -j"$jobs"
+
+echo "== sanitizer build"
+cmake --preset sanitize >/dev/null
+cmake --build --preset sanitize -j"$jobs"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --preset sanitize -j"$jobs"

@@ -1,0 +1,77 @@
+// Builds MPS files from field values, for tests, seed corpora, samples and
+// benchmarks.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace ridloe::testing {
+
+using Bytes = std::vector<std::uint8_t>;
+
+struct WaypointFields {
+  std::string name;
+  std::int32_t latitude = 0;   // semicircles
+  std::int32_t longitude = 0;  // semicircles
+  double altitude = 0.0;
+  std::uint16_t symbol = 0;
+  std::string comment;
+  bool longHeader = false;  // a 29-byte header (byte 4 a space) instead of 27
+  std::size_t tailLength = 24;  // the symbol sits at tail bytes 17-18 when they exist
+};
+
+struct TrackPointFields {
+  std::int32_t latitude = 0;
+  std::int32_t longitude = 0;
+  double altitude = 0.0;
+  std::uint32_t time = 0;
+};
+
+struct TrackFields {
+  std::string name;
+  std::vector<TrackPointFields> points;
+};
+
+struct LFields {
+  std::uint32_t value1 = 0;
+  std::uint32_t value2 = 0;
+  std::string text1, text2, text3;
+  Bytes tail;
+};
+
+Bytes WaypointPayload(const WaypointFields& w);
+Bytes TrackPayload(const TrackFields& t);
+Bytes LPayload(const LFields& l);
+// A value and three strings; the smallest is 5 bytes.
+Bytes APayload(std::uint16_t value = 0, const std::string& a = "", const std::string& b = "",
+               const std::string& c = "");
+
+class MpsBuilder {
+ public:
+  // Appends the signature "MsRcd\0".
+  MpsBuilder& Signature();
+  // Appends a frame: the payload's length, the type letter and the payload.
+  MpsBuilder& Record(char type, const Bytes& payload);
+  // Appends a frame whose length field says `length`, whatever follows.
+  MpsBuilder& Frame(std::uint32_t length, char type);
+  MpsBuilder& Raw(const Bytes& bytes);
+  // Signature, a 'D' record naming the format version ('d', 'g' or 'i') and an 'A' record.
+  MpsBuilder& Header(char version = 'i');
+  MpsBuilder& Waypoint(const WaypointFields& w) { return Record('W', WaypointPayload(w)); }
+  MpsBuilder& Track(const TrackFields& t) { return Record('T', TrackPayload(t)); }
+  MpsBuilder& L(const LFields& l) { return Record('L', LPayload(l)); }
+  // The closing 'V' record.
+  MpsBuilder& End();
+
+  const Bytes& bytes() const { return bytes_; }
+  std::size_t size() const { return bytes_.size(); }
+
+ private:
+  Bytes bytes_;
+};
+
+// Writes bytes to a file; true when every byte was written.
+bool WriteBytes(const std::string& path, const Bytes& bytes);
+
+}  // namespace ridloe::testing
