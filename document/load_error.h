@@ -33,10 +33,18 @@ struct LoadError {
   // "waypoint record 4 at byte 1234: comment has no terminating NUL"
   std::string Describe() const {
     std::string out = record;
-    if (!record.empty() && index >= 0) out += " " + std::to_string(index);
-    if (offset >= 0) out += (out.empty() ? "at byte " : " at byte ") + std::to_string(offset);
-    if (!out.empty()) out += ": ";
-    return out + reason;
+    if (!record.empty() && index >= 0) {
+      out.push_back(' ');
+      out.append(std::to_string(index));
+    }
+    if (offset >= 0) {
+      if (!out.empty()) out.push_back(' ');
+      out.append("at byte ");
+      out.append(std::to_string(offset));
+    }
+    if (!out.empty()) out.append(": ");
+    out.append(reason);
+    return out;
   }
 };
 
