@@ -1,5 +1,7 @@
 #include "document/file_io.h"
 
+#include "document/zeroed_array.h"
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/mman.h>
@@ -92,11 +94,7 @@ ByteBlock& ByteBlock::operator=(ByteBlock&& other) noexcept {
 ByteBlock::~ByteBlock() { Release(); }
 
 void ByteBlock::Release() {
-  if (mapped_) {
-    ::munmap(data_, mapped_);
-  } else {
-    std::free(data_);
-  }
+  FreeZeroedMemory(data_, mapped_);
   data_ = nullptr;
   size_ = 0;
   mapped_ = 0;
@@ -105,30 +103,40 @@ void ByteBlock::Release() {
 bool ByteBlock::Allocate(std::size_t size) {
   Release();
   if (size == 0) return true;
-  if (size >= kHugePage) {
-    // Map one extra huge page so that the block can start on a 2 MiB boundary.
-    const std::size_t rounded = (size + kHugePage - 1) / kHugePage * kHugePage;
-    if (rounded < size) return false;
-    const std::size_t span = rounded + kHugePage;
-    void* raw = ::mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (raw == MAP_FAILED) return false;
-    auto* base = static_cast<std::uint8_t*>(raw);
-    const auto address = reinterpret_cast<std::uintptr_t>(base);
-    const std::size_t lead = (kHugePage - address % kHugePage) % kHugePage;
-    if (lead) ::munmap(base, lead);
-    const std::size_t tail = span - lead - rounded;
-    if (tail) ::munmap(base + lead + rounded, tail);
-    data_ = base + lead;
-    mapped_ = rounded;
-#ifdef MADV_HUGEPAGE
-    ::madvise(data_, mapped_, MADV_HUGEPAGE);
-#endif
-  } else {
-    data_ = static_cast<std::uint8_t*>(std::calloc(size, 1));
-    if (!data_) return false;
-  }
+  data_ = static_cast<std::uint8_t*>(AllocateZeroedMemory(size, mapped_));
+  if (!data_) return false;
   size_ = size;
   return true;
+}
+
+void* AllocateZeroedMemory(std::size_t size, std::size_t& mapped) {
+  mapped = 0;
+  if (size < kHugePage) return std::calloc(size, 1);
+  // Map one extra huge page so that the block can start on a 2 MiB boundary.
+  const std::size_t rounded = (size + kHugePage - 1) / kHugePage * kHugePage;
+  if (rounded < size || rounded + kHugePage < rounded) return nullptr;
+  const std::size_t span = rounded + kHugePage;
+  void* raw = ::mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (raw == MAP_FAILED) return nullptr;
+  auto* base = static_cast<std::uint8_t*>(raw);
+  const auto address = reinterpret_cast<std::uintptr_t>(base);
+  const std::size_t lead = (kHugePage - address % kHugePage) % kHugePage;
+  if (lead) ::munmap(base, lead);
+  const std::size_t tail = span - lead - rounded;
+  if (tail) ::munmap(base + lead + rounded, tail);
+#ifdef MADV_HUGEPAGE
+  ::madvise(base + lead, rounded, MADV_HUGEPAGE);
+#endif
+  mapped = rounded;
+  return base + lead;
+}
+
+void FreeZeroedMemory(void* data, std::size_t mapped) {
+  if (mapped) {
+    ::munmap(data, mapped);
+  } else {
+    std::free(data);
+  }
 }
 
 const char* DescribeReadFailure(ReadFailure failure) {

@@ -32,7 +32,7 @@ std::unique_ptr<WtrDocument> LoadAnyDocument(const std::string& path, ListSink* 
   } else {
     document = std::make_unique<MpsDocument>();
   }
-  ok = document->Parse(buffer.data(), buffer.size(), waypointSink, trackSink);
+  ok = document->ParseBuffer(std::move(buffer), waypointSink, trackSink);
   return document;
 }
 

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "document/zeroed_array.h"
+
 namespace ridloe {
 
 // 180 / (2^31 - 8): the factor every reader uses to turn semicircles into
@@ -38,7 +40,7 @@ struct TrackPoint {
 struct TrackRecord {
   char name[32];  // NUL-terminated, at most 31 bytes
   std::int32_t pointCount;
-  std::unique_ptr<TrackPoint[]> points;  // absent when its allocation failed
+  ZeroedArray<TrackPoint> points;  // absent when its allocation failed
 };
 
 struct TimeOfDay {

@@ -51,6 +51,10 @@ bool WtrDocument::Load(const std::string& path, ListSink* waypointSink, ListSink
   ByteBlock buffer;
   ReadFailure why = ReadFailure::kNone;
   if (!ReadWholeFile(path, buffer, &why)) return FailRead(why);
+  return ParseBuffer(std::move(buffer), waypointSink, trackSink);
+}
+
+bool WtrDocument::ParseBuffer(ByteBlock buffer, ListSink* waypointSink, ListSink* trackSink) {
   return Parse(buffer.data(), buffer.size(), waypointSink, trackSink);
   // The buffer is released here, on every path.
 }

@@ -29,6 +29,10 @@ class WtrDocument {
   // The parse on its own, for bytes already in memory.
   virtual bool Parse(const std::uint8_t* data, std::size_t size, ListSink* waypointSink, ListSink* trackSink);
 
+  // The parse of a buffer handed over whole. A reader may release the buffer
+  // as soon as it has copied what it keeps; it is released on return.
+  virtual bool ParseBuffer(ByteBlock buffer, ListSink* waypointSink, ListSink* trackSink);
+
   // Writes the waypoints as a WTR file. False without touching the file
   // system when there are none; an existing file is replaced only when every
   // byte of the new one has been written.
@@ -38,10 +42,15 @@ class WtrDocument {
   // Records a failed whole-file read as the reason the load failed; false.
   bool FailRead(ReadFailure why);
 
+  // Declared before the tracks, which may view it, so that it outlives them.
+ protected:
+  ZeroedArray<TrackPoint> pointPool_;  // the points of every track, when kept together
+
+ public:
   std::int32_t waypointCount = 0;
-  std::unique_ptr<WaypointRecord[]> waypoints;  // absent when not allocated
+  ZeroedArray<WaypointRecord> waypoints;  // absent when not allocated
   std::int32_t trackCount = 0;
-  std::unique_ptr<TrackRecord[]> tracks;        // absent when not allocated
+  ZeroedArray<TrackRecord> tracks;      // absent when not allocated
 
  protected:
   bool Fail(LoadStep step, std::string reason, std::int64_t offset = -1, std::string record = {},
@@ -49,11 +58,5 @@ class WtrDocument {
 
   LoadError error_;
 };
-
-// Allocates `count` zero-filled elements; null when memory is short.
-template <typename T>
-std::unique_ptr<T[]> AllocateZeroed(std::size_t count) {
-  return std::unique_ptr<T[]>(new (std::nothrow) T[count]());
-}
 
 }  // namespace ridloe

@@ -17,6 +17,8 @@ class MpsDocument : public WtrDocument {
   // every waypoint), the track run (converting and listing every track) and
   // the 'L' run, in this order. A failure keeps what was filled before it.
   bool Parse(const std::uint8_t* data, std::size_t size, ListSink* waypointSink, ListSink* trackSink) override;
+  // The same; the file's bytes are released once every run is copied.
+  bool ParseBuffer(ByteBlock buffer, ListSink* waypointSink, ListSink* trackSink) override;
 
   // A document holds at most this many tracks.
   static constexpr std::int32_t kMaxTracks = 9999;
@@ -25,6 +27,11 @@ class MpsDocument : public WtrDocument {
   MpsWaypointSection waypointSection;
   MpsTrackSection trackSection;
   MpsLSection lSection;
+
+ private:
+  bool ParseRuns(const std::uint8_t* data, std::size_t size, ByteBlock* owned, ListSink* waypointSink,
+                 ListSink* trackSink);
+  bool ConvertTracks(ListSink* trackSink);
 };
 
 }  // namespace ridloe

@@ -78,7 +78,13 @@ const char* MpsTrackSection::ParseEntry(const RecordSlot& slot, MpsTrackEntry& e
   return nullptr;
 }
 
-bool MpsTrackSection::ConvertTrack(std::int32_t index, TrackRecord& record) const {
+std::uint64_t MpsTrackSection::TotalPoints() const {
+  std::uint64_t total = 0;
+  for (std::int32_t j = 0; j < count; ++j) total += entries[j].pointCount;
+  return total;
+}
+
+bool MpsTrackSection::ConvertTrack(std::int32_t index, TrackRecord& record, TrackPoint* storage) const {
   if (index < 0 || index >= count) return false;
   const MpsTrackEntry& entry = entries[index];
   // The name field holds 31 bytes and a NUL; a longer name is cut on a whole character.
@@ -86,7 +92,7 @@ bool MpsTrackSection::ConvertTrack(std::int32_t index, TrackRecord& record) cons
   std::memcpy(record.name, entry.name, keep);
   record.name[keep] = '\0';
   record.pointCount = static_cast<std::int32_t>(entry.pointCount);
-  record.points = AllocateZeroed<TrackPoint>(entry.pointCount);
+  record.points = storage ? BorrowSlice(storage, entry.pointCount) : AllocateZeroed<TrackPoint>(entry.pointCount);
   if (!record.points) return false;
   const std::uint8_t* in = entry.firstPoint();
   for (std::uint32_t k = 0; k < entry.pointCount; ++k, in += kMpsTrackPointSize) {

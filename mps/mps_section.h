@@ -32,7 +32,11 @@ class MpsSection {
   // Reads the run that starts at the cursor. A record that cannot be framed,
   // or one of another type, ends the run and is left for the next reader; a
   // framed record of this type whose payload does not parse fails the run.
-  bool ReadRun(ByteCursor& cursor, LoadError& error) {
+  bool ReadRun(ByteCursor& cursor, LoadError& error) { return CopyRun(cursor, error) && ParseRun(error); }
+
+  // The first half of ReadRun: frames the run and copies its records, so that
+  // the bytes they came from may be released. Fails only when memory is short.
+  bool CopyRun(ByteCursor& cursor, LoadError& error) {
     count = 0;
     runOffset_ = static_cast<std::int64_t>(cursor.offset());
     // Count the run on a copy of the cursor; nothing is allocated yet.
@@ -55,6 +59,12 @@ class MpsSection {
       ReadRecord(cursor, slots[i], storage);
       storage += slots[i].length;
     }
+    return true;
+  }
+
+  // The second half of ReadRun: parses every copied record into its entry.
+  bool ParseRun(LoadError& error) {
+    if (count == 0) return true;
     entries = AllocateZeroed<Entry>(static_cast<std::size_t>(count));
     if (!entries) return Failure(error, "out of memory for the entries of the run", -1);
     for (std::int32_t i = 0; i < count; ++i) {
@@ -64,8 +74,8 @@ class MpsSection {
   }
 
   std::int32_t count = 0;
-  std::unique_ptr<RecordSlot[]> slots;  // count slots, in file order
-  std::unique_ptr<Entry[]> entries;     // entry i is parsed from slot i
+  ZeroedArray<RecordSlot> slots;  // count slots, in file order
+  ZeroedArray<Entry> entries;    // entry i is parsed from slot i
 
  private:
   bool Failure(LoadError& error, const char* why, std::int32_t index) {
@@ -144,9 +154,12 @@ class MpsTrackSection : public MpsSection<MpsTrackSection, MpsTrackEntry> {
   static constexpr const char* kRecordName = "track record";
   static constexpr LoadStep kFailureStep = LoadStep::kTrackRun;
   static const char* ParseEntry(const RecordSlot& slot, MpsTrackEntry& entry);
-  // Fills a zero-filled record, its points array included; false for an index
-  // past the run or when the points cannot be allocated.
-  bool ConvertTrack(std::int32_t index, TrackRecord& record) const;
+  // Fills a zero-filled record, its points included; false for an index past
+  // the run or when the points cannot be allocated. With `storage` the points
+  // go there (room for the entry's point count) instead of an array of their own.
+  bool ConvertTrack(std::int32_t index, TrackRecord& record, TrackPoint* storage = nullptr) const;
+  // The points of every track in the run, for one shared allocation.
+  std::uint64_t TotalPoints() const;
 };
 
 class MpsLSection : public MpsSection<MpsLSection, MpsLEntry> {

@@ -1,0 +1,147 @@
+// Benchmarks of the readers, the writer and a whole conversion. The inputs
+// come from bench/run.sh: RIDLOE_BENCH_MPS names a large generated MPS file.
+#include <benchmark/benchmark.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "document/list_sink.h"
+#include "document/wtr_document.h"
+#include "mps/mps_document.h"
+
+extern char** environ;
+
+namespace {
+
+std::string InputPath() {
+  const char* path = std::getenv("RIDLOE_BENCH_MPS");
+  return path ? path : "";
+}
+
+std::string ScratchPath(const char* name) {
+  const char* dir = std::getenv("RIDLOE_BENCH_DIR");
+  return std::string(dir ? dir : "/tmp") + "/" + name;
+}
+
+std::int64_t FileSize(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 ? st.st_size : 0;
+}
+
+// Keeps every line, as the dialog's list does, in one text. The text keeps its
+// capacity from one iteration to the next, so that what is measured is the
+// load and not the growth of the sink.
+class TextSink final : public ridloe::ListSink {
+ public:
+  TextSink() { text.reserve(std::size_t{64} << 20); }
+  void AddLine(std::string_view line) override {
+    text.append(line);
+    text.push_back('\n');
+  }
+  std::string text;
+};
+
+void Report(benchmark::State& state, std::int64_t bytes, std::int64_t items) {
+  state.SetBytesProcessed(bytes * state.iterations());
+  state.SetItemsProcessed(items * state.iterations());
+}
+
+bool Skip(benchmark::State& state, const std::string& path) {
+  if (FileSize(path) > 0) return false;
+  state.SkipWithError("set RIDLOE_BENCH_MPS to a generated MPS file (bench/run.sh does)");
+  return true;
+}
+
+void MpsLoad(benchmark::State& state, bool withSink) {
+  const std::string path = InputPath();
+  if (Skip(state, path)) return;
+  std::int64_t waypoints = 0;
+  TextSink sink;
+  for (auto _ : state) {
+    ridloe::MpsDocument doc;
+    sink.text.clear();
+    if (!doc.Load(path, withSink ? &sink : nullptr, nullptr)) state.SkipWithError("load failed");
+    waypoints = doc.waypointCount;
+    benchmark::DoNotOptimize(sink.text.data());
+  }
+  Report(state, FileSize(path), waypoints);
+}
+
+void BM_MpsLoad(benchmark::State& state) { MpsLoad(state, false); }
+void BM_MpsLoadWithSink(benchmark::State& state) { MpsLoad(state, true); }
+
+void BM_SaveWtr(benchmark::State& state) {
+  const std::string path = InputPath();
+  if (Skip(state, path)) return;
+  ridloe::MpsDocument doc;
+  if (!doc.Load(path, nullptr, nullptr)) return state.SkipWithError("load failed");
+  const std::string out = ScratchPath("bench-save.wtr");
+  for (auto _ : state) {
+    if (!doc.SaveWtr(out)) state.SkipWithError("write failed");
+  }
+  Report(state, FileSize(out), doc.waypointCount);
+}
+
+void BM_WtrLoad(benchmark::State& state) {
+  const std::string path = InputPath();
+  if (Skip(state, path)) return;
+  const std::string wtr = ScratchPath("bench-load.wtr");
+  {
+    ridloe::MpsDocument doc;
+    if (!doc.Load(path, nullptr, nullptr) || !doc.SaveWtr(wtr)) return state.SkipWithError("cannot prepare WTR file");
+  }
+  std::int64_t waypoints = 0;
+  TextSink sink;
+  for (auto _ : state) {
+    ridloe::WtrDocument doc;
+    sink.text.clear();
+    if (!doc.Load(wtr, &sink, nullptr)) state.SkipWithError("load failed");
+    waypoints = doc.waypointCount;
+  }
+  Report(state, FileSize(wtr), waypoints);
+}
+
+// The whole command as a user runs it: start the process, load, translate, write.
+void BM_CliConvert(benchmark::State& state) {
+  const std::string path = InputPath();
+  if (Skip(state, path)) return;
+  const std::string out = ScratchPath("bench-cli.wtr");
+  std::int64_t waypoints = 0;
+  for (auto _ : state) {
+    std::string cli = RIDLOE_CLI_PATH;
+    std::string verb = "convert", force = "--force";
+    char* argv[] = {cli.data(), verb.data(), force.data(), const_cast<char*>(path.c_str()),
+                    const_cast<char*>(out.c_str()), nullptr};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    int status = 0;
+    if (posix_spawn(&pid, cli.c_str(), &actions, nullptr, argv, environ) != 0 || waitpid(pid, &status, 0) != pid ||
+        !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+      state.SkipWithError("ridloe-cli convert failed");
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    waypoints = (FileSize(out) - 48) / 64;
+  }
+  Report(state, FileSize(path), waypoints);
+}
+
+}  // namespace
+
+#define RIDLOE_BENCH(fn) \
+  BENCHMARK(fn)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true)
+
+RIDLOE_BENCH(BM_MpsLoad);
+RIDLOE_BENCH(BM_MpsLoadWithSink);
+RIDLOE_BENCH(BM_SaveWtr);
+RIDLOE_BENCH(BM_WtrLoad);
+RIDLOE_BENCH(BM_CliConvert);
+
+BENCHMARK_MAIN();
