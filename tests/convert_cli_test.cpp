@@ -167,7 +167,8 @@ TEST_F(ConvertCliTest, WtrFilesAreKnownByTheirFirstBytes) {
   ASSERT_EQ(Cli({"convert", Sample(), "renamed.mps"}).status, 0);  // a WTR file with an .mps name
   const Outcome list = Cli({"list", "renamed.mps"});
   EXPECT_EQ(list.status, 0) << list.err;
-  EXPECT_EQ(Lines(list.out).size(), 12u);
+  ASSERT_EQ(Lines(list.out).size(), 12u);
+  EXPECT_EQ(Lines(list.out)[6], "CAMP01     2890");
   const Outcome info = Cli({"info", "renamed.mps"});
   EXPECT_EQ(info.out, "waypoints: 12\ntracks: 0\n");
 
