@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <nlohmann/json.hpp>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "document/open_document.h"
 #include "document/path_split.h"
 #include "document/symbols.h"
+#include "mps/mps_document.h"
 
 namespace {
 
@@ -182,38 +184,54 @@ bool Exists(const std::string& path) {
   return ::lstat(path.c_str(), &st) == 0;
 }
 
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat sa {}, sb {};
+  return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+         sa.st_ino == sb.st_ino;
+}
+
 // The output name the dialog's save prompt proposes: the input's base name
-// with the extension .wtr, here in `folder`.
+// with the extension .wtr, in `folder` or else in the input's own folder.
+// Folders are split at '/' only; the base name is taken from the last path
+// element the way the dialog takes it.
 std::string WtrNameFor(const std::string& input, const std::string* folder) {
-  const ridloe::PathParts parts = ridloe::SplitPath(input);
-  std::string dir = folder ? *folder : parts.drive + parts.directory;
+  const std::size_t slash = input.rfind('/');
+  const std::size_t nameAt = slash == std::string::npos ? 0 : slash + 1;
+  const ridloe::PathParts parts = ridloe::SplitPath(std::string_view(input).substr(nameAt));
+  std::string dir = folder ? *folder : input.substr(0, nameAt);
   if (!dir.empty() && dir.back() != '/') dir += '/';
   return dir + parts.baseName + ".wtr";
 }
 
 bool ConvertOne(const std::string& input, const std::string& output, bool force) {
-  if (!force && Exists(output)) {
-    std::fprintf(stderr, "%s: %s exists; use --force to replace it\n", input.c_str(), output.c_str());
-    return false;
+  if (Exists(output)) {
+    if (SameFile(input, output)) {
+      std::fprintf(stderr, "%s: the output %s is the input itself\n", input.c_str(), output.c_str());
+      return false;
+    }
+    if (!force) {
+      std::fprintf(stderr, "%s: %s exists; use --force to replace it\n", input.c_str(), output.c_str());
+      return false;
+    }
   }
-  bool ok = false;
-  auto document = ridloe::LoadAnyDocument(input, nullptr, nullptr, ok);
-  if (!ok) ReportFailure(input, *document);
-  if (document->waypointCount <= 0 || !document->waypoints) {
+  // The input is read as an MPS file only: translating the symbols of a WTR
+  // file would turn its codes 8246 and 161 into 18.
+  ridloe::MpsDocument document;
+  const bool ok = document.Load(input, nullptr, nullptr);
+  if (!ok) ReportFailure(input, document);
+  if (document.waypointCount <= 0 || !document.waypoints) {
     std::fprintf(stderr, "%s: no waypoints to convert\n", input.c_str());
     return false;
   }
   if (!ok) {
     std::fprintf(stderr, "%s: converting the %d waypoints read before the failure\n", input.c_str(),
-                 document->waypointCount);
+                 document.waypointCount);
   }
-  std::vector<std::uint16_t> loadedSymbols;
-  ridloe::MapSymbolsForWtr(*document, loadedSymbols);
-  if (!document->SaveWtr(output)) {
+  if (!ridloe::MapSymbolsForWtr(document) || !document.SaveWtr(output)) {
     std::fprintf(stderr, "%s: cannot write %s\n", input.c_str(), output.c_str());
     return false;
   }
-  std::fprintf(stderr, "%s -> %s: %d waypoints\n", input.c_str(), output.c_str(), document->waypointCount);
+  std::fprintf(stderr, "%s -> %s: %d waypoints\n", input.c_str(), output.c_str(), document.waypointCount);
   return ok;
 }
 
@@ -241,8 +259,22 @@ int Convert(const std::vector<std::string>& args) {
       std::fprintf(stderr, "ridloe-cli: %s is not a folder\n", folder->c_str());
       return kFailed;
     }
+    // Two inputs with the same base name would name the same output; the
+    // second is refused rather than replacing what the first just wrote.
+    std::set<std::string> outputs;
     bool all = true;
-    for (const std::string& input : paths) all = ConvertOne(input, WtrNameFor(input, folder), force) && all;
+    for (const std::string& input : paths) {
+      const std::string output = WtrNameFor(input, folder);
+      if (input == "-") {
+        std::fprintf(stderr, "ridloe-cli: standard input needs an output name, not -o\n");
+        all = false;
+      } else if (!outputs.insert(output).second) {
+        std::fprintf(stderr, "%s: %s is the output of an earlier input too\n", input.c_str(), output.c_str());
+        all = false;
+      } else {
+        all = ConvertOne(input, output, force) && all;
+      }
+    }
     return all ? kOk : kFailed;
   }
   if (paths.size() > 2) return Usage("several inputs need -o DIR");

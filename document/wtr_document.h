@@ -52,6 +52,11 @@ class WtrDocument {
   std::int32_t trackCount = 0;
   ZeroedArray<TrackRecord> tracks;      // absent when not allocated
 
+  // The waypoints' symbol codes as loaded, kept by the first symbol
+  // translation (MapSymbolsForWtr) so that every later one starts from them.
+  ZeroedArray<std::uint16_t> symbolsAsLoaded;
+  std::int32_t symbolsAsLoadedCount = 0;
+
  protected:
   bool Fail(LoadStep step, std::string reason, std::int64_t offset = -1, std::string record = {},
             std::int64_t index = -1);

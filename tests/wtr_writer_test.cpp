@@ -1,0 +1,216 @@
+// The WTR writer: whole files byte for byte, name cuts, replacing files, and
+// a write that fails part-way. Also the symbol translation that precedes it.
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <bit>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "document/symbols.h"
+#include "document/wtr_document.h"
+#include "tests/mps_builder.h"
+
+namespace ridloe {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::Bytes;
+
+struct Point {
+  std::string name;
+  std::int32_t latitude = 0;
+  std::int32_t longitude = 0;
+  float altitude = 0;
+  std::uint16_t symbol = 0;
+};
+
+void Fill(WtrDocument& doc, const std::vector<Point>& points) {
+  doc.waypointCount = static_cast<std::int32_t>(points.size());
+  doc.waypoints = AllocateZeroed<WaypointRecord>(points.size());
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    WaypointRecord& w = doc.waypoints[i];
+    std::memcpy(w.name, points[i].name.data(), std::min(points[i].name.size(), sizeof w.name - 1));
+    w.latitude = points[i].latitude;
+    w.longitude = points[i].longitude;
+    w.altitude = points[i].altitude;
+    w.symbol = points[i].symbol;
+  }
+}
+
+// The expected bytes, spelled out field by field.
+void PutLe(Bytes& out, std::uint32_t v, int bytes) {
+  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+}
+void PutBlock(Bytes& out, const char (&marker)[6]) {
+  out.insert(out.end(), marker, marker + 5);
+  out.insert(out.end(), 11, 0);
+}
+void PutRecord(Bytes& out, const std::string& tenNameBytes, const Point& p) {
+  ASSERT_EQ(tenNameBytes.size(), 10u);
+  out.insert(out.end(), tenNameBytes.begin(), tenNameBytes.end());
+  out.insert(out.end(), 10, 0);
+  PutLe(out, static_cast<std::uint32_t>(p.latitude), 4);
+  PutLe(out, static_cast<std::uint32_t>(p.longitude), 4);
+  PutLe(out, std::bit_cast<std::uint32_t>(p.altitude), 4);
+  out.insert(out.end(), 8, 0);
+  PutLe(out, p.symbol, 2);
+  out.insert(out.end(), 22, 0);
+}
+
+class WtrWriterTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/wtr_writer_XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    dir_ = pattern;
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+  static Bytes Read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+  }
+  std::vector<std::string> Entries() const {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir_)) names.push_back(e.path().filename().string());
+    return names;
+  }
+  Bytes SaveAndRead(const std::vector<Point>& points) {
+    WtrDocument doc;
+    Fill(doc, points);
+    EXPECT_TRUE(doc.SaveWtr(Path("out.wtr")));
+    return Read(Path("out.wtr"));
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(WtrWriterTest, WholeFilesByteForByte) {
+  const Point ab{.name = "AB", .latitude = 0x01020304, .longitude = 0x0A0B0C0D, .altitude = 1234.5f, .symbol = 8246};
+  Bytes expected;
+  PutBlock(expected, "\xFFWpt\xFF");
+  PutRecord(expected, "AB        ", ab);
+  PutBlock(expected, "\xFFTrk\xFF");
+  PutBlock(expected, "\xFFRte\xFF");
+  ASSERT_EQ(expected.size(), 112u);
+  EXPECT_EQ(SaveAndRead({ab}), expected);
+
+  // Negative coordinates are two's complement; records keep their order.
+  const Point south{.name = "S", .latitude = -1, .longitude = INT32_MIN, .altitude = -12.25f, .symbol = 18};
+  const Point east{.name = "E", .latitude = INT32_MAX, .longitude = -536870912, .symbol = 161};
+  const Bytes file = SaveAndRead({south, east});
+  expected.clear();
+  PutBlock(expected, "\xFFWpt\xFF");
+  PutRecord(expected, "S         ", south);
+  PutRecord(expected, "E         ", east);
+  PutBlock(expected, "\xFFTrk\xFF");
+  PutBlock(expected, "\xFFRte\xFF");
+  EXPECT_EQ(file, expected);
+  EXPECT_EQ(Bytes(file.begin() + 36, file.begin() + 44), (Bytes{0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0x80}));
+}
+
+TEST_F(WtrWriterTest, NamesAreCutToTenBytesOnWholeCharacters) {
+  const std::string big5 = "\xA4\xA4";  // one two-byte character
+  struct Case {
+    std::string name;
+    std::string written;
+  } cases[] = {
+      {"ABCDEFGHIJ", "ABCDEFGHIJ"},                   // exactly 10: no space, no NUL
+      {"ABCDEFGHIJK", "ABCDEFGHIJ"},                  // 11: loses its last byte
+      {"ABCDEFGHI" + big5, "ABCDEFGHI "},             // straddles bytes 9-10: cut to 9 and a space
+      {"ABCDEFGH" + big5 + "X", "ABCDEFGH" + big5},   // the cut falls between characters
+      {"A" + big5 + big5 + big5 + big5 + big5, "A" + big5 + big5 + big5 + big5 + " "},
+      // Byte 9 is the second half of a character, not the start of one.
+      {big5 + big5 + big5 + big5 + big5 + "A", big5 + big5 + big5 + big5 + big5},
+      {"ABCDEFGHI\x81", "ABCDEFGHI\x81"},             // 10 bytes fit as they are, lone lead byte included
+      {"", "          "},
+  };
+  std::vector<Point> points;
+  for (const Case& c : cases) points.push_back({.name = c.name});
+  const Bytes file = SaveAndRead(points);
+  ASSERT_EQ(file.size(), 48u + 64u * std::size(cases));
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    const auto* record = file.data() + 16 + 64 * i;
+    EXPECT_EQ(std::string(record, record + 10), cases[i].written) << "case " << i;
+    EXPECT_EQ(Bytes(record + 10, record + 20), Bytes(10, 0)) << "case " << i;
+  }
+}
+
+TEST_F(WtrWriterTest, ReplacesALongerFileAndLeavesNoTemporaryFile) {
+  ASSERT_TRUE(testing::WriteBytes(Path("out.wtr"), Bytes(5000, 0x55)));
+  EXPECT_EQ(SaveAndRead({{.name = "ONE"}, {.name = "TWO"}}).size(), 48u + 2 * 64u);
+  EXPECT_EQ(Entries(), std::vector<std::string>{"out.wtr"});
+}
+
+TEST_F(WtrWriterTest, NothingToWriteOrNowhereToWriteLeavesNoFile) {
+  WtrDocument doc;
+  EXPECT_FALSE(doc.SaveWtr(Path("empty.wtr")));
+  doc.waypointCount = 3;  // a count without its array
+  EXPECT_FALSE(doc.SaveWtr(Path("empty.wtr")));
+  Fill(doc, {{.name = "X"}});
+  EXPECT_FALSE(doc.SaveWtr(Path("missing/out.wtr")));
+  fs::create_directory(Path("folder"));
+  EXPECT_FALSE(doc.SaveWtr(Path("folder")));  // a folder is not replaced
+  EXPECT_TRUE(fs::is_directory(Path("folder")));
+  EXPECT_EQ(Entries(), std::vector<std::string>{"folder"});
+}
+
+// A child process with a small file-size limit runs out of room part-way
+// through a large file; SIGXFSZ is ignored so the write fails instead.
+TEST_F(WtrWriterTest, WriteFailingPartWayKeepsTheOldFile) {
+  const std::string target = Path("big.wtr");
+  const Bytes old = {'o', 'l', 'd', ' ', 'b', 'y', 't', 'e', 's'};
+  ASSERT_TRUE(testing::WriteBytes(target, old));
+  WtrDocument doc;
+  Fill(doc, std::vector<Point>(30000, Point{.name = "FILLER", .latitude = 7}));  // about 1.9 MB
+
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{64 * 1024, 64 * 1024};
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(3);
+    ::_exit(doc.SaveWtr(target) ? 1 : 0);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "SaveWtr reported success although the file could not be written";
+  EXPECT_EQ(Read(target), old);
+  EXPECT_EQ(Entries(), std::vector<std::string>{"big.wtr"});
+
+  // Without the limit the same document writes whole.
+  EXPECT_TRUE(doc.SaveWtr(target));
+  EXPECT_EQ(fs::file_size(target), 48u + 64u * 30000u);
+}
+
+TEST(WtrSymbolsTest, TranslatesFromTheLoadedCodesEveryTime) {
+  const std::uint16_t loaded[] = {106, 48, 0, 18, 161, 8246, 65535};
+  const std::uint16_t wtr[] = {8246, 161, 18, 18, 18, 18, 18};
+  WtrDocument doc;
+  std::vector<Point> points;
+  for (std::uint16_t s : loaded) points.push_back({.name = "P", .symbol = s});
+  Fill(doc, points);
+  for (int round = 0; round < 3; ++round) {
+    ASSERT_TRUE(MapSymbolsForWtr(doc));
+    for (std::size_t i = 0; i < std::size(loaded); ++i) {
+      EXPECT_EQ(doc.waypoints[i].symbol, wtr[i]) << "round " << round << ", code " << loaded[i];
+    }
+  }
+  WtrDocument empty;
+  EXPECT_TRUE(MapSymbolsForWtr(empty));
+  EXPECT_EQ(empty.waypointCount, 0);
+}
+
+}  // namespace
+}  // namespace ridloe
