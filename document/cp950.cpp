@@ -23,6 +23,8 @@ void ReplaceHighBytes(std::string_view bytes, std::string& out) {
 }  // namespace
 
 std::size_t Cp950CutLength(const std::uint8_t* s, std::size_t length, std::size_t limit) {
+  // Text that fits is kept byte for byte, whatever its last byte.
+  if (length <= limit) return length;
   std::size_t kept = 0;
   while (kept < length) {
     const std::size_t width = IsCp950LeadByte(s[kept]) ? 2 : 1;

@@ -12,8 +12,8 @@ namespace ridloe {
 
 inline bool IsCp950LeadByte(std::uint8_t b) { return b >= 0x81 && b <= 0xFE; }
 
-// Length of the longest prefix of the `length` bytes at `s` that holds only
-// whole characters and is at most `limit` bytes long.
+// How many of the `length` bytes at `s` fit in `limit` bytes: all of them
+// when they fit, else the longest prefix that holds only whole characters.
 std::size_t Cp950CutLength(const std::uint8_t* s, std::size_t length, std::size_t limit);
 
 // Decodes 8-bit text to UTF-8. Bytes that do not decode become U+FFFD and

@@ -109,8 +109,7 @@ bool WtrDocument::Parse(const std::uint8_t* data, std::size_t size, ListSink* wa
     const std::size_t length = nul < 0 ? room : static_cast<std::size_t>(nul);
     // A name that fits is kept byte for byte; a longer one is cut on a whole
     // character so that the field keeps its terminator.
-    const std::size_t limit = sizeof track.name - 1;
-    const std::size_t keep = length <= limit ? length : Cp950CutLength(name, length, limit);
+    const std::size_t keep = Cp950CutLength(name, length, sizeof track.name - 1);
     std::memcpy(track.name, name, keep);
   }
   const std::size_t firstPoint = header + kWtrFirstPointOffset;
@@ -158,7 +157,7 @@ bool WtrDocument::SaveWtr(const std::string& path) const {
     // character across bytes 9 and 10 is left out rather than split.
     const auto* name = reinterpret_cast<const std::uint8_t*>(w.name);
     const std::size_t length = strnlen(w.name, sizeof w.name);
-    const std::size_t keep = length <= kWtrNameSize ? length : Cp950CutLength(name, length, kWtrNameSize);
+    const std::size_t keep = Cp950CutLength(name, length, kWtrNameSize);
     std::memcpy(record, name, keep);
     std::memset(record + keep, ' ', kWtrNameSize - keep);
     StoreI32(record + kWtrLatitudeOffset, w.latitude);
