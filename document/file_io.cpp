@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -18,6 +19,12 @@ namespace {
 
 constexpr std::size_t kHugePage = std::size_t{2} << 20;
 constexpr std::size_t kWriteChunk = std::size_t{1} << 20;
+
+std::atomic<ByteBlockObserver> blockObserver{nullptr};
+
+void ObserveBlock(std::ptrdiff_t bytes) {
+  if (const ByteBlockObserver observer = blockObserver.load(std::memory_order_relaxed)) observer(bytes);
+}
 
 // Reads until `size` bytes are in, retrying short reads; false at an early end.
 bool ReadFully(int fd, std::uint8_t* out, std::size_t size) {
@@ -91,7 +98,10 @@ ByteBlock& ByteBlock::operator=(ByteBlock&& other) noexcept {
 
 ByteBlock::~ByteBlock() { Release(); }
 
+void SetByteBlockObserver(ByteBlockObserver observer) { blockObserver.store(observer); }
+
 void ByteBlock::Release() {
+  if (data_) ObserveBlock(-static_cast<std::ptrdiff_t>(mapped_ ? mapped_ : size_));
   if (mapped_) {
     ::munmap(data_, mapped_);
   } else {
@@ -128,6 +138,7 @@ bool ByteBlock::Allocate(std::size_t size) {
     if (!data_) return false;
   }
   size_ = size;
+  ObserveBlock(static_cast<std::ptrdiff_t>(mapped_ ? mapped_ : size_));
   return true;
 }
 

@@ -36,6 +36,13 @@ class ByteBlock {
   std::size_t mapped_ = 0;  // non-zero when the block is a private mapping
 };
 
+// Told of every change in the memory that ByteBlocks hold: +bytes when a
+// block takes memory, -bytes when it gives it back (the whole mapping for a
+// large block, the size asked for otherwise). Lets a test add these blocks,
+// which bypass operator new, to what it counts. None is set by default.
+using ByteBlockObserver = void (*)(std::ptrdiff_t bytes);
+void SetByteBlockObserver(ByteBlockObserver observer);
+
 // Why a whole-file read failed, for messages.
 enum class ReadFailure { kNone, kOpen, kBusy, kNotAFile, kEmpty, kNoMemory, kRead, kShortRead };
 const char* DescribeReadFailure(ReadFailure failure);
