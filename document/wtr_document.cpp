@@ -140,11 +140,25 @@ bool WtrDocument::SaveWtr(const std::string& path) const {
   if (waypointCount <= 0 || !waypoints) return false;
   AtomicFileWriter out(path);
   if (!out.Open()) return false;
+  return WriteWtr([&out](const std::uint8_t* bytes, std::size_t size) { return out.Write(bytes, size); }) &&
+         out.Commit();
+}
+
+bool WtrDocument::EncodeWtr(std::vector<std::uint8_t>& out) const {
+  if (waypointCount > 0) out.reserve(out.size() + WtrFileSize(static_cast<std::size_t>(waypointCount)));
+  return WriteWtr([&out](const std::uint8_t* bytes, std::size_t size) {
+    out.insert(out.end(), bytes, bytes + size);
+    return true;
+  });
+}
+
+bool WtrDocument::WriteWtr(const WtrWrite& write) const {
+  if (waypointCount <= 0 || !waypoints) return false;
   std::uint8_t block[kWtrBlockSize] = {};
   std::memcpy(block, kWtrWaypointMarker, kWtrMarkerSize);
-  bool ok = out.Write(block, sizeof block);
+  if (!write(block, sizeof block)) return false;
   std::uint8_t record[kWtrRecordSize] = {};
-  for (std::int32_t i = 0; ok && i < waypointCount; ++i) {
+  for (std::int32_t i = 0; i < waypointCount; ++i) {
     const WaypointRecord& w = waypoints[i];
     // Ten name bytes, cut on a whole character and padded with spaces.
     const auto* name = reinterpret_cast<const std::uint8_t*>(w.name);
@@ -155,13 +169,12 @@ bool WtrDocument::SaveWtr(const std::string& path) const {
     StoreI32(record + kWtrLongitudeOffset, w.longitude);
     StoreF32(record + kWtrAltitudeOffset, w.altitude);
     StoreU16(record + kWtrSymbolOffset, w.symbol);
-    ok = out.Write(record, sizeof record);
+    if (!write(record, sizeof record)) return false;
   }
   std::memcpy(block, kWtrTrackMarker, kWtrMarkerSize);
-  ok = ok && out.Write(block, sizeof block);
+  if (!write(block, sizeof block)) return false;
   std::memcpy(block, kWtrRouteMarker, kWtrMarkerSize);
-  ok = ok && out.Write(block, sizeof block);
-  return ok && out.Commit();
+  return write(block, sizeof block);
 }
 
 }  // namespace ridloe
