@@ -165,6 +165,11 @@ bool WtrDocument::WriteWtr(const WtrWrite& write) const {
     const std::size_t keep = Cp950CutLength(name, strnlen(w.name, sizeof w.name), kWtrNameSize);
     std::memcpy(record, name, keep);
     std::memset(record + keep, ' ', kWtrNameSize - keep);
+    // The reader takes a record that starts with the track section marker for
+    // the end of the waypoints, and would lose this one and all after it. Only
+    // a name whose first byte is 0xFF, which is no part of any character, can
+    // start that way; that byte is written as '?'.
+    if (std::memcmp(record, kWtrTrackMarker, kWtrMarkerSize) == 0) record[0] = '?';
     StoreI32(record + kWtrLatitudeOffset, w.latitude);
     StoreI32(record + kWtrLongitudeOffset, w.longitude);
     StoreF32(record + kWtrAltitudeOffset, w.altitude);

@@ -17,12 +17,14 @@ std::string At(std::int32_t i, const char* what) { return "waypoint " + std::to_
 
 // The 12-byte name field the reader fills from what the writer wrote: the
 // name cut to 10 bytes on a whole character, padded with spaces, then zeros.
+// A name that would read as the track section marker has its 0xFF written as '?'.
 void ExpectedName(const WaypointRecord& w, char (&out)[sizeof w.name]) {
   std::memset(out, 0, sizeof out);
   const auto* name = reinterpret_cast<const std::uint8_t*>(w.name);
   const std::size_t keep = Cp950CutLength(name, strnlen(w.name, sizeof w.name), kWtrNameSize);
   std::memcpy(out, w.name, keep);
   std::memset(out + keep, ' ', kWtrNameSize - keep);
+  if (std::memcmp(out, kWtrTrackMarker, kWtrMarkerSize) == 0) out[0] = '?';
 }
 
 // The reader keeps altitudes up to 9999 as read and stores 0 above that.
