@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the normal build, then
 # the core and the command-line tool under AddressSanitizer and
-# UndefinedBehaviorSanitizer.
+# UndefinedBehaviorSanitizer, then a minute of each fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")"
 . scripts/deps.sh
@@ -18,3 +18,6 @@ cmake --preset sanitize >/dev/null
 cmake --build --preset sanitize -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --preset sanitize -j"$jobs"
+
+echo "== fuzzing (60 s per target)"
+fuzz/run.sh 60

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -20,6 +21,12 @@ namespace {
 
 constexpr std::size_t kHugePage = std::size_t{2} << 20;
 constexpr std::size_t kWriteChunk = std::size_t{1} << 20;
+
+std::atomic<ZeroedMemoryObserver> blockObserver{nullptr};
+
+void ObserveBlock(std::ptrdiff_t bytes) {
+  if (const ZeroedMemoryObserver observer = blockObserver.load(std::memory_order_relaxed)) observer(bytes);
+}
 
 // Reads until `size` bytes are in, retrying short reads; false at an early end.
 bool ReadFully(int fd, std::uint8_t* out, std::size_t size) {
@@ -93,8 +100,10 @@ ByteBlock& ByteBlock::operator=(ByteBlock&& other) noexcept {
 
 ByteBlock::~ByteBlock() { Release(); }
 
+void SetZeroedMemoryObserver(ZeroedMemoryObserver observer) { blockObserver.store(observer); }
+
 void ByteBlock::Release() {
-  FreeZeroedMemory(data_, mapped_);
+  if (data_) FreeZeroedMemory(data_, size_, mapped_);
   data_ = nullptr;
   size_ = 0;
   mapped_ = 0;
@@ -111,7 +120,11 @@ bool ByteBlock::Allocate(std::size_t size) {
 
 void* AllocateZeroedMemory(std::size_t size, std::size_t& mapped) {
   mapped = 0;
-  if (size < kHugePage) return std::calloc(size, 1);
+  if (size < kHugePage) {
+    void* data = std::calloc(size, 1);
+    if (data) ObserveBlock(static_cast<std::ptrdiff_t>(size));
+    return data;
+  }
   // Map one extra huge page so that the block can start on a 2 MiB boundary.
   const std::size_t rounded = (size + kHugePage - 1) / kHugePage * kHugePage;
   if (rounded < size || rounded + kHugePage < rounded) return nullptr;
@@ -128,10 +141,13 @@ void* AllocateZeroedMemory(std::size_t size, std::size_t& mapped) {
   ::madvise(base + lead, rounded, MADV_HUGEPAGE);
 #endif
   mapped = rounded;
+  ObserveBlock(static_cast<std::ptrdiff_t>(mapped));
   return base + lead;
 }
 
-void FreeZeroedMemory(void* data, std::size_t mapped) {
+void FreeZeroedMemory(void* data, std::size_t size, std::size_t mapped) {
+  if (!data) return;
+  ObserveBlock(-static_cast<std::ptrdiff_t>(mapped ? mapped : size));
   if (mapped) {
     ::munmap(data, mapped);
   } else {

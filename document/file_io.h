@@ -36,6 +36,7 @@ class ByteBlock {
   std::size_t mapped_ = 0;  // non-zero when the block is a private mapping
 };
 
+
 // Why a whole-file read failed, for messages.
 enum class ReadFailure { kNone, kOpen, kBusy, kNotAFile, kEmpty, kNoMemory, kRead, kShortRead };
 const char* DescribeReadFailure(ReadFailure failure);

@@ -146,11 +146,25 @@ bool WtrDocument::SaveWtr(const std::string& path) const {
   if (waypointCount <= 0 || !waypoints) return false;
   AtomicFileWriter out(path);
   if (!out.Open()) return false;
+  return WriteWtr([&out](const std::uint8_t* bytes, std::size_t size) { return out.Write(bytes, size); }) &&
+         out.Commit();
+}
+
+bool WtrDocument::EncodeWtr(std::vector<std::uint8_t>& out) const {
+  if (waypointCount > 0) out.reserve(out.size() + WtrFileSize(static_cast<std::size_t>(waypointCount)));
+  return WriteWtr([&out](const std::uint8_t* bytes, std::size_t size) {
+    out.insert(out.end(), bytes, bytes + size);
+    return true;
+  });
+}
+
+bool WtrDocument::WriteWtr(const WtrWrite& write) const {
+  if (waypointCount <= 0 || !waypoints) return false;
   std::uint8_t block[kWtrBlockSize] = {};
   std::memcpy(block, kWtrWaypointMarker, kWtrMarkerSize);
-  bool ok = out.Write(block, sizeof block);
+  if (!write(block, sizeof block)) return false;
   std::uint8_t record[kWtrRecordSize] = {};
-  for (std::int32_t i = 0; ok && i < waypointCount; ++i) {
+  for (std::int32_t i = 0; i < waypointCount; ++i) {
     const WaypointRecord& w = waypoints[i];
     // Ten name bytes padded with spaces. A name that fits is written byte for
     // byte; a longer one is cut after its last whole character, so a two-byte
@@ -160,17 +174,21 @@ bool WtrDocument::SaveWtr(const std::string& path) const {
     const std::size_t keep = Cp950CutLength(name, length, kWtrNameSize);
     std::memcpy(record, name, keep);
     std::memset(record + keep, ' ', kWtrNameSize - keep);
+    // The reader takes a record that starts with the track section marker for
+    // the end of the waypoints, and would lose this one and all after it. Only
+    // a name whose first byte is 0xFF, which is no part of any character, can
+    // start that way; that byte is written as '?'.
+    if (std::memcmp(record, kWtrTrackMarker, kWtrMarkerSize) == 0) record[0] = '?';
     StoreI32(record + kWtrLatitudeOffset, w.latitude);
     StoreI32(record + kWtrLongitudeOffset, w.longitude);
     StoreF32(record + kWtrAltitudeOffset, w.altitude);
     StoreU16(record + kWtrSymbolOffset, w.symbol);
-    ok = out.Write(record, sizeof record);
+    if (!write(record, sizeof record)) return false;
   }
   std::memcpy(block, kWtrTrackMarker, kWtrMarkerSize);
-  ok = ok && out.Write(block, sizeof block);
+  if (!write(block, sizeof block)) return false;
   std::memcpy(block, kWtrRouteMarker, kWtrMarkerSize);
-  ok = ok && out.Write(block, sizeof block);
-  return ok && out.Commit();
+  return write(block, sizeof block);
 }
 
 }  // namespace ridloe

@@ -4,9 +4,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "document/file_io.h"
 #include "document/list_sink.h"
@@ -37,6 +39,14 @@ class WtrDocument {
   // system when there are none; an existing file is replaced only when every
   // byte of the new one has been written.
   bool SaveWtr(const std::string& path) const;
+
+  // The bytes SaveWtr writes, in file order, handed to `write` one block or
+  // record at a time; stops at the first write that returns false. False
+  // without calling `write` when there are no waypoints.
+  using WtrWrite = std::function<bool(const std::uint8_t* bytes, std::size_t size)>;
+  bool WriteWtr(const WtrWrite& write) const;
+  // The same bytes appended to `out`, for callers that keep the file in memory.
+  bool EncodeWtr(std::vector<std::uint8_t>& out) const;
 
   const LoadError& error() const { return error_; }
   // Records a failed whole-file read as the reason the load failed; false.

@@ -14,7 +14,15 @@ namespace ridloe {
 // `size` zero bytes, or null when memory is short; `mapped` receives what
 // FreeZeroedMemory needs to give them back.
 void* AllocateZeroedMemory(std::size_t size, std::size_t& mapped);
-void FreeZeroedMemory(void* data, std::size_t mapped);
+void FreeZeroedMemory(void* data, std::size_t size, std::size_t mapped);
+
+// Told of every change in the zeroed memory that ByteBlocks and ZeroedArrays
+// hold: +bytes when it is taken, -bytes when it is given back (the whole
+// mapping for a large block, the size asked for otherwise). Lets a test add
+// this memory, which bypasses operator new, to what it counts. None is set by
+// default.
+using ZeroedMemoryObserver = void (*)(std::ptrdiff_t bytes);
+void SetZeroedMemoryObserver(ZeroedMemoryObserver observer);
 
 template <typename T>
 struct ZeroedArrayDeleter {
@@ -27,7 +35,7 @@ struct ZeroedArrayDeleter {
     if constexpr (!std::is_trivially_destructible_v<T>) {
       for (std::size_t i = 0; i < count; ++i) data[i].~T();
     }
-    FreeZeroedMemory(data, mapped);
+    FreeZeroedMemory(data, count == 0 ? 1 : count * sizeof(T), mapped);
   }
 };
 
