@@ -38,6 +38,7 @@ QLabel* MakeStatic(QWidget* parent, const QString& text, Qt::Alignment alignment
   label->setAlignment(alignment);
   label->setTextFormat(Qt::PlainText);
   label->setMargin(0);
+  label->setIndent(0);  // a framed label would otherwise push its text off the edges it is aligned to
   if (sunken) {
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     label->setLineWidth(1);
@@ -48,7 +49,10 @@ QLabel* MakeStatic(QWidget* parent, const QString& text, Qt::Alignment alignment
 QPushButton* MakeButton(QWidget* parent, const char* id, const QString& text) {
   auto* button = new QPushButton(text, parent);
   button->setObjectName(QString::fromLatin1(id));
-  button->setAutoDefault(true);  // Enter clicks the button that has the focus
+  // No button is the default one: QDialog would otherwise make the first
+  // button default on show, and Enter in the path field would click it.
+  // Enter on a focused button reaches keyPressEvent, which clicks it.
+  button->setAutoDefault(false);
   button->setFocusPolicy(Qt::StrongFocus);
   return button;
 }
@@ -239,7 +243,7 @@ void ConverterDialog::keyPressEvent(QKeyEvent* event) {
   const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
   const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
   if (enter && modifiers == Qt::NoModifier) {
-    // A focused push button takes Enter itself; anywhere else Enter ends
+    // Enter clicks the push button that has the focus; anywhere else it ends
     // the dialog as OK, and no command runs.
     if (auto* button = qobject_cast<QPushButton*>(focusWidget())) {
       button->click();
