@@ -10,8 +10,8 @@ int WaypointListModel::rowCount(const QModelIndex& parent) const {
 
 QVariant WaypointListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() < 0 || static_cast<std::size_t>(index.row()) >= lines_.size()) return {};
-  if (role == Qt::DisplayRole || role == Qt::ToolTipRole || role == Qt::AccessibleTextRole) {
-    return lines_[static_cast<std::size_t>(index.row())];
+  if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole) {
+    return line(index.row());
   }
   return {};
 }
@@ -23,7 +23,12 @@ void WaypointListModel::Clear() {
   endResetModel();
 }
 
-void WaypointListModel::Append(std::vector<QString> lines) {
+QString WaypointListModel::line(int row) const {
+  if (row < 0 || static_cast<std::size_t>(row) >= lines_.size()) return {};
+  return QString::fromStdString(DecodeCp950(lines_[static_cast<std::size_t>(row)]));
+}
+
+void WaypointListModel::Append(std::vector<std::string> lines) {
   if (lines.empty()) return;
   const int first = static_cast<int>(lines_.size());
   beginInsertRows(QModelIndex(), first, first + static_cast<int>(lines.size()) - 1);
@@ -36,11 +41,9 @@ void WaypointListModel::Append(std::vector<QString> lines) {
 }
 
 void ModelListSink::FlushTo(WaypointListModel& model) {
-  std::vector<QString> decoded;
-  decoded.reserve(pending_.size());
-  for (const std::string& line : pending_) decoded.push_back(QString::fromStdString(DecodeCp950(line)));
-  pending_.clear();
-  model.Append(std::move(decoded));
+  std::vector<std::string> lines;
+  lines.swap(pending_);
+  model.Append(std::move(lines));
 }
 
 }  // namespace ridloe

@@ -12,7 +12,9 @@
 
 namespace ridloe {
 
-// Lines in the order added, never sorted; read-only.
+// Lines in the order added, never sorted; read-only. The lines are kept as
+// the bytes the document holds (code page 950) and decoded when a row is
+// shown, so a list of a hundred thousand lines costs only the rows in view.
 class WaypointListModel final : public QAbstractListModel {
   Q_OBJECT
 
@@ -25,21 +27,22 @@ class WaypointListModel final : public QAbstractListModel {
   // Empties the list.
   void Clear();
   // Adds lines at the end, in one insertion.
-  void Append(std::vector<QString> lines);
+  void Append(std::vector<std::string> lines);
 
-  const QString& line(int row) const { return lines_[static_cast<std::size_t>(row)]; }
+  // The display form of a row.
+  QString line(int row) const;
 
  private:
-  std::vector<QString> lines_;
+  std::vector<std::string> lines_;
 };
 
-// Collects the lines of one load as the bytes the document holds (code page
-// 950) and hands them to the model decoded, all at once, so a file of a
-// hundred thousand waypoints costs one insertion rather than one per line.
+// Collects the lines of one load and hands them to the model all at once, so
+// a file of a hundred thousand waypoints costs one insertion rather than one
+// per line.
 class ModelListSink final : public ListSink {
  public:
   void AddLine(std::string_view line) override { pending_.emplace_back(line); }
-  // Decodes the collected lines, appends them to `model` and forgets them.
+  // Appends the collected lines to `model` and forgets them.
   void FlushTo(WaypointListModel& model);
 
  private:
