@@ -53,7 +53,6 @@ class ConverterDialog : public QDialog {
 
   // The current document, if any (for inspection).
   const WtrDocument* document() const { return document_.get(); }
-  const WaypointListModel& listModel() const { return *listModel_; }
 
   void done(int result) override;
 
