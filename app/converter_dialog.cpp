@@ -1,0 +1,300 @@
+#include "app/converter_dialog.h"
+
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMimeData>
+#include <QPushButton>
+#include <QUrl>
+#include <new>
+#include <string_view>
+
+#include "app/dialog_units.h"
+#include "app/file_prompts.h"
+#include "app/main_icon.h"
+#include "app/settings_store.h"
+#include "app/waypoint_list.h"
+#include "document/path_split.h"
+#include "document/symbols.h"
+#include "mps/mps_document.h"
+
+namespace ridloe {
+namespace {
+
+// The 8-bit path the core opens, from the text of the path field.
+std::string PathBytes(const QString& text) { return QFile::encodeName(text).toStdString(); }
+
+QString Section() { return QString::fromLatin1(kDialogSection); }
+
+QLabel* MakeStatic(QWidget* parent, const QString& text, Qt::Alignment alignment, bool sunken) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(QStringLiteral("IDC_STATIC"));
+  label->setAlignment(alignment);
+  label->setTextFormat(Qt::PlainText);
+  label->setMargin(0);
+  label->setIndent(0);  // a framed label would otherwise push its text off the edges it is aligned to
+  if (sunken) {
+    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    label->setLineWidth(1);
+  }
+  return label;
+}
+
+QPushButton* MakeButton(QWidget* parent, const char* id, const QString& text) {
+  auto* button = new QPushButton(text, parent);
+  button->setObjectName(QString::fromLatin1(id));
+  // No button is the default one: QDialog would otherwise make the first
+  // button default on show, and Enter in the path field would click it.
+  // Enter on a focused button reaches keyPressEvent, which clicks it.
+  button->setAutoDefault(false);
+  button->setFocusPolicy(Qt::StrongFocus);
+  return button;
+}
+
+}  // namespace
+
+QFont DialogFont() {
+  QFont font;
+  font.setFamilies({QStringLiteral("細明體"), QStringLiteral("MingLiU"), QStringLiteral("PMingLiU"),
+                    QStringLiteral("AR PL UMing TW"), QStringLiteral("Noto Serif CJK TC"),
+                    QStringLiteral("Noto Sans CJK TC")});
+  font.setPointSize(9);
+  font.setWeight(QFont::Normal);
+  font.setItalic(false);
+  return font;
+}
+
+QString ProposedWtrName(const QString& pathField) {
+  const QByteArray bytes = QFile::encodeName(pathField);
+  const PathParts parts = SplitPath(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+  return QFile::decodeName(QByteArray::fromStdString(parts.baseName));
+}
+
+QString DraggedMpsFile(const QMimeData* data) {
+  if (data == nullptr || !data->hasUrls()) return {};
+  const QList<QUrl> urls = data->urls();
+  if (urls.size() != 1 || !urls.first().isLocalFile()) return {};
+  const QString path = urls.first().toLocalFile();
+  if (!path.endsWith(QStringLiteral(".mps"), Qt::CaseInsensitive) || QFileInfo(path).isDir()) return {};
+  return QDir::toNativeSeparators(path);
+}
+
+ConverterDialog::ConverterDialog(SettingsStore& settings, FilePrompts& prompts, QWidget* parent)
+    : QDialog(parent), settings_(settings), prompts_(prompts), icon_(LoadMainIcon()) {
+  setObjectName(QStringLiteral("IDD_CONVERTER"));
+  // Title bar with system menu and close box; no minimise or maximise box.
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+  setWindowTitle(QStringLiteral("Ridloe 1.0"));
+  setFont(DialogFont());
+  setAcceptDrops(true);
+  BuildControls();
+}
+
+ConverterDialog::~ConverterDialog() = default;
+
+void ConverterDialog::BuildControls() {
+  const QSize base = DialogBaseUnits(font());
+  setFixedSize(MapDialogSize(QSize(kDialogWidthUnits, kDialogHeightUnits), base));
+  auto place = [&](QWidget* control, int x, int y, int w, int h) {
+    control->setGeometry(MapDialogRect(QRect(x, y, w, h), base));
+  };
+
+  // Template order, which is also the tab order.
+  place(MakeStatic(this, QStringLiteral("Garmin MPS檔案:"), Qt::AlignLeft | Qt::AlignTop, false), 7, 7, 124, 8);
+
+  pathEdit_ = new QLineEdit(this);
+  pathEdit_->setObjectName(QStringLiteral("IDC_MPS_PATH"));
+  pathEdit_->installEventFilter(this);
+  place(pathEdit_, 7, 20, 248, 13);
+
+  browseButton_ = MakeButton(this, "IDC_BROWSE_MPS", QStringLiteral("選擇檔案..."));
+  place(browseButton_, 151, 7, 50, 13);
+  listButton_ = MakeButton(this, "IDC_LIST_WAYPOINTS", QStringLiteral("列出航點"));
+  place(listButton_, 205, 7, 50, 13);
+
+  place(MakeStatic(this, QStringLiteral("航點列表:"), Qt::AlignLeft | Qt::AlignTop, false), 7, 40, 68, 8);
+
+  listModel_ = new WaypointListModel(this);
+  listView_ = new QListView(this);
+  listView_->setObjectName(QStringLiteral("IDC_WAYPOINT_LIST"));
+  listView_->setModel(listModel_);
+  listView_->setUniformItemSizes(true);  // keeps a hundred thousand lines quick to show
+  listView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  listView_->setSelectionMode(QAbstractItemView::SingleSelection);
+  listView_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  listView_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  listView_->setFocusPolicy(Qt::StrongFocus);
+  place(listView_, 7, 51, 88, 81);
+
+  waypointCount_ = MakeStatic(this, QString(), Qt::AlignHCenter | Qt::AlignTop, true);
+  waypointCount_->setObjectName(QStringLiteral("IDC_WAYPOINT_COUNT"));
+  place(waypointCount_, 101, 122, 41, 9);
+
+  convertButton_ = MakeButton(this, "IDC_CONVERT_WTR", QStringLiteral("轉成WTR檔..."));
+  place(convertButton_, 101, 87, 115, 26);
+
+  trackCount_ = MakeStatic(this, QString(), Qt::AlignHCenter | Qt::AlignTop, true);
+  trackCount_->setObjectName(QStringLiteral("IDC_TRACK_COUNT"));
+  place(trackCount_, 147, 122, 41, 9);
+
+  place(MakeStatic(this, QStringLiteral("目前只轉航點！！"), Qt::AlignCenter, true), 102, 53, 114, 28);
+
+  setTabOrder(pathEdit_, browseButton_);
+  setTabOrder(browseButton_, listButton_);
+  setTabOrder(listButton_, listView_);
+  setTabOrder(listView_, convertButton_);
+
+  connect(listButton_, &QPushButton::clicked, this, &ConverterDialog::OnListWaypoints);
+  connect(browseButton_, &QPushButton::clicked, this, &ConverterDialog::OnBrowseMps);
+  connect(convertButton_, &QPushButton::clicked, this, &ConverterDialog::OnConvertToWtr);
+}
+
+int ConverterDialog::DoModal() {
+  OnInitDialog();
+  return exec();
+}
+
+bool ConverterDialog::OnInitDialog() {
+  // One icon serves as the big and the small one; the toolkit picks the size.
+  setWindowIcon(icon_);
+  pathEdit_->setText(settings_.GetProfileString(Section(), QString::fromLatin1(kMpsFileValue), QString()));
+  OnListWaypoints();
+  pathEdit_->setFocus(Qt::OtherFocusReason);
+  return true;
+}
+
+void ConverterDialog::ReplaceDocument(std::unique_ptr<WtrDocument> document) {
+  document_ = std::move(document);
+}
+
+void ConverterDialog::OnListWaypoints() {
+  const QString path = pathEdit_->text();
+  if (path.isEmpty()) return;
+  if (listModel_ == nullptr) return;
+  listModel_->Clear();
+  ReplaceDocument(nullptr);
+  ReplaceDocument(std::unique_ptr<WtrDocument>(new (std::nothrow) MpsDocument));
+  if (!document_) return;
+
+  ModelListSink sink;
+  const bool loaded = document_->Load(PathBytes(path), &sink, nullptr);
+  // Lines read before a failure stay listed.
+  sink.FlushTo(*listModel_);
+  if (!loaded) {
+    // The counts would otherwise describe the previous file beside this
+    // file's lines.
+    waypointCount_->clear();
+    trackCount_->clear();
+    return;
+  }
+  waypointCount_->setText(QString::number(document_->waypointCount));
+  trackCount_->setText(QString::number(document_->trackCount));
+  settings_.WriteProfileString(Section(), QString::fromLatin1(kMpsFileValue), path);
+}
+
+void ConverterDialog::OnBrowseMps() {
+  QString chosen;
+  if (!prompts_.OpenMps(this, pathEdit_->text(), chosen)) return;
+  pathEdit_->setText(chosen);
+  OnListWaypoints();
+}
+
+void ConverterDialog::OnConvertToWtr() {
+  if (!document_ || document_->waypointCount == 0 || !document_->waypoints) return;
+  QString path;
+  if (!PromptWtrPath(path)) return;
+  settings_.WriteProfileString(Section(), QString::fromLatin1(kWtrFileValue), path);
+  if (!MapSymbolsForWtr()) return;
+  if (!document_->SaveWtr(PathBytes(path))) return;
+  accept();
+}
+
+bool ConverterDialog::PromptWtrPath(QString& path) {
+  const QString initial = settings_.GetProfileString(Section(), QString::fromLatin1(kWtrFileValue), QString());
+  QString chosen;
+  if (!prompts_.SaveWtr(this, initial, ProposedWtrName(pathEdit_->text()), chosen)) return false;
+  path = chosen;
+  return true;
+}
+
+bool ConverterDialog::MapSymbolsForWtr() { return document_ && ridloe::MapSymbolsForWtr(*document_); }
+
+bool ConverterDialog::DestroyWindow() {
+  ReplaceDocument(nullptr);
+  return true;
+}
+
+void ConverterDialog::done(int result) {
+  QDialog::done(result);
+  DestroyWindow();
+}
+
+void ConverterDialog::keyPressEvent(QKeyEvent* event) {
+  const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+  if (enter && modifiers == Qt::NoModifier) {
+    // Enter clicks the push button that has the focus; anywhere else it ends
+    // the dialog as OK, and no command runs.
+    if (auto* button = qobject_cast<QPushButton*>(focusWidget())) {
+      button->click();
+    } else {
+      accept();
+    }
+    return;
+  }
+  QDialog::keyPressEvent(event);  // Escape ends the dialog as Cancel
+}
+
+bool ConverterDialog::HandleFileDrag(QEvent* event) {
+  switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+      auto* drag = static_cast<QDragMoveEvent*>(event);
+      if (DraggedMpsFile(drag->mimeData()).isEmpty()) return false;
+      drag->setDropAction(Qt::CopyAction);
+      drag->accept();
+      return true;
+    }
+    case QEvent::Drop: {
+      auto* drop = static_cast<QDropEvent*>(event);
+      const QString file = DraggedMpsFile(drop->mimeData());
+      if (file.isEmpty()) return false;
+      drop->setDropAction(Qt::CopyAction);
+      drop->accept();
+      // As a confirmed browse does: the path into the field, then list it.
+      pathEdit_->setText(file);
+      OnListWaypoints();
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+void ConverterDialog::dragEnterEvent(QDragEnterEvent* event) {
+  if (!HandleFileDrag(event)) event->ignore();
+}
+
+void ConverterDialog::dragMoveEvent(QDragMoveEvent* event) {
+  if (!HandleFileDrag(event)) event->ignore();
+}
+
+void ConverterDialog::dropEvent(QDropEvent* event) {
+  if (!HandleFileDrag(event)) event->ignore();
+}
+
+bool ConverterDialog::eventFilter(QObject* watched, QEvent* event) {
+  // The path field takes dropped text itself, but a dropped .mps file is
+  // listed as if it were dropped on the dialog.
+  if (watched == pathEdit_ && HandleFileDrag(event)) return true;
+  return QDialog::eventFilter(watched, event);
+}
+
+}  // namespace ridloe

@@ -1,0 +1,59 @@
+#include "app/file_prompts.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+
+namespace ridloe {
+namespace {
+
+bool RunPrompt(QFileDialog& prompt, QString& chosen) {
+  if (prompt.exec() != QDialog::Accepted) return false;
+  const QStringList files = prompt.selectedFiles();
+  if (files.isEmpty() || files.first().isEmpty()) return false;
+  chosen = QDir::toNativeSeparators(files.first());
+  return true;
+}
+
+}  // namespace
+
+QString InitialFolder(const QString& initial) {
+  if (initial.isEmpty()) return {};
+  const QFileInfo info(initial);
+  if (info.isDir()) return info.absoluteFilePath();
+  return info.absolutePath();
+}
+
+void SetUpOpenMpsPrompt(QFileDialog& prompt, const QString& initial) {
+  prompt.setAcceptMode(QFileDialog::AcceptOpen);
+  prompt.setFileMode(QFileDialog::ExistingFile);
+  prompt.setNameFilter(QString::fromLatin1(kMpsFilter));
+  const QString folder = InitialFolder(initial);
+  if (!folder.isEmpty()) prompt.setDirectory(folder);
+}
+
+void SetUpSaveWtrPrompt(QFileDialog& prompt, const QString& initial, const QString& proposedName) {
+  prompt.setAcceptMode(QFileDialog::AcceptSave);
+  prompt.setFileMode(QFileDialog::AnyFile);
+  prompt.setNameFilter(QString::fromLatin1(kWtrFilter));
+  prompt.setDefaultSuffix(QString::fromLatin1(kWtrSuffix));
+  // Choosing an existing file replaces it without a question.
+  prompt.setOption(QFileDialog::DontConfirmOverwrite, true);
+  const QString folder = InitialFolder(initial);
+  if (!folder.isEmpty()) prompt.setDirectory(folder);
+  if (!proposedName.isEmpty()) prompt.selectFile(proposedName);
+}
+
+bool QtFilePrompts::OpenMps(QWidget* owner, const QString& initial, QString& chosen) {
+  QFileDialog prompt(owner);
+  SetUpOpenMpsPrompt(prompt, initial);
+  return RunPrompt(prompt, chosen);
+}
+
+bool QtFilePrompts::SaveWtr(QWidget* owner, const QString& initial, const QString& proposedName, QString& chosen) {
+  QFileDialog prompt(owner);
+  SetUpSaveWtrPrompt(prompt, initial, proposedName);
+  return RunPrompt(prompt, chosen);
+}
+
+}  // namespace ridloe

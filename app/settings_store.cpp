@@ -1,0 +1,67 @@
+#include "app/settings_store.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QVariant>
+
+namespace ridloe {
+namespace {
+
+QSettings::Format PlatformFormat() {
+#ifdef Q_OS_WIN
+  return QSettings::NativeFormat;
+#else
+  return QSettings::IniFormat;
+#endif
+}
+
+QString Key(const QString& section, const QString& entry) { return section + QLatin1Char('/') + entry; }
+
+// Every line the store writes ends with a newline, so a file whose last byte
+// is something else was cut short (a full disk, a crash during a copy).
+bool EndsCut(const QString& fileName) {
+  QFile file(fileName);
+  if (!file.open(QIODevice::ReadOnly)) return false;  // the store then reads as empty anyway
+  const qint64 size = file.size();
+  if (size <= 0 || !file.seek(size - 1)) return false;
+  char last = 0;
+  return file.read(&last, 1) == 1 && last != '\n';
+}
+
+}  // namespace
+
+SettingsStore::SettingsStore() : SettingsStore(PlatformFormat()) {}
+
+SettingsStore::SettingsStore(QSettings::Format format) : format_(format) {}
+
+bool SettingsStore::Damaged(const QSettings& settings) const {
+  if (settings.status() != QSettings::NoError) return true;
+  if (format_ != QSettings::IniFormat) return false;
+  const QFileInfo info(settings.fileName());
+  if (info.exists() && !info.isFile()) return true;  // a folder where the file belongs
+  return EndsCut(settings.fileName());
+}
+
+QString SettingsStore::GetProfileString(const QString& section, const QString& entry,
+                                        const QString& defaultValue) const {
+  const QSettings settings(format_, QSettings::UserScope, kSettingsOrganization, kSettingsApplication);
+  if (Damaged(settings)) return defaultValue;
+  const QVariant value = settings.value(Key(section, entry));
+  // Only a plain string is a path; a list or a byte array is someone else's.
+  if (value.typeId() != QMetaType::QString) return defaultValue;
+  return value.toString();
+}
+
+void SettingsStore::WriteProfileString(const QString& section, const QString& entry, const QString& text) {
+  QSettings settings(format_, QSettings::UserScope, kSettingsOrganization, kSettingsApplication);
+  if (Damaged(settings)) settings.clear();
+  settings.setValue(Key(section, entry), text);
+  settings.sync();
+}
+
+QString SettingsStore::Location() const {
+  const QSettings settings(format_, QSettings::UserScope, kSettingsOrganization, kSettingsApplication);
+  return settings.fileName();
+}
+
+}  // namespace ridloe

@@ -1,0 +1,121 @@
+// Shared pieces of the dialog tests: prompts that answer from a script,
+// settings kept in a temporary folder, and MPS files made by the builder.
+#pragma once
+
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QSettings>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTest>
+#include <iconv.h>
+#include <optional>
+#include <string>
+
+#include "app/converter_dialog.h"
+#include "app/file_prompts.h"
+#include "app/settings_store.h"
+#include "app/waypoint_list.h"
+#include "tests/mps_builder.h"
+
+namespace ridloe::testing {
+
+// Answers each prompt with the path set beforehand, or cancels it, and
+// remembers what the dialog passed in.
+class ScriptedPrompts final : public FilePrompts {
+ public:
+  bool OpenMps(QWidget*, const QString& initial, QString& chosen) override {
+    ++openCalls;
+    openInitial = initial;
+    if (!openAnswer) return false;
+    chosen = *openAnswer;
+    return true;
+  }
+  bool SaveWtr(QWidget*, const QString& initial, const QString& proposedName, QString& chosen) override {
+    ++saveCalls;
+    saveInitial = initial;
+    saveProposed = proposedName;
+    if (!saveAnswer) return false;
+    chosen = *saveAnswer;
+    return true;
+  }
+
+  std::optional<QString> openAnswer;  // nullopt: the user cancels
+  std::optional<QString> saveAnswer;
+  int openCalls = 0;
+  int saveCalls = 0;
+  QString openInitial, saveInitial, saveProposed;
+};
+
+// Points the settings store at a fresh temporary folder for one test.
+class TemporarySettings {
+ public:
+  TemporarySettings() { QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder.path()); }
+
+  QString iniPath() const { return folder.path() + "/Torva/Melsid.ini"; }
+  QString dataPath(const QString& name) const { return folder.path() + "/" + name; }
+
+  void Store(const char* entry, const QString& text) {
+    QSettings settings(QSettings::IniFormat, QSettings::UserScope, "Torva", "Melsid");
+    settings.setValue(QStringLiteral("Dialog/") + entry, text);
+  }
+  // The raw value as the file holds it; an absent value is an invalid variant.
+  QVariant Stored(const char* entry) const {
+    const QSettings settings(QSettings::IniFormat, QSettings::UserScope, "Torva", "Melsid");
+    return settings.value(QStringLiteral("Dialog/") + entry);
+  }
+
+  QTemporaryDir folder;
+};
+
+// UTF-8 spelled names turned into the code page 950 bytes files hold.
+inline std::string Cp950(const std::string& utf8) {
+  iconv_t cd = iconv_open("CP950", "UTF-8");
+  std::string out(utf8.size() * 2 + 4, '\0');
+  char* in = const_cast<char*>(utf8.data());
+  std::size_t inLeft = utf8.size();
+  char* dst = out.data();
+  std::size_t dstLeft = out.size();
+  const std::size_t converted = iconv(cd, &in, &inLeft, &dst, &dstLeft);
+  iconv_close(cd);
+  if (converted == static_cast<std::size_t>(-1)) return {};
+  out.resize(out.size() - dstLeft);
+  return out;
+}
+
+inline QString WriteMps(const QString& path, const MpsBuilder& builder) {
+  if (!WriteBytes(QFile::encodeName(path).toStdString(), builder.bytes())) return {};
+  return path;
+}
+
+// The dialog's controls, found by their identifiers.
+struct Controls {
+  explicit Controls(ConverterDialog& dialog)
+      : path(dialog.findChild<QLineEdit*>("IDC_MPS_PATH")),
+        browse(dialog.findChild<QPushButton*>("IDC_BROWSE_MPS")),
+        list(dialog.findChild<QPushButton*>("IDC_LIST_WAYPOINTS")),
+        lines(dialog.findChild<QListView*>("IDC_WAYPOINT_LIST")),
+        waypointCount(dialog.findChild<QLabel*>("IDC_WAYPOINT_COUNT")),
+        convert(dialog.findChild<QPushButton*>("IDC_CONVERT_WTR")),
+        trackCount(dialog.findChild<QLabel*>("IDC_TRACK_COUNT")) {}
+
+  QStringList Lines() const {
+    QStringList out;
+    const QAbstractItemModel* model = lines->model();
+    for (int row = 0; row < model->rowCount(); ++row) out << model->index(row, 0).data().toString();
+    return out;
+  }
+
+  QLineEdit* path;
+  QPushButton* browse;
+  QPushButton* list;
+  QListView* lines;
+  QLabel* waypointCount;
+  QPushButton* convert;
+  QLabel* trackCount;
+};
+
+}  // namespace ridloe::testing
