@@ -81,8 +81,11 @@ const char* MpsTrackSection::ParseEntry(const RecordSlot& slot, MpsTrackEntry& e
 bool MpsTrackSection::ConvertTrack(std::int32_t index, TrackRecord& record) const {
   if (index < 0 || index >= count) return false;
   const MpsTrackEntry& entry = entries[index];
-  // The name field holds 31 bytes and a NUL; a longer name is cut on a whole character.
-  const std::size_t keep = Cp950CutLength(entry.name, entry.nameLength, sizeof record.name - 1);
+  // The name field holds 31 bytes and a NUL; a longer name is cut on a whole
+  // character. A name that fits is copied as it is, even one that ends in a
+  // lone lead byte.
+  std::size_t keep = entry.nameLength;
+  if (keep >= sizeof record.name) keep = Cp950CutLength(entry.name, entry.nameLength, sizeof record.name - 1);
   std::memcpy(record.name, entry.name, keep);
   record.name[keep] = '\0';
   record.pointCount = static_cast<std::int32_t>(entry.pointCount);
