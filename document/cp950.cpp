@@ -20,6 +20,26 @@ void ReplaceHighBytes(std::string_view bytes, std::string& out) {
   }
 }
 
+// Code page 950 leaves 0x80 unassigned, yet iconv passes it through as the C1
+// control U+0080. No 8-bit code page spells text with U+0080-U+009F and a
+// terminal may act on those controls, so they are shown as undecodable too.
+// `text` is UTF-8, where 0xC2 only ever starts a character.
+void ReplaceC1Controls(std::string& text) {
+  if (text.find('\xC2') == std::string::npos) return;
+  std::string clean;
+  clean.reserve(text.size() + 8);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const unsigned char next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
+    if (static_cast<unsigned char>(text[i]) == 0xC2 && next >= 0x80 && next <= 0x9F) {
+      clean += kReplacement;
+      ++i;
+    } else {
+      clean += text[i];
+    }
+  }
+  text.swap(clean);
+}
+
 }  // namespace
 
 std::size_t Cp950CutLength(const std::uint8_t* s, std::size_t length, std::size_t limit) {
@@ -58,6 +78,7 @@ bool DecodeToUtf8(std::string_view bytes, const char* encoding, std::string& out
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
   }
   iconv_close(cd);
+  ReplaceC1Controls(out);
   return true;
 }
 
