@@ -289,8 +289,16 @@ int main(int argc, char** argv) {
   if (argc < 2) return Usage();
   const std::string command = argv[1];
   const std::vector<std::string> args(argv + 2, argv + argc);
-  if (command == "list") return List(args);
-  if (command == "info") return Info(args);
+  if (command == "list" || command == "info") {
+    const int status = command == "list" ? List(args) : Info(args);
+    // Lines that never reached their destination (a full disk, a closed
+    // pipe) are no success.
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+      std::fprintf(stderr, "ridloe-cli: cannot write the output: %s\n", std::strerror(errno));
+      return status == kOk ? kFailed : status;
+    }
+    return status;
+  }
   if (command == "convert") return Convert(args);
   if (command == "--help" || command == "-h" || command == "help") {
     std::fputs(kUsageText, stdout);

@@ -17,9 +17,10 @@ inline bool IsCp950LeadByte(std::uint8_t b) { return b >= 0x81 && b <= 0xFE; }
 std::size_t Cp950CutLength(const std::uint8_t* s, std::size_t length, std::size_t limit);
 
 // Decodes 8-bit text to UTF-8. Bytes that do not decode become U+FFFD and
-// decoding goes on after them, so every input shows something. An encoding
-// the system does not know is reported by returning false (`out` then holds
-// the text with every byte above 0x7F replaced).
+// decoding goes on after them, so every input shows something; control
+// characters (C0, DEL and C1) show as U+FFFD too. An encoding the system does not know is
+// reported by returning false (`out` then holds the text with every byte
+// above 0x7F replaced).
 bool DecodeToUtf8(std::string_view bytes, const char* encoding, std::string& out);
 
 // The display form used by the dialog and the command-line tool.

@@ -87,7 +87,8 @@ std::uint64_t MpsTrackSection::TotalPoints() const {
 bool MpsTrackSection::ConvertTrack(std::int32_t index, TrackRecord& record, TrackPoint* storage) const {
   if (index < 0 || index >= count) return false;
   const MpsTrackEntry& entry = entries[index];
-  // The name field holds 31 bytes and a NUL; a longer name is cut on a whole character.
+  // The name field holds 31 bytes and a NUL; a longer name is cut on a whole
+  // character, and a name that fits is copied as it is.
   const std::size_t keep = Cp950CutLength(entry.name, entry.nameLength, sizeof record.name - 1);
   std::memcpy(record.name, entry.name, keep);
   record.name[keep] = '\0';

@@ -1,0 +1,82 @@
+// Helpers shared by the test suites: loading built bytes and checking the
+// lines a load reports against the records it filled.
+#pragma once
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "document/line_format.h"
+#include "document/list_sink.h"
+#include "mps/mps_document.h"
+#include "tests/mps_builder.h"
+
+namespace ridloe::testing {
+
+struct Loaded {
+  MpsDocument doc;
+  VectorListSink waypointLines;
+  VectorListSink trackLines;
+  bool ok = false;
+};
+
+// Parses `bytes` from a heap block of exactly their size, so that the
+// sanitizer reports any read past the end.
+inline std::unique_ptr<Loaded> LoadBytes(const Bytes& bytes, bool withSinks = true) {
+  auto out = std::make_unique<Loaded>();
+  std::unique_ptr<std::uint8_t[]> exact(new std::uint8_t[bytes.size()]);
+  std::copy(bytes.begin(), bytes.end(), exact.get());
+  out->ok = out->doc.Parse(exact.get(), bytes.size(), withSinks ? &out->waypointLines : nullptr,
+                           withSinks ? &out->trackLines : nullptr);
+  return out;
+}
+
+inline const char* StepName(LoadStep step) {
+  static const char* const kNames[] = {"ok", "file read", "signature", "first record", "A record",
+                                       "waypoint run", "waypoint alloc", "track run", "track count",
+                                       "track alloc", "track conversion", "L run", "truncated"};
+  return kNames[static_cast<int>(step)];
+}
+
+// What a load gave, e.g. "ok 3w 1t 3+1" (3 waypoints, 1 track, 3 waypoint
+// lines and 1 track line), or the step that failed: "track run 3w 0t 3+0".
+inline std::string Summary(const Loaded& r) {
+  const LoadStep step = r.doc.error().step;
+  const std::string head = std::string(r.ok == (step == LoadStep::kNone) ? "" : "INCONSISTENT ") + StepName(step);
+  return head + " " + std::to_string(r.doc.waypointCount) + "w " + std::to_string(r.doc.trackCount) + "t " +
+         std::to_string(r.waypointLines.lines.size()) + "+" + std::to_string(r.trackLines.lines.size());
+}
+inline std::string Summary(const Bytes& bytes) { return Summary(*LoadBytes(bytes)); }
+
+// The lines a document's records call for, in the list's formats.
+inline std::vector<std::string> WaypointLinesOf(const WtrDocument& d) {
+  std::vector<std::string> lines;
+  char line[kLineBufferSize];
+  for (std::int32_t i = 0; d.waypoints && i < d.waypointCount; ++i) {
+    lines.emplace_back(line, FormatWaypointLine(line, d.waypoints[i].name, AltitudeShown(d.waypoints[i].altitude)));
+  }
+  return lines;
+}
+
+inline std::vector<std::string> TrackLinesOf(const WtrDocument& d, std::int32_t count) {
+  std::vector<std::string> lines;
+  char line[kLineBufferSize];
+  for (std::int32_t j = 0; d.tracks && j < count; ++j) {
+    lines.emplace_back(line, FormatTrackLine(line, d.tracks[j].name, d.tracks[j].pointCount));
+  }
+  return lines;
+}
+
+// A file name in the test's temporary folder, unique to this test and process.
+inline std::string TempPath(const std::string& name) {
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  return ::testing::TempDir() + "ridloe_" + info->test_suite_name() + "_" + info->name() + "_" +
+         std::to_string(::getpid()) + "_" + name;
+}
+
+}  // namespace ridloe::testing
