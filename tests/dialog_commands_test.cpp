@@ -17,7 +17,7 @@ namespace {
 MpsBuilder Trip() {
   MpsBuilder b;
   b.Header()
-      .Waypoint({.name = Cp950("玉山"), .latitude = 280000000, .longitude = 1440000000, .altitude = 3952.4, .symbol = 106})
+      .Waypoint({.name = Cp950FromUtf8("玉山"), .latitude = 280000000, .longitude = 1440000000, .altitude = 3952.4, .symbol = 106})
       .Waypoint({.name = "WATER", .altitude = 12.6, .symbol = 48})
       .Waypoint({.name = "CAMP", .altitude = -3.6, .symbol = 5})
       .Track({.name = "DAY1", .points = {{.latitude = 1}, {.latitude = 2}}})

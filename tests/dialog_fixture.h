@@ -11,7 +11,6 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
-#include <iconv.h>
 #include <optional>
 #include <string>
 
@@ -70,21 +69,6 @@ class TemporarySettings {
 
   QTemporaryDir folder;
 };
-
-// UTF-8 spelled names turned into the code page 950 bytes files hold.
-inline std::string Cp950(const std::string& utf8) {
-  iconv_t cd = iconv_open("CP950", "UTF-8");
-  std::string out(utf8.size() * 2 + 4, '\0');
-  char* in = const_cast<char*>(utf8.data());
-  std::size_t inLeft = utf8.size();
-  char* dst = out.data();
-  std::size_t dstLeft = out.size();
-  const std::size_t converted = iconv(cd, &in, &inLeft, &dst, &dstLeft);
-  iconv_close(cd);
-  if (converted == static_cast<std::size_t>(-1)) return {};
-  out.resize(out.size() - dstLeft);
-  return out;
-}
 
 inline QString WriteMps(const QString& path, const MpsBuilder& builder) {
   if (!WriteBytes(QFile::encodeName(path).toStdString(), builder.bytes())) return {};
