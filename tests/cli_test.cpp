@@ -6,7 +6,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
@@ -26,13 +25,6 @@ struct CliRun {
   std::string out, err;
 };
 
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 // Runs the tool with standard input from `input` and standard output to a
 // temporary file, or to `sink` (which is then not read back).
 CliRun RunCli(const std::string& args, const std::string& input = "/dev/null", const std::string& sink = "") {
@@ -40,7 +32,7 @@ CliRun RunCli(const std::string& args, const std::string& input = "/dev/null", c
   const std::string command =
       std::string("'") + RIDLOE_CLI + "' " + args + " <'" + input + "' >'" + out + "' 2>'" + err + "'";
   const int raw = std::system(command.c_str());
-  CliRun run{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, sink.empty() ? Slurp(out) : "", Slurp(err)};
+  CliRun run{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, sink.empty() ? testing::ReadText(out) : "", testing::ReadText(err)};
   if (sink.empty()) std::remove(out.c_str());
   std::remove(err.c_str());
   return run;

@@ -3,9 +3,7 @@
 #include <sys/wait.h>
 
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -18,6 +16,7 @@ namespace {
 namespace fs = std::filesystem;
 using testing::Bytes;
 using testing::MpsBuilder;
+using testing::ReadText;
 
 constexpr std::uintmax_t kSampleWtrSize = 48 + 64 * 12;
 
@@ -25,11 +24,6 @@ struct Outcome {
   int status = -1;
   std::string out, err;
 };
-
-std::string Slurp(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 class ConvertCliTest : public ::testing::Test {
  protected:
@@ -48,8 +42,8 @@ class ConvertCliTest : public ::testing::Test {
     const int raw = std::system(command.c_str());
     Outcome run;
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.out = Slurp(dir_ / "out.txt");
-    run.err = Slurp(dir_ / "err.txt");
+    run.out = ReadText(dir_ / "out.txt");
+    run.err = ReadText(dir_ / "err.txt");
     fs::remove(dir_ / "out.txt");
     fs::remove(dir_ / "err.txt");
     return run;
@@ -113,16 +107,16 @@ TEST_F(ConvertCliTest, DefaultOutputAndExistingFiles) {
   run = Cli({"convert", "trips/a.b.mps"});
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("--force"), std::string::npos) << run.err;
-  EXPECT_EQ(Slurp(dir_ / "trips/a.b.wtr"), "keep");
+  EXPECT_EQ(ReadText(dir_ / "trips/a.b.wtr"), "keep");
   run = Cli({"convert", "--force", "trips/a.b.mps"});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(Size("trips/a.b.wtr"), kSampleWtrSize);
 
   // Not even --force writes over the input itself.
-  const std::string before = Slurp(dir_ / "trips/a.b.mps");
+  const std::string before = ReadText(dir_ / "trips/a.b.mps");
   run = Cli({"convert", "--force", "trips/a.b.mps", "trips/a.b.mps"});
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(Slurp(dir_ / "trips/a.b.mps"), before);
+  EXPECT_EQ(ReadText(dir_ / "trips/a.b.mps"), before);
 
   // Folders are split at '/' only: a backslash is part of the file's name.
   fs::copy_file(Sample(), dir_ / "trips/c\\d.mps");
@@ -158,7 +152,7 @@ TEST_F(ConvertCliTest, WaypointsReadBeforeAFailureAreStillConverted) {
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("converting the 2 waypoints"), std::string::npos) << run.err;
   ASSERT_EQ(Size("broken.wtr"), 48u + 2 * 64u);
-  const std::string wtr = Slurp(dir_ / "broken.wtr");
+  const std::string wtr = ReadText(dir_ / "broken.wtr");
   EXPECT_EQ(wtr.substr(16, 10), "KEPT      ");
   EXPECT_EQ(wtr.substr(16 + 40, 2), std::string("\xA1\x00", 2));  // 48 became 161
 }

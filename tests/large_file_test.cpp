@@ -7,8 +7,6 @@
 
 #include <cmath>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "document/bytes.h"
@@ -89,11 +87,6 @@ Bytes ExpectedWtr(const std::vector<testing::WaypointFields>& waypoints) {
   return out;
 }
 
-Bytes ReadBack(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
 TEST(LargeFile, FastLoadMatchesBorrowedParseAndIndependentEncoding) {
   const Generated g = Generate(30000, 120, 40);
   const std::string dir = ::testing::TempDir();
@@ -131,8 +124,8 @@ TEST(LargeFile, FastLoadMatchesBorrowedParseAndIndependentEncoding) {
   const std::string plainOut = dir + "/large-plain.wtr";
   ASSERT_TRUE(fast.SaveWtr(fastOut));
   ASSERT_TRUE(plain.SaveWtr(plainOut));
-  const Bytes written = ReadBack(fastOut);
-  EXPECT_EQ(written, ReadBack(plainOut));
+  const Bytes written = testing::ReadBytes(fastOut);
+  EXPECT_EQ(written, testing::ReadBytes(plainOut));
   EXPECT_EQ(written, ExpectedWtr(g.waypoints));
   ::unlink(input.c_str());
   ::unlink(fastOut.c_str());

@@ -5,6 +5,7 @@
 #include <bit>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 
 namespace ridloe::testing {
 namespace {
@@ -123,6 +124,16 @@ bool WriteBytes(const std::string& path, const Bytes& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   return static_cast<bool>(out.flush());
+}
+
+Bytes ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+std::string ReadText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 std::string Cp950FromUtf8(const std::string& utf8) {

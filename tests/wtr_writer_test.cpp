@@ -9,9 +9,7 @@
 #include <bit>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -24,6 +22,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::Bytes;
+using testing::ReadBytes;
 
 struct Point {
   std::string name;
@@ -76,10 +75,6 @@ class WtrWriterTest : public ::testing::Test {
   void TearDown() override { fs::remove_all(dir_); }
 
   std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-  static Bytes Read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-  }
   std::vector<std::string> Entries() const {
     std::vector<std::string> names;
     for (const auto& e : fs::directory_iterator(dir_)) names.push_back(e.path().filename().string());
@@ -89,7 +84,7 @@ class WtrWriterTest : public ::testing::Test {
     WtrDocument doc;
     Fill(doc, points);
     EXPECT_TRUE(doc.SaveWtr(Path("out.wtr")));
-    return Read(Path("out.wtr"));
+    return ReadBytes(Path("out.wtr"));
   }
 
   fs::path dir_;
@@ -186,7 +181,7 @@ TEST_F(WtrWriterTest, WriteFailingPartWayKeepsTheOldFile) {
   ASSERT_EQ(::waitpid(child, &status, 0), child);
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 0) << "SaveWtr reported success although the file could not be written";
-  EXPECT_EQ(Read(target), old);
+  EXPECT_EQ(ReadBytes(target), old);
   EXPECT_EQ(Entries(), std::vector<std::string>{"big.wtr"});
 
   // Without the limit the same document writes whole.
