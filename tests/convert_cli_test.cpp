@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/mps_builder.h"
+#include "tests/test_support.h"
 
 namespace ridloe {
 namespace {
@@ -27,13 +27,6 @@ struct Outcome {
 
 class ConvertCliTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/convert_cli_XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   // Runs the tool from the test's folder; arguments are quoted as given.
   Outcome Cli(const std::vector<std::string>& args) {
     std::string command = "cd '" + dir_.string() + "' && '" RIDLOE_CLI "'";
@@ -61,7 +54,8 @@ class ConvertCliTest : public ::testing::Test {
   }
   std::uintmax_t Size(const std::string& name) const { return fs::file_size(dir_ / name); }
 
-  fs::path dir_;
+  testing::TempFolder folder_{"convert_cli"};
+  const fs::path& dir_ = folder_.path();
 };
 
 std::vector<std::string> Lines(const std::string& text) {

@@ -1,12 +1,16 @@
-// Helpers shared by the test suites: loading built bytes and checking the
-// lines a load reports against the records it filled.
+// Helpers shared by the test suites: loading built bytes, checking the lines
+// a load reports against the records it filled, and temporary files.
 #pragma once
 
+#include <stdlib.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <memory>
+#include <stdexcept>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -78,5 +82,29 @@ inline std::string TempPath(const std::string& name) {
   return ::testing::TempDir() + "ridloe_" + info->test_suite_name() + "_" + info->name() + "_" +
          std::to_string(::getpid()) + "_" + name;
 }
+
+// A fresh folder in the system's temporary folder, removed with all it holds
+// when the object goes. A folder that cannot be made fails the test.
+class TempFolder {
+ public:
+  explicit TempFolder(const std::string& prefix = "ridloe") {
+    std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "_XXXXXX")).string();
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot make a folder like " + pattern);
+    path_ = pattern;
+  }
+  ~TempFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  // A file or folder inside, `name` relative to the folder.
+  std::string Path(const std::string& name) const { return (path_ / name).string(); }
+
+ private:
+  std::filesystem::path path_;
+};
 
 }  // namespace ridloe::testing

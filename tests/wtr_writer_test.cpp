@@ -1,7 +1,6 @@
 // The WTR writer: whole files byte for byte, name cuts, replacing files, and
 // a write that fails part-way. Also the symbol translation that precedes it.
 #include <signal.h>
-#include <stdlib.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,7 +14,7 @@
 
 #include "document/symbols.h"
 #include "document/wtr_document.h"
-#include "tests/mps_builder.h"
+#include "tests/test_support.h"
 
 namespace ridloe {
 namespace {
@@ -67,17 +66,10 @@ void PutRecord(Bytes& out, const std::string& tenNameBytes, const Point& p) {
 
 class WtrWriterTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/wtr_writer_XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+  std::string Path(const std::string& name) const { return dir_.Path(name); }
   std::vector<std::string> Entries() const {
     std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(dir_)) names.push_back(e.path().filename().string());
+    for (const auto& e : fs::directory_iterator(dir_.path())) names.push_back(e.path().filename().string());
     return names;
   }
   Bytes SaveAndRead(const std::vector<Point>& points) {
@@ -87,7 +79,7 @@ class WtrWriterTest : public ::testing::Test {
     return ReadBytes(Path("out.wtr"));
   }
 
-  fs::path dir_;
+  testing::TempFolder dir_{"wtr_writer"};
 };
 
 TEST_F(WtrWriterTest, WholeFilesByteForByte) {
