@@ -16,6 +16,8 @@ namespace {
 namespace fs = std::filesystem;
 using testing::MpsBuilder;
 
+// A shell command line rather than RunCli: input comes through pipes here,
+// and standard output and error are read together.
 struct ShellResult {
   int status = -1;
   std::string out;  // standard output and standard error together
@@ -46,7 +48,7 @@ class CliStdin : public ::testing::Test {
     ASSERT_TRUE(testing::WriteBytes(mps_, b.bytes()));
   }
 
-  std::string Cli(const std::string& args) const { return std::string("'") + RIDLOE_CLI_PATH + "' " + args; }
+  std::string Cli(const std::string& args) const { return std::string("'") + RIDLOE_CLI + "' " + args; }
 
   testing::TempFolder dir_{"ridloe_cli_stdin"};
   std::string mps_;
