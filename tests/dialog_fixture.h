@@ -1,5 +1,6 @@
 // Shared pieces of the dialog tests: prompts that answer from a script,
-// settings kept in a temporary folder, and MPS files made by the builder.
+// settings kept in a temporary folder, MPS files made by the builder, and the
+// dialog made afresh for each test function.
 #pragma once
 
 #include <QDir>
@@ -11,6 +12,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -100,6 +102,28 @@ struct Controls {
   QLabel* waypointCount;
   QPushButton* convert;
   QLabel* trackCount;
+};
+
+// The dialog with its settings in a fresh temporary folder and prompts that
+// answer from a script. A test class makes it in init() and ends it in
+// cleanup(), so every test function starts from nothing.
+class DialogUnderTest {
+ protected:
+  void MakeDialog() {
+    settings_ = std::make_unique<TemporarySettings>();
+    prompts_ = std::make_unique<ScriptedPrompts>();
+    store_ = std::make_unique<SettingsStore>(QSettings::IniFormat);
+    dialog_ = std::make_unique<ConverterDialog>(*store_, *prompts_);
+  }
+  void EndDialog() {
+    dialog_.reset();
+    settings_.reset();
+  }
+
+  std::unique_ptr<TemporarySettings> settings_;
+  std::unique_ptr<ScriptedPrompts> prompts_;
+  std::unique_ptr<SettingsStore> store_;
+  std::unique_ptr<ConverterDialog> dialog_;
 };
 
 }  // namespace ridloe::testing
