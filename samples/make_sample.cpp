@@ -1,7 +1,5 @@
 // Regenerates samples/sample.mps: a dozen waypoints with ASCII and Big5 names
 // and two tracks. Usage: make_sample OUTPUT
-#include <iconv.h>
-
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -10,20 +8,7 @@
 
 namespace {
 
-// Names are stored in code page 950; the source spells them in UTF-8.
-std::string ToCp950(const std::string& utf8) {
-  iconv_t cd = iconv_open("CP950", "UTF-8");
-  std::string out(utf8.size() * 2 + 4, '\0');
-  char* in = const_cast<char*>(utf8.data());
-  std::size_t inLeft = utf8.size();
-  char* dst = out.data();
-  std::size_t dstLeft = out.size();
-  const std::size_t r = iconv(cd, &in, &inLeft, &dst, &dstLeft);
-  iconv_close(cd);
-  if (r == static_cast<std::size_t>(-1)) return {};
-  out.resize(out.size() - dstLeft);
-  return out;
-}
+using ridloe::testing::Cp950FromUtf8;
 
 std::int32_t Semicircles(double degrees) { return static_cast<std::int32_t>(std::lround(degrees / 180.0 * 2147483648.0)); }
 
@@ -50,7 +35,7 @@ int main(int argc, char** argv) {
   ridloe::testing::MpsBuilder b;
   b.Header('i');
   for (const Place& p : places) {
-    b.Waypoint({.name = ToCp950(p.name),
+    b.Waypoint({.name = Cp950FromUtf8(p.name),
                 .latitude = Semicircles(p.lat),
                 .longitude = Semicircles(p.lon),
                 .altitude = p.alt,
@@ -58,7 +43,7 @@ int main(int argc, char** argv) {
                 .comment = "sample"});
   }
   for (int t = 0; t < 2; ++t) {
-    ridloe::testing::TrackFields track{.name = ToCp950(t == 0 ? "雪山步道" : "Jade Mountain trail")};
+    ridloe::testing::TrackFields track{.name = Cp950FromUtf8(t == 0 ? "雪山步道" : "Jade Mountain trail")};
     for (int k = 0; k < 20; ++k) {
       const double lat = t == 0 ? 24.39 - 0.0004 * k : 23.48 - 0.0005 * k;
       const double lon = t == 0 ? 121.30 - 0.003 * k : 120.89 + 0.003 * k;

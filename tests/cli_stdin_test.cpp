@@ -2,14 +2,13 @@
 // counts and conversions as from the file itself.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <string>
 
 #include "mps/mps_document.h"
-#include "tests/mps_builder.h"
+#include "tests/test_support.h"
 
 namespace ridloe {
 namespace {
@@ -17,6 +16,8 @@ namespace {
 namespace fs = std::filesystem;
 using testing::MpsBuilder;
 
+// A shell command line rather than RunCli: input comes through pipes here,
+// and standard output and error are read together.
 struct ShellResult {
   int status = -1;
   std::string out;  // standard output and standard error together
@@ -37,22 +38,19 @@ ShellResult Shell(const std::string& command) {
 class CliStdin : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("ridloe_cli_stdin_" + std::to_string(::getpid()));
-    fs::create_directories(dir_);
     MpsBuilder b;
     b.Header()
         .Waypoint({.name = "AB", .altitude = 12.4, .symbol = 106})
         .Waypoint({.name = "CD", .altitude = -3.6})
         .Track({.name = "T1", .points = {{.latitude = 1}, {.latitude = 2}}})
         .End();
-    mps_ = (dir_ / "in.mps").string();
+    mps_ = dir_.Path("in.mps");
     ASSERT_TRUE(testing::WriteBytes(mps_, b.bytes()));
   }
-  void TearDown() override { fs::remove_all(dir_); }
 
-  std::string Cli(const std::string& args) const { return std::string("'") + RIDLOE_CLI_PATH + "' " + args; }
+  std::string Cli(const std::string& args) const { return std::string("'") + RIDLOE_CLI + "' " + args; }
 
-  fs::path dir_;
+  testing::TempFolder dir_{"ridloe_cli_stdin"};
   std::string mps_;
 };
 
@@ -68,7 +66,7 @@ TEST_F(CliStdin, ListsWhatTheFileLists) {
 }
 
 TEST_F(CliStdin, ConvertsAndTellsWtrByItsBytes) {
-  const std::string wtr = (dir_ / "out.wtr").string();
+  const std::string wtr = dir_.Path("out.wtr");
   const ShellResult convert = Shell(Cli("convert - '" + wtr + "' < '" + mps_ + "'"));
   ASSERT_EQ(convert.status, 0) << convert.out;
   EXPECT_EQ(fs::file_size(wtr), 48u + 2 * 64u);

@@ -1,14 +1,11 @@
 // ridloe-cli run as a process, and the decoding of names it shows.
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <nlohmann/json.hpp>
-#include <sstream>
 
 #include "document/cp950.h"
 #include "tests/test_support.h"
@@ -16,42 +13,13 @@
 namespace ridloe {
 namespace {
 
+using testing::CliRun;
+using testing::Lines;
 using testing::MpsBuilder;
+using testing::RunCli;
 using testing::TempPath;
 
 const std::string kSample = std::string(RIDLOE_SOURCE_DIR) + "/samples/sample.mps";
-
-struct CliRun {
-  int status;
-  std::string out, err;
-};
-
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-// Runs the tool with standard input from `input` and standard output to a
-// temporary file, or to `sink` (which is then not read back).
-CliRun RunCli(const std::string& args, const std::string& input = "/dev/null", const std::string& sink = "") {
-  const std::string out = sink.empty() ? TempPath("stdout") : sink, err = TempPath("stderr");
-  const std::string command =
-      std::string("'") + RIDLOE_CLI + "' " + args + " <'" + input + "' >'" + out + "' 2>'" + err + "'";
-  const int raw = std::system(command.c_str());
-  CliRun run{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, sink.empty() ? Slurp(out) : "", Slurp(err)};
-  if (sink.empty()) std::remove(out.c_str());
-  std::remove(err.c_str());
-  return run;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
 
 TEST(Cli, ListShowsDecodedRawAndTrackLines) {
   const CliRun run = RunCli("list '" + kSample + "'");
@@ -61,7 +29,7 @@ TEST(Cli, ListShowsDecodedRawAndTrackLines) {
   EXPECT_EQ(lines[0], "玉山主峰 3952");
   EXPECT_EQ(lines[5], "台北101 508");
   EXPECT_EQ(lines[11], "TRAILHEAD 2140");
-  EXPECT_EQ(RunCli("list -", kSample).out, run.out);
+  EXPECT_EQ(RunCli("list -", {.input = kSample}).out, run.out);
 
   lines = Lines(RunCli("list --raw '" + kSample + "'").out);
   ASSERT_EQ(lines.size(), 12u);
@@ -144,8 +112,8 @@ TEST(Cli, UsageErrorsExitWith2) {
 
 TEST(Cli, OutputThatCannotBeWrittenFails) {
   if (::access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
-  EXPECT_EQ(RunCli("list '" + kSample + "'", "/dev/null", "/dev/full").status, 1);
-  EXPECT_EQ(RunCli("info '" + kSample + "'", "/dev/null", "/dev/full").status, 1);
+  EXPECT_EQ(RunCli("list '" + kSample + "'", {.output = "/dev/full"}).status, 1);
+  EXPECT_EQ(RunCli("info '" + kSample + "'", {.output = "/dev/full"}).status, 1);
 }
 
 TEST(Decoding, UndecodableBytesBecomeReplacementCharacters) {

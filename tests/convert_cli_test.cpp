@@ -1,58 +1,30 @@
 // ridloe-cli convert, list and info run as processes on real files.
-#include <stdlib.h>
-#include <sys/wait.h>
-
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "tests/mps_builder.h"
+#include "tests/test_support.h"
 
 namespace ridloe {
 namespace {
 
 namespace fs = std::filesystem;
 using testing::Bytes;
+using testing::CliRun;
+using testing::Lines;
 using testing::MpsBuilder;
+using testing::ReadText;
 
 constexpr std::uintmax_t kSampleWtrSize = 48 + 64 * 12;
 
-struct Outcome {
-  int status = -1;
-  std::string out, err;
-};
-
-std::string Slurp(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 class ConvertCliTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/convert_cli_XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   // Runs the tool from the test's folder; arguments are quoted as given.
-  Outcome Cli(const std::vector<std::string>& args) {
-    std::string command = "cd '" + dir_.string() + "' && '" RIDLOE_CLI "'";
-    for (const std::string& a : args) command += " '" + a + "'";
-    command += " >out.txt 2>err.txt";
-    const int raw = std::system(command.c_str());
-    Outcome run;
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.out = Slurp(dir_ / "out.txt");
-    run.err = Slurp(dir_ / "err.txt");
-    fs::remove(dir_ / "out.txt");
-    fs::remove(dir_ / "err.txt");
-    return run;
+  CliRun Cli(const std::vector<std::string>& args) const {
+    std::string quoted;
+    for (const std::string& a : args) quoted += " '" + a + "'";
+    return testing::RunCli(quoted, {.folder = dir_.string()});
   }
   std::string Sample() const { return std::string(RIDLOE_SOURCE_DIR) + "/samples/sample.mps"; }
   void Put(const std::string& name, const Bytes& bytes) {
@@ -67,22 +39,16 @@ class ConvertCliTest : public ::testing::Test {
   }
   std::uintmax_t Size(const std::string& name) const { return fs::file_size(dir_ / name); }
 
-  fs::path dir_;
+  testing::TempFolder folder_{"convert_cli"};
+  const fs::path& dir_ = folder_.path();
 };
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
 TEST_F(ConvertCliTest, SampleConvertsAndListsPaddedNames) {
-  const Outcome convert = Cli({"convert", Sample(), "x.wtr"});
+  const CliRun convert = Cli({"convert", Sample(), "x.wtr"});
   ASSERT_EQ(convert.status, 0) << convert.err;
   EXPECT_EQ(Size("x.wtr"), kSampleWtrSize);
 
-  const Outcome list = Cli({"list", "--raw", "x.wtr"});
+  const CliRun list = Cli({"list", "--raw", "x.wtr"});
   ASSERT_EQ(list.status, 0) << list.err;
   const std::vector<std::string> lines = Lines(list.out);
   ASSERT_EQ(lines.size(), 12u);
@@ -96,7 +62,7 @@ TEST_F(ConvertCliTest, SampleConvertsAndListsPaddedNames) {
   // "台北101" is seven bytes in code page 950.
   EXPECT_EQ(lines[5].substr(0, 11), "\xA5\x78\xA5\x5F" "101    ");
 
-  const Outcome info = Cli({"info", "x.wtr"});
+  const CliRun info = Cli({"info", "x.wtr"});
   EXPECT_EQ(info.status, 0);
   EXPECT_EQ(info.out, "waypoints: 12\ntracks: 0\n");
 }
@@ -104,7 +70,7 @@ TEST_F(ConvertCliTest, SampleConvertsAndListsPaddedNames) {
 TEST_F(ConvertCliTest, DefaultOutputAndExistingFiles) {
   fs::create_directory(dir_ / "trips");
   fs::copy_file(Sample(), dir_ / "trips/a.b.mps");
-  Outcome run = Cli({"convert", "trips/a.b.mps"});
+  CliRun run = Cli({"convert", "trips/a.b.mps"});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(Size("trips/a.b.wtr"), kSampleWtrSize);
 
@@ -113,16 +79,16 @@ TEST_F(ConvertCliTest, DefaultOutputAndExistingFiles) {
   run = Cli({"convert", "trips/a.b.mps"});
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("--force"), std::string::npos) << run.err;
-  EXPECT_EQ(Slurp(dir_ / "trips/a.b.wtr"), "keep");
+  EXPECT_EQ(ReadText(dir_ / "trips/a.b.wtr"), "keep");
   run = Cli({"convert", "--force", "trips/a.b.mps"});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(Size("trips/a.b.wtr"), kSampleWtrSize);
 
   // Not even --force writes over the input itself.
-  const std::string before = Slurp(dir_ / "trips/a.b.mps");
+  const std::string before = ReadText(dir_ / "trips/a.b.mps");
   run = Cli({"convert", "--force", "trips/a.b.mps", "trips/a.b.mps"});
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(Slurp(dir_ / "trips/a.b.mps"), before);
+  EXPECT_EQ(ReadText(dir_ / "trips/a.b.mps"), before);
 
   // Folders are split at '/' only: a backslash is part of the file's name.
   fs::copy_file(Sample(), dir_ / "trips/c\\d.mps");
@@ -137,7 +103,7 @@ TEST_F(ConvertCliTest, SeveralInputsIntoOneFolder) {
   Put("in/bad.mps", Bytes{'n', 'o', 't', ' ', 'm', 'p', 's'});
   PutMps("other/one.mps", 1);  // names the same output as in/one.mps
   fs::create_directory(dir_ / "out");
-  const Outcome run = Cli({"convert", "-o", "out", "in/one.mps", "in/bad.mps", "in/two.mps", "other/one.mps"});
+  const CliRun run = Cli({"convert", "-o", "out", "in/one.mps", "in/bad.mps", "in/two.mps", "other/one.mps"});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(Size("out/one.wtr"), 48u + 2 * 64u);
   EXPECT_EQ(Size("out/two.wtr"), 48u + 3 * 64u);
@@ -145,7 +111,7 @@ TEST_F(ConvertCliTest, SeveralInputsIntoOneFolder) {
   EXPECT_NE(run.err.find("in/bad.mps: "), std::string::npos) << run.err;
   EXPECT_NE(run.err.find("other/one.mps: "), std::string::npos) << run.err;
 
-  const Outcome good = Cli({"convert", "--force", "-o", "out", "in/one.mps", "in/two.mps"});
+  const CliRun good = Cli({"convert", "--force", "-o", "out", "in/one.mps", "in/two.mps"});
   EXPECT_EQ(good.status, 0) << good.err;
 }
 
@@ -154,26 +120,26 @@ TEST_F(ConvertCliTest, WaypointsReadBeforeAFailureAreStillConverted) {
   b.Header().Waypoint({.name = "KEPT", .symbol = 48}).Waypoint({.name = "ALSO"});
   b.Record('T', Bytes{'n', 'o', ' ', 'n', 'u', 'l'});  // a track name without its NUL
   Put("broken.mps", b.End().bytes());
-  const Outcome run = Cli({"convert", "broken.mps"});
+  const CliRun run = Cli({"convert", "broken.mps"});
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("converting the 2 waypoints"), std::string::npos) << run.err;
   ASSERT_EQ(Size("broken.wtr"), 48u + 2 * 64u);
-  const std::string wtr = Slurp(dir_ / "broken.wtr");
+  const std::string wtr = ReadText(dir_ / "broken.wtr");
   EXPECT_EQ(wtr.substr(16, 10), "KEPT      ");
   EXPECT_EQ(wtr.substr(16 + 40, 2), std::string("\xA1\x00", 2));  // 48 became 161
 }
 
 TEST_F(ConvertCliTest, WtrFilesAreKnownByTheirFirstBytes) {
   ASSERT_EQ(Cli({"convert", Sample(), "renamed.mps"}).status, 0);  // a WTR file with an .mps name
-  const Outcome list = Cli({"list", "renamed.mps"});
+  const CliRun list = Cli({"list", "renamed.mps"});
   EXPECT_EQ(list.status, 0) << list.err;
   ASSERT_EQ(Lines(list.out).size(), 12u);
   EXPECT_EQ(Lines(list.out)[6], "CAMP01     2890");
-  const Outcome info = Cli({"info", "renamed.mps"});
+  const CliRun info = Cli({"info", "renamed.mps"});
   EXPECT_EQ(info.out, "waypoints: 12\ntracks: 0\n");
 
   // convert reads MPS files only: translating WTR codes again would turn them into 18.
-  const Outcome again = Cli({"convert", "renamed.mps", "again.wtr"});
+  const CliRun again = Cli({"convert", "renamed.mps", "again.wtr"});
   EXPECT_EQ(again.status, 1);
   EXPECT_FALSE(fs::exists(dir_ / "again.wtr"));
 }

@@ -3,7 +3,6 @@
 #include <QFile>
 #include <QMimeData>
 #include <QUrl>
-#include <memory>
 
 #include "document/wtr_document.h"
 #include "tests/dialog_fixture.h"
@@ -17,7 +16,7 @@ namespace {
 MpsBuilder Trip() {
   MpsBuilder b;
   b.Header()
-      .Waypoint({.name = Cp950("玉山"), .latitude = 280000000, .longitude = 1440000000, .altitude = 3952.4, .symbol = 106})
+      .Waypoint({.name = Cp950FromUtf8("玉山"), .latitude = 280000000, .longitude = 1440000000, .altitude = 3952.4, .symbol = 106})
       .Waypoint({.name = "WATER", .altitude = 12.6, .symbol = 48})
       .Waypoint({.name = "CAMP", .altitude = -3.6, .symbol = 5})
       .Track({.name = "DAY1", .points = {{.latitude = 1}, {.latitude = 2}}})
@@ -53,14 +52,10 @@ using Symbols = std::vector<std::uint16_t>;
 
 }  // namespace
 
-class DialogCommandsTest : public QObject {
+class DialogCommandsTest : public QObject, private DialogUnderTest {
   Q_OBJECT
 
  private:
-  std::unique_ptr<TemporarySettings> settings_;
-  std::unique_ptr<ScriptedPrompts> prompts_;
-  std::unique_ptr<SettingsStore> store_;
-  std::unique_ptr<ConverterDialog> dialog_;
   QString trip_, other_, broken_;
 
   Controls Started() {
@@ -70,20 +65,14 @@ class DialogCommandsTest : public QObject {
 
  private Q_SLOTS:
   void init() {
-    settings_ = std::make_unique<TemporarySettings>();
-    prompts_ = std::make_unique<ScriptedPrompts>();
-    store_ = std::make_unique<SettingsStore>(QSettings::IniFormat);
-    dialog_ = std::make_unique<ConverterDialog>(*store_, *prompts_);
+    MakeDialog();
     trip_ = WriteMps(settings_->dataPath("trip.mps"), Trip());
     other_ = WriteMps(settings_->dataPath("other.mps"), Other());
     broken_ = WriteMps(settings_->dataPath("broken.mps"), BrokenAfterWaypoints());
     QVERIFY(!trip_.isEmpty() && !other_.isEmpty() && !broken_.isEmpty());
   }
 
-  void cleanup() {
-    dialog_.reset();
-    settings_.reset();
-  }
+  void cleanup() { EndDialog(); }
 
   void firstRunStartsEmptyAndConvertDoesNothing() {
     Controls c = Started();

@@ -1,5 +1,6 @@
 // Shared pieces of the dialog tests: prompts that answer from a script,
-// settings kept in a temporary folder, and MPS files made by the builder.
+// settings kept in a temporary folder, MPS files made by the builder, and the
+// dialog made afresh for each test function.
 #pragma once
 
 #include <QDir>
@@ -11,7 +12,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
-#include <iconv.h>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -71,21 +72,6 @@ class TemporarySettings {
   QTemporaryDir folder;
 };
 
-// UTF-8 spelled names turned into the code page 950 bytes files hold.
-inline std::string Cp950(const std::string& utf8) {
-  iconv_t cd = iconv_open("CP950", "UTF-8");
-  std::string out(utf8.size() * 2 + 4, '\0');
-  char* in = const_cast<char*>(utf8.data());
-  std::size_t inLeft = utf8.size();
-  char* dst = out.data();
-  std::size_t dstLeft = out.size();
-  const std::size_t converted = iconv(cd, &in, &inLeft, &dst, &dstLeft);
-  iconv_close(cd);
-  if (converted == static_cast<std::size_t>(-1)) return {};
-  out.resize(out.size() - dstLeft);
-  return out;
-}
-
 inline QString WriteMps(const QString& path, const MpsBuilder& builder) {
   if (!WriteBytes(QFile::encodeName(path).toStdString(), builder.bytes())) return {};
   return path;
@@ -116,6 +102,28 @@ struct Controls {
   QLabel* waypointCount;
   QPushButton* convert;
   QLabel* trackCount;
+};
+
+// The dialog with its settings in a fresh temporary folder and prompts that
+// answer from a script. A test class makes it in init() and ends it in
+// cleanup(), so every test function starts from nothing.
+class DialogUnderTest {
+ protected:
+  void MakeDialog() {
+    settings_ = std::make_unique<TemporarySettings>();
+    prompts_ = std::make_unique<ScriptedPrompts>();
+    store_ = std::make_unique<SettingsStore>(QSettings::IniFormat);
+    dialog_ = std::make_unique<ConverterDialog>(*store_, *prompts_);
+  }
+  void EndDialog() {
+    dialog_.reset();
+    settings_.reset();
+  }
+
+  std::unique_ptr<TemporarySettings> settings_;
+  std::unique_ptr<ScriptedPrompts> prompts_;
+  std::unique_ptr<SettingsStore> store_;
+  std::unique_ptr<ConverterDialog> dialog_;
 };
 
 }  // namespace ridloe::testing

@@ -4,7 +4,6 @@
 #include <QFontInfo>
 #include <QImage>
 #include <QKeyEvent>
-#include <memory>
 
 #include "app/dialog_units.h"
 #include "tests/dialog_fixture.h"
@@ -50,29 +49,15 @@ void SendKey(QWidget* to, int key, Qt::KeyboardModifiers modifiers = Qt::NoModif
 
 }  // namespace
 
-class DialogLayoutTest : public QObject {
+class DialogLayoutTest : public QObject, private DialogUnderTest {
   Q_OBJECT
 
  private:
-  std::unique_ptr<TemporarySettings> settings_;
-  std::unique_ptr<ScriptedPrompts> prompts_;
-  std::unique_ptr<SettingsStore> store_;
-  std::unique_ptr<ConverterDialog> dialog_;
-
   bool UsesUming() const { return QFontInfo(dialog_->font()).family() == QStringLiteral("AR PL UMing TW"); }
 
  private Q_SLOTS:
-  void init() {
-    settings_ = std::make_unique<TemporarySettings>();
-    prompts_ = std::make_unique<ScriptedPrompts>();
-    store_ = std::make_unique<SettingsStore>(QSettings::IniFormat);
-    dialog_ = std::make_unique<ConverterDialog>(*store_, *prompts_);
-  }
-
-  void cleanup() {
-    dialog_.reset();
-    settings_.reset();
-  }
+  void init() { MakeDialog(); }
+  void cleanup() { EndDialog(); }
 
   void mulDivRoundsHalfAwayFromZero() {
     QCOMPARE(MulDiv(7, 6, 4), 11);     // 10.5

@@ -18,7 +18,7 @@ class DialogSpeedTest : public QObject {
     constexpr int kWaypoints = 200000;
     MpsBuilder b;
     b.Header();
-    const std::string name = Cp950("航點");
+    const std::string name = Cp950FromUtf8("航點");
     for (int i = 0; i < kWaypoints; ++i) {
       b.Waypoint({.name = name + std::to_string(i), .altitude = double(i % 4000), .symbol = 106});
     }

@@ -6,8 +6,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "document/symbols.h"
@@ -24,11 +22,6 @@ using testing::Bytes;
 using testing::MpsBuilder;
 
 const fs::path kRegressions = fs::path(RIDLOE_SOURCE_DIR) / "tests" / "fuzz_regressions";
-
-Bytes ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 // The round trip of what a reader loaded, with the symbols as loaded and then
 // translated as the convert command does.
@@ -48,7 +41,7 @@ TEST(FuzzRegressions, EveryKeptInputLoadsCleanlyWithBothReaders) {
   ASSERT_FALSE(files.empty()) << "no inputs in " << kRegressions;
   for (const fs::path& file : files) {
     SCOPED_TRACE(file.filename().string());
-    const Bytes bytes = ReadAll(file);
+    const Bytes bytes = testing::ReadBytes(file);
     ASSERT_FALSE(bytes.empty());
     EXPECT_EQ(CheckLoad(Reader::kMps, bytes.data(), bytes.size()), "");
     EXPECT_EQ(CheckLoad(Reader::kWtr, bytes.data(), bytes.size()), "");

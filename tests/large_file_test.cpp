@@ -3,17 +3,14 @@
 // borrowed buffer; both must give the same document, the same lines and the
 // same WTR bytes as an encoder written from the field values alone.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "document/bytes.h"
 #include "mps/mps_document.h"
-#include "tests/mps_builder.h"
+#include "tests/test_support.h"
 
 namespace ridloe {
 namespace {
@@ -89,15 +86,10 @@ Bytes ExpectedWtr(const std::vector<testing::WaypointFields>& waypoints) {
   return out;
 }
 
-Bytes ReadBack(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
 TEST(LargeFile, FastLoadMatchesBorrowedParseAndIndependentEncoding) {
   const Generated g = Generate(30000, 120, 40);
-  const std::string dir = ::testing::TempDir();
-  const std::string input = dir + "/large.mps";
+  const testing::TempFolder dir("large_file");
+  const std::string input = dir.Path("large.mps");
   ASSERT_TRUE(testing::WriteBytes(input, g.file));
 
   MpsDocument fast;
@@ -127,16 +119,13 @@ TEST(LargeFile, FastLoadMatchesBorrowedParseAndIndependentEncoding) {
     EXPECT_EQ(fast.waypoints[i].symbol, g.waypoints[i].symbol);
   }
 
-  const std::string fastOut = dir + "/large-fast.wtr";
-  const std::string plainOut = dir + "/large-plain.wtr";
+  const std::string fastOut = dir.Path("large-fast.wtr");
+  const std::string plainOut = dir.Path("large-plain.wtr");
   ASSERT_TRUE(fast.SaveWtr(fastOut));
   ASSERT_TRUE(plain.SaveWtr(plainOut));
-  const Bytes written = ReadBack(fastOut);
-  EXPECT_EQ(written, ReadBack(plainOut));
+  const Bytes written = testing::ReadBytes(fastOut);
+  EXPECT_EQ(written, testing::ReadBytes(plainOut));
   EXPECT_EQ(written, ExpectedWtr(g.waypoints));
-  ::unlink(input.c_str());
-  ::unlink(fastOut.c_str());
-  ::unlink(plainOut.c_str());
 }
 
 }  // namespace

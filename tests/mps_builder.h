@@ -1,5 +1,5 @@
 // Builds MPS files from field values, for tests, seed corpora, samples and
-// benchmarks.
+// benchmarks; also the file reads, writes and name encoding they share.
 #pragma once
 
 #include <cstdint>
@@ -73,5 +73,12 @@ class MpsBuilder {
 
 // Writes bytes to a file; true when every byte was written.
 bool WriteBytes(const std::string& path, const Bytes& bytes);
+// The whole file, as bytes or as text; empty when it cannot be read.
+Bytes ReadBytes(const std::string& path);
+std::string ReadText(const std::string& path);
+
+// Names are stored in code page 950; sources spell them in UTF-8. Empty when
+// the text cannot be converted.
+std::string Cp950FromUtf8(const std::string& utf8);
 
 }  // namespace ridloe::testing

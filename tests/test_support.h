@@ -1,12 +1,20 @@
-// Helpers shared by the test suites: loading built bytes and checking the
-// lines a load reports against the records it filled.
+// Helpers shared by the test suites: loading built bytes, checking the lines
+// a load reports against the records it filled, temporary files, and
+// ridloe-cli run as a process.
 #pragma once
 
+#include <stdlib.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <filesystem>
 #include <memory>
+#include <sstream>
+#include <stdexcept>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -78,5 +86,70 @@ inline std::string TempPath(const std::string& name) {
   return ::testing::TempDir() + "ridloe_" + info->test_suite_name() + "_" + info->name() + "_" +
          std::to_string(::getpid()) + "_" + name;
 }
+
+// A fresh folder in the system's temporary folder, removed with all it holds
+// when the object goes. A folder that cannot be made fails the test.
+class TempFolder {
+ public:
+  explicit TempFolder(const std::string& prefix = "ridloe") {
+    std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "_XXXXXX")).string();
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot make a folder like " + pattern);
+    path_ = pattern;
+  }
+  ~TempFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  // A file or folder inside, `name` relative to the folder.
+  std::string Path(const std::string& name) const { return (path_ / name).string(); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// Text split at its newlines, which are left out.
+inline std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// RIDLOE_CLI names the tool in tests that run it (tests/CMakeLists.txt).
+#ifdef RIDLOE_CLI
+struct CliRun {
+  int status = -1;  // the exit status; -1 when the tool did not exit
+  std::string out, err;
+};
+
+struct CliOptions {
+  std::string folder;               // where the tool runs; empty: this process's folder
+  std::string input = "/dev/null";  // the file on standard input
+  std::string output;               // a file standard output goes to instead, not read back
+};
+
+// Runs the tool through the shell with `args` as they stand, so they are
+// quoted by the caller; standard output and error are read back separately.
+inline CliRun RunCli(const std::string& args, const CliOptions& options = {}) {
+  const std::string out = options.output.empty() ? TempPath("stdout") : options.output;
+  const std::string err = TempPath("stderr");
+  std::string command = options.folder.empty() ? "" : "cd '" + options.folder + "' && ";
+  command += std::string("'") + RIDLOE_CLI + "' " + args + " <'" + options.input + "' >'" + out + "' 2>'" + err + "'";
+  const int raw = std::system(command.c_str());
+  CliRun run;
+  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  if (options.output.empty()) {
+    run.out = ReadText(out);
+    std::remove(out.c_str());
+  }
+  run.err = ReadText(err);
+  std::remove(err.c_str());
+  return run;
+}
+#endif
 
 }  // namespace ridloe::testing

@@ -14,7 +14,7 @@
 #include "document/symbols.h"
 #include "document/wtr_document.h"
 #include "mps/mps_document.h"
-#include "tests/mps_builder.h"
+#include "tests/test_support.h"
 
 namespace ridloe {
 namespace {
@@ -241,16 +241,9 @@ TEST(WtrReaderTest, SurvivesEveryTruncationAndFlippedByte) {
 
 class WtrRoundTripTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/wtr_round_XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   // Loads MPS bytes, translates, writes, and loads the WTR file back.
   void RoundTrip(const MpsDocument& mps, WtrDocument& back) {
-    const std::string path = (dir_ / "trip.wtr").string();
+    const std::string path = dir_.Path("trip.wtr");
     ASSERT_TRUE(mps.SaveWtr(path));
     EXPECT_EQ(fs::file_size(path), 48u + 64u * static_cast<std::size_t>(mps.waypointCount));
     VectorListSink lines;
@@ -278,7 +271,7 @@ class WtrRoundTripTest : public ::testing::Test {
     }
   }
 
-  fs::path dir_;
+  testing::TempFolder dir_{"wtr_round"};
 };
 
 TEST_F(WtrRoundTripTest, BuiltMpsFileComesBackWithTranslatedSymbols) {

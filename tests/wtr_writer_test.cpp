@@ -1,7 +1,6 @@
 // The WTR writer: whole files byte for byte, name cuts, replacing files, and
 // a write that fails part-way. Also the symbol translation that precedes it.
 #include <signal.h>
-#include <stdlib.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -9,21 +8,20 @@
 #include <bit>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "document/symbols.h"
 #include "document/wtr_document.h"
-#include "tests/mps_builder.h"
+#include "tests/test_support.h"
 
 namespace ridloe {
 namespace {
 
 namespace fs = std::filesystem;
 using testing::Bytes;
+using testing::ReadBytes;
 
 struct Point {
   std::string name;
@@ -68,31 +66,20 @@ void PutRecord(Bytes& out, const std::string& tenNameBytes, const Point& p) {
 
 class WtrWriterTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/wtr_writer_XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-  static Bytes Read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-  }
+  std::string Path(const std::string& name) const { return dir_.Path(name); }
   std::vector<std::string> Entries() const {
     std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(dir_)) names.push_back(e.path().filename().string());
+    for (const auto& e : fs::directory_iterator(dir_.path())) names.push_back(e.path().filename().string());
     return names;
   }
   Bytes SaveAndRead(const std::vector<Point>& points) {
     WtrDocument doc;
     Fill(doc, points);
     EXPECT_TRUE(doc.SaveWtr(Path("out.wtr")));
-    return Read(Path("out.wtr"));
+    return ReadBytes(Path("out.wtr"));
   }
 
-  fs::path dir_;
+  testing::TempFolder dir_{"wtr_writer"};
 };
 
 TEST_F(WtrWriterTest, WholeFilesByteForByte) {
@@ -186,7 +173,7 @@ TEST_F(WtrWriterTest, WriteFailingPartWayKeepsTheOldFile) {
   ASSERT_EQ(::waitpid(child, &status, 0), child);
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 0) << "SaveWtr reported success although the file could not be written";
-  EXPECT_EQ(Read(target), old);
+  EXPECT_EQ(ReadBytes(target), old);
   EXPECT_EQ(Entries(), std::vector<std::string>{"big.wtr"});
 
   // Without the limit the same document writes whole.
