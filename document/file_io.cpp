@@ -200,7 +200,11 @@ AtomicFileWriter::~AtomicFileWriter() { Discard(); }
 bool AtomicFileWriter::Open() {
   Discard();
   failed_ = false;
-  tempPath_ = path_ + ".XXXXXX";
+  // A short hidden name in the target's folder, so that a target whose name
+  // is near the length limit can still be written and the rename stays on
+  // one file system.
+  const std::size_t slash = path_.rfind('/');
+  tempPath_ = (slash == std::string::npos ? std::string() : path_.substr(0, slash + 1)) + ".ridloe-XXXXXX";
   fd_ = ::mkstemp(tempPath_.data());
   if (fd_ < 0) {
     tempPath_.clear();
@@ -261,6 +265,14 @@ bool AtomicFileWriter::Commit() {
   }
   tempPath_.clear();
   pending_.reset();
+  // Make the rename itself durable: flush the folder that holds the new name.
+  const std::size_t slash = path_.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path_.substr(0, slash);
+  const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
+  }
   return true;
 }
 

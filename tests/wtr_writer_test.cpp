@@ -137,6 +137,14 @@ TEST_F(WtrWriterTest, ReplacesALongerFileAndLeavesNoTemporaryFile) {
   ASSERT_TRUE(testing::WriteBytes(Path("out.wtr"), Bytes(5000, 0x55)));
   EXPECT_EQ(SaveAndRead({{.name = "ONE"}, {.name = "TWO"}}).size(), 48u + 2 * 64u);
   EXPECT_EQ(Entries(), std::vector<std::string>{"out.wtr"});
+
+  // The temporary file's name does not grow with the target's: a name at the
+  // file system's 255-byte limit is written too.
+  const std::string longName = std::string(251, 'n') + ".wtr";
+  WtrDocument doc;
+  Fill(doc, {{.name = "ONE"}});
+  ASSERT_TRUE(doc.SaveWtr(Path(longName)));
+  EXPECT_EQ(ReadBytes(Path(longName)).size(), 48u + 64u);
 }
 
 TEST_F(WtrWriterTest, NothingToWriteOrNowhereToWriteLeavesNoFile) {
