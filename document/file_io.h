@@ -28,7 +28,6 @@ class ByteBlock {
   std::uint8_t* data() { return data_; }
   const std::uint8_t* data() const { return data_; }
   std::size_t size() const { return size_; }
-  bool empty() const { return size_ == 0; }
 
  private:
   std::uint8_t* data_ = nullptr;

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 namespace ridloe {
 
@@ -30,6 +31,17 @@ struct LoadError {
   std::int64_t offset = -1;      // byte offset in the file of the record or byte at fault, or -1
 
   bool failed() const { return step != LoadStep::kNone; }
+
+  // Records why a load failed; returns false, for `return error.Set(...)`.
+  bool Set(LoadStep failedStep, std::string why, std::int64_t at = -1, std::string what = {},
+           std::int64_t recordIndex = -1) {
+    step = failedStep;
+    reason = std::move(why);
+    offset = at;
+    record = std::move(what);
+    index = recordIndex;
+    return false;
+  }
   // "waypoint record 4 at byte 1234: comment has no terminating NUL"
   std::string Describe() const {
     std::string out = record;

@@ -38,12 +38,7 @@ std::size_t CountUntilMarker(const std::uint8_t* data, std::size_t size, std::si
 
 bool WtrDocument::Fail(LoadStep step, std::string reason, std::int64_t offset, std::string record,
                        std::int64_t index) {
-  error_.step = step;
-  error_.reason = std::move(reason);
-  error_.offset = offset;
-  error_.record = std::move(record);
-  error_.index = index;
-  return false;
+  return error_.Set(step, std::move(reason), offset, std::move(record), index);
 }
 
 bool WtrDocument::Load(const std::string& path, ListSink* waypointSink, ListSink* trackSink) {

@@ -6,12 +6,7 @@ namespace ridloe {
 namespace {
 
 bool HeaderFailure(LoadError& error, LoadStep step, std::string reason, std::int64_t offset, std::string record = {}) {
-  error.step = step;
-  error.reason = std::move(reason);
-  error.offset = offset;
-  error.record = std::move(record);
-  error.index = -1;
-  return false;
+  return error.Set(step, std::move(reason), offset, std::move(record));
 }
 
 }  // namespace

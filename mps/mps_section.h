@@ -79,14 +79,10 @@ class MpsSection {
 
  private:
   bool Failure(LoadError& error, const char* why, std::int32_t index) {
-    error.step = Derived::kFailureStep;
-    error.reason = why;
-    error.record = Derived::kRecordName;
-    error.index = index;
-    error.offset = runOffset_;
     // The run's records lie back to back from its first frame.
-    for (std::int32_t i = 0; i < index; ++i) error.offset += 5 + std::int64_t{slots[i].length};
-    return false;
+    std::int64_t offset = runOffset_;
+    for (std::int32_t i = 0; i < index; ++i) offset += 5 + std::int64_t{slots[i].length};
+    return error.Set(Derived::kFailureStep, why, offset, Derived::kRecordName, index);
   }
 
   ByteBlock payloads_;  // every payload of the run, back to back
