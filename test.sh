@@ -20,4 +20,4 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --preset sanitize -j"$jobs"
 
 echo "== fuzzing (60 s per target)"
-fuzz/run.sh 60
+formats/fuzz/run.sh 60

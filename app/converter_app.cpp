@@ -17,9 +17,10 @@ ConverterApp::ConverterApp(int& argc, char** argv) : QApplication(argc, argv) {
 }
 
 bool ConverterApp::InitInstance() {
-  SettingsStore settings;
+  QtSettingsStore settings;
   QtFilePrompts prompts;
   ConverterDialog dialog(settings, prompts);
+  prompts.SetOwner(&dialog);
   dialog.DoModal();
   return false;
 }

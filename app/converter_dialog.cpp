@@ -3,8 +3,6 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFile>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,25 +10,14 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QUrl>
-#include <new>
-#include <string_view>
+#include <utility>
 
 #include "app/dialog_units.h"
-#include "app/file_prompts.h"
 #include "app/main_icon.h"
-#include "app/settings_store.h"
 #include "app/waypoint_list.h"
-#include "document/path_split.h"
-#include "document/symbols.h"
-#include "mps/mps_document.h"
 
 namespace ridloe {
 namespace {
-
-// The 8-bit path the core opens, from the text of the path field.
-std::string PathBytes(const QString& text) { return QFile::encodeName(text).toStdString(); }
-
-QString Section() { return QString::fromLatin1(kDialogSection); }
 
 QLabel* MakeStatic(QWidget* parent, const QString& text, Qt::Alignment alignment, bool sunken) {
   auto* label = new QLabel(text, parent);
@@ -70,23 +57,18 @@ QFont DialogFont() {
   return font;
 }
 
-QString ProposedWtrName(const QString& pathField) {
-  const QByteArray bytes = QFile::encodeName(pathField);
-  const PathParts parts = SplitPath(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-  return QFile::decodeName(QByteArray::fromStdString(parts.baseName));
-}
-
 QString DraggedMpsFile(const QMimeData* data) {
   if (data == nullptr || !data->hasUrls()) return {};
-  const QList<QUrl> urls = data->urls();
-  if (urls.size() != 1 || !urls.first().isLocalFile()) return {};
-  const QString path = urls.first().toLocalFile();
-  if (!path.endsWith(QStringLiteral(".mps"), Qt::CaseInsensitive) || QFileInfo(path).isDir()) return {};
-  return QDir::toNativeSeparators(path);
+  std::vector<std::string> files;
+  for (const QUrl& url : data->urls()) {
+    if (!url.isLocalFile()) return {};
+    files.push_back(QDir::toNativeSeparators(url.toLocalFile()).toStdString());
+  }
+  return QString::fromStdString(ConverterPresenter::DroppedMpsFile(files));
 }
 
 ConverterDialog::ConverterDialog(SettingsStore& settings, FilePrompts& prompts, QWidget* parent)
-    : QDialog(parent), settings_(settings), prompts_(prompts), icon_(LoadMainIcon()) {
+    : QDialog(parent), icon_(LoadMainIcon()), presenter_(*this, settings, prompts) {
   setObjectName(QStringLiteral("IDD_CONVERTER"));
   // Title bar with system menu and close box; no minimise or maximise box.
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -151,9 +133,9 @@ void ConverterDialog::BuildControls() {
   setTabOrder(listButton_, listView_);
   setTabOrder(listView_, convertButton_);
 
-  connect(listButton_, &QPushButton::clicked, this, &ConverterDialog::OnListWaypoints);
-  connect(browseButton_, &QPushButton::clicked, this, &ConverterDialog::OnBrowseMps);
-  connect(convertButton_, &QPushButton::clicked, this, &ConverterDialog::OnConvertToWtr);
+  connect(listButton_, &QPushButton::clicked, this, [this] { presenter_.OnListWaypoints(); });
+  connect(browseButton_, &QPushButton::clicked, this, [this] { presenter_.OnBrowseMps(); });
+  connect(convertButton_, &QPushButton::clicked, this, [this] { presenter_.OnConvertToWtr(); });
 }
 
 int ConverterDialog::DoModal() {
@@ -164,76 +146,29 @@ int ConverterDialog::DoModal() {
 bool ConverterDialog::OnInitDialog() {
   // One icon serves as the big and the small one; the toolkit picks the size.
   setWindowIcon(icon_);
-  pathEdit_->setText(settings_.GetProfileString(Section(), QString::fromLatin1(kMpsFileValue), QString()));
-  OnListWaypoints();
+  presenter_.OnInitDialog();
   pathEdit_->setFocus(Qt::OtherFocusReason);
   return true;
 }
 
-void ConverterDialog::ReplaceDocument(std::unique_ptr<WtrDocument> document) {
-  document_ = std::move(document);
+std::string ConverterDialog::PathText() const { return pathEdit_->text().toStdString(); }
+
+void ConverterDialog::SetPathText(const std::string& text) { pathEdit_->setText(QString::fromStdString(text)); }
+
+void ConverterDialog::ClearList() { listModel_->Clear(); }
+
+void ConverterDialog::AppendLines(std::vector<std::string> lines) { listModel_->Append(std::move(lines)); }
+
+void ConverterDialog::ShowCounts(const std::string& waypoints, const std::string& tracks) {
+  waypointCount_->setText(QString::fromStdString(waypoints));
+  trackCount_->setText(QString::fromStdString(tracks));
 }
 
-void ConverterDialog::OnListWaypoints() {
-  const QString path = pathEdit_->text();
-  if (path.isEmpty()) return;
-  if (listModel_ == nullptr) return;
-  listModel_->Clear();
-  ReplaceDocument(nullptr);
-  ReplaceDocument(std::unique_ptr<WtrDocument>(new (std::nothrow) MpsDocument));
-  if (!document_) return;
-
-  ModelListSink sink;
-  const bool loaded = document_->Load(PathBytes(path), &sink, nullptr);
-  // Lines read before a failure stay listed.
-  sink.FlushTo(*listModel_);
-  if (!loaded) {
-    // The counts would otherwise describe the previous file beside this
-    // file's lines.
-    waypointCount_->clear();
-    trackCount_->clear();
-    return;
-  }
-  waypointCount_->setText(QString::number(document_->waypointCount));
-  trackCount_->setText(QString::number(document_->trackCount));
-  settings_.WriteProfileString(Section(), QString::fromLatin1(kMpsFileValue), path);
-}
-
-void ConverterDialog::OnBrowseMps() {
-  QString chosen;
-  if (!prompts_.OpenMps(this, pathEdit_->text(), chosen)) return;
-  pathEdit_->setText(chosen);
-  OnListWaypoints();
-}
-
-void ConverterDialog::OnConvertToWtr() {
-  if (!document_ || document_->waypointCount == 0 || !document_->waypoints) return;
-  QString path;
-  if (!PromptWtrPath(path)) return;
-  settings_.WriteProfileString(Section(), QString::fromLatin1(kWtrFileValue), path);
-  if (!MapSymbolsForWtr()) return;
-  if (!document_->SaveWtr(PathBytes(path))) return;
-  accept();
-}
-
-bool ConverterDialog::PromptWtrPath(QString& path) {
-  const QString initial = settings_.GetProfileString(Section(), QString::fromLatin1(kWtrFileValue), QString());
-  QString chosen;
-  if (!prompts_.SaveWtr(this, initial, ProposedWtrName(pathEdit_->text()), chosen)) return false;
-  path = chosen;
-  return true;
-}
-
-bool ConverterDialog::MapSymbolsForWtr() { return document_ && ridloe::MapSymbolsForWtr(*document_); }
-
-bool ConverterDialog::DestroyWindow() {
-  ReplaceDocument(nullptr);
-  return true;
-}
+void ConverterDialog::EndDialog() { accept(); }
 
 void ConverterDialog::done(int result) {
   QDialog::done(result);
-  DestroyWindow();
+  presenter_.DestroyWindow();
 }
 
 void ConverterDialog::keyPressEvent(QKeyEvent* event) {
@@ -268,9 +203,7 @@ bool ConverterDialog::HandleFileDrag(QEvent* event) {
       if (file.isEmpty()) return false;
       drop->setDropAction(Qt::CopyAction);
       drop->accept();
-      // As a confirmed browse does: the path into the field, then list it.
-      pathEdit_->setText(file);
-      OnListWaypoints();
+      presenter_.OnDropMps(file.toStdString());
       return true;
     }
     default:

@@ -1,15 +1,15 @@
-// The converter dialog: names an MPS file, lists its waypoints with their
-// altitudes, shows the waypoint and track counts, and converts the waypoints
-// into a WTR file. It holds at most one document.
+// The converter dialog on Qt: the controls of template IDD_CONVERTER, laid
+// out in dialog units. It forwards its commands to the presenter, which
+// holds the document, and shows what the presenter tells it.
 #pragma once
 
 #include <QDialog>
 #include <QIcon>
-#include <cstdint>
-#include <memory>
+#include <string>
 #include <vector>
 
-#include "document/wtr_document.h"
+#include "ui/converter_presenter.h"
+#include "ui/converter_view.h"
 
 class QLabel;
 class QLineEdit;
@@ -19,15 +19,13 @@ class QPushButton;
 
 namespace ridloe {
 
-class FilePrompts;
-class SettingsStore;
 class WaypointListModel;
 
 // Template IDD_CONVERTER, in dialog units.
 inline constexpr int kDialogWidthUnits = 262;
 inline constexpr int kDialogHeightUnits = 139;
 
-class ConverterDialog : public QDialog {
+class ConverterDialog : public QDialog, private ConverterView {
   Q_OBJECT
 
  public:
@@ -36,23 +34,12 @@ class ConverterDialog : public QDialog {
 
   // Initialises and runs the dialog modally; the result of exec().
   int DoModal();
-
-  // Sets the icon, puts the stored MPS path into the path field and lists it.
+  // Sets the icon, then lets the presenter list the stored MPS path; the
+  // path field then has the focus.
   bool OnInitDialog();
-  // The three commands, bound to the three buttons.
-  void OnListWaypoints();
-  void OnBrowseMps();
-  void OnConvertToWtr();
-  // The WTR save prompt; on true `path` holds the chosen path.
-  bool PromptWtrPath(QString& path);
-  // Translates the document's symbol codes into WTR codes, always from the
-  // codes as loaded; false only when memory is short (nothing is changed).
-  bool MapSymbolsForWtr();
-  // Deletes the document; runs whenever the dialog ends.
-  bool DestroyWindow();
 
-  // The current document, if any (for inspection).
-  const WtrDocument* document() const { return document_.get(); }
+  ConverterPresenter& presenter() { return presenter_; }
+  const WtrDocument* document() const { return presenter_.document(); }
 
   void done(int result) override;
 
@@ -64,15 +51,20 @@ class ConverterDialog : public QDialog {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // ConverterView
+  std::string PathText() const override;
+  void SetPathText(const std::string& text) override;
+  void ClearList() override;
+  void AppendLines(std::vector<std::string> lines) override;
+  void ShowCounts(const std::string& waypoints, const std::string& tracks) override;
+  void EndDialog() override;
+
   void BuildControls();
-  void ReplaceDocument(std::unique_ptr<WtrDocument> document);
   // Handles a drag or drop event that carries one .mps file; false otherwise.
   bool HandleFileDrag(QEvent* event);
 
-  SettingsStore& settings_;
-  FilePrompts& prompts_;
   QIcon icon_;
-  std::unique_ptr<WtrDocument> document_;
+  ConverterPresenter presenter_;
 
   QLineEdit* pathEdit_ = nullptr;
   QPushButton* browseButton_ = nullptr;
@@ -83,10 +75,6 @@ class ConverterDialog : public QDialog {
   QPushButton* convertButton_ = nullptr;
   QLabel* trackCount_ = nullptr;
 };
-
-// The name the save prompt proposes for a path field's text: its file name
-// without drive, folders and extension ("C:\gps\trip.mps" gives "trip").
-QString ProposedWtrName(const QString& pathField);
 
 // The single local .mps file a drag carries, or an empty string.
 QString DraggedMpsFile(const QMimeData* data);

@@ -7,11 +7,11 @@
 namespace ridloe {
 namespace {
 
-bool RunPrompt(QFileDialog& prompt, QString& chosen) {
+bool RunPrompt(QFileDialog& prompt, std::string& chosen) {
   if (prompt.exec() != QDialog::Accepted) return false;
   const QStringList files = prompt.selectedFiles();
   if (files.isEmpty() || files.first().isEmpty()) return false;
-  chosen = QDir::toNativeSeparators(files.first());
+  chosen = QDir::toNativeSeparators(files.first()).toStdString();
   return true;
 }
 
@@ -44,15 +44,15 @@ void SetUpSaveWtrPrompt(QFileDialog& prompt, const QString& initial, const QStri
   if (!proposedName.isEmpty()) prompt.selectFile(proposedName);
 }
 
-bool QtFilePrompts::OpenMps(QWidget* owner, const QString& initial, QString& chosen) {
-  QFileDialog prompt(owner);
-  SetUpOpenMpsPrompt(prompt, initial);
+bool QtFilePrompts::OpenMps(const std::string& initial, std::string& chosen) {
+  QFileDialog prompt(owner_);
+  SetUpOpenMpsPrompt(prompt, QString::fromStdString(initial));
   return RunPrompt(prompt, chosen);
 }
 
-bool QtFilePrompts::SaveWtr(QWidget* owner, const QString& initial, const QString& proposedName, QString& chosen) {
-  QFileDialog prompt(owner);
-  SetUpSaveWtrPrompt(prompt, initial, proposedName);
+bool QtFilePrompts::SaveWtr(const std::string& initial, const std::string& proposedName, std::string& chosen) {
+  QFileDialog prompt(owner_);
+  SetUpSaveWtrPrompt(prompt, QString::fromStdString(initial), QString::fromStdString(proposedName));
   return RunPrompt(prompt, chosen);
 }
 

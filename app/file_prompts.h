@@ -1,7 +1,9 @@
-// The two file prompts of the dialog, behind an interface that tests replace.
+// The dialog's two file prompts as QFileDialog shows them.
 #pragma once
 
 #include <QString>
+
+#include "ui/converter_view.h"
 
 class QFileDialog;
 class QWidget;
@@ -12,24 +14,17 @@ inline constexpr char kMpsFilter[] = "Garmin MPS Files (*.mps)";
 inline constexpr char kWtrFilter[] = "Garmin WTR Files (*.wtr)";
 inline constexpr char kWtrSuffix[] = "wtr";
 
-class FilePrompts {
- public:
-  virtual ~FilePrompts() = default;
-
-  // The open prompt for an MPS file. True with the chosen path in `chosen`
-  // when the user confirms; false, with `chosen` untouched, otherwise.
-  virtual bool OpenMps(QWidget* owner, const QString& initial, QString& chosen) = 0;
-
-  // The save prompt for a WTR file, starting in `initial` with
-  // `proposedName` filled in.
-  virtual bool SaveWtr(QWidget* owner, const QString& initial, const QString& proposedName, QString& chosen) = 0;
-};
-
-// The prompts as QFileDialog shows them.
 class QtFilePrompts final : public FilePrompts {
  public:
-  bool OpenMps(QWidget* owner, const QString& initial, QString& chosen) override;
-  bool SaveWtr(QWidget* owner, const QString& initial, const QString& proposedName, QString& chosen) override;
+  // The prompts are owned by `owner`, which may be set later.
+  explicit QtFilePrompts(QWidget* owner = nullptr) : owner_(owner) {}
+  void SetOwner(QWidget* owner) { owner_ = owner; }
+
+  bool OpenMps(const std::string& initial, std::string& chosen) override;
+  bool SaveWtr(const std::string& initial, const std::string& proposedName, std::string& chosen) override;
+
+ private:
+  QWidget* owner_;
 };
 
 // The folder a prompt opens for an initial value: the value itself when it

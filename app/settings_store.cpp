@@ -15,7 +15,9 @@ QSettings::Format PlatformFormat() {
 #endif
 }
 
-QString Key(const QString& section, const QString& entry) { return section + QLatin1Char('/') + entry; }
+QString Key(const std::string& section, const std::string& entry) {
+  return QString::fromStdString(section + '/' + entry);
+}
 
 // Every line the store writes ends with a newline, so a file whose last byte
 // is something else was cut short (a full disk, a crash during a copy).
@@ -30,11 +32,11 @@ bool EndsCut(const QString& fileName) {
 
 }  // namespace
 
-SettingsStore::SettingsStore() : SettingsStore(PlatformFormat()) {}
+QtSettingsStore::QtSettingsStore() : QtSettingsStore(PlatformFormat()) {}
 
-SettingsStore::SettingsStore(QSettings::Format format) : format_(format) {}
+QtSettingsStore::QtSettingsStore(QSettings::Format format) : format_(format) {}
 
-bool SettingsStore::Damaged(const QSettings& settings) const {
+bool QtSettingsStore::Damaged(const QSettings& settings) const {
   if (settings.status() != QSettings::NoError) return true;
   if (format_ != QSettings::IniFormat) return false;
   const QFileInfo info(settings.fileName());
@@ -42,24 +44,25 @@ bool SettingsStore::Damaged(const QSettings& settings) const {
   return EndsCut(settings.fileName());
 }
 
-QString SettingsStore::GetProfileString(const QString& section, const QString& entry,
-                                        const QString& defaultValue) const {
+std::string QtSettingsStore::GetProfileString(const std::string& section, const std::string& entry,
+                                              const std::string& defaultValue) const {
   const QSettings settings(format_, QSettings::UserScope, kSettingsOrganization, kSettingsApplication);
   if (Damaged(settings)) return defaultValue;
   const QVariant value = settings.value(Key(section, entry));
   // Only a plain string is a path; a list or a byte array is someone else's.
   if (value.typeId() != QMetaType::QString) return defaultValue;
-  return value.toString();
+  return value.toString().toStdString();
 }
 
-void SettingsStore::WriteProfileString(const QString& section, const QString& entry, const QString& text) {
+void QtSettingsStore::WriteProfileString(const std::string& section, const std::string& entry,
+                                         const std::string& text) {
   QSettings settings(format_, QSettings::UserScope, kSettingsOrganization, kSettingsApplication);
   if (Damaged(settings)) settings.clear();
-  settings.setValue(Key(section, entry), text);
+  settings.setValue(Key(section, entry), QString::fromStdString(text));
   settings.sync();
 }
 
-QString SettingsStore::Location() const {
+QString QtSettingsStore::Location() const {
   const QSettings settings(format_, QSettings::UserScope, kSettingsOrganization, kSettingsApplication);
   return settings.fileName();
 }

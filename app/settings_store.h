@@ -7,29 +7,29 @@
 #include <QSettings>
 #include <QString>
 
+#include "ui/converter_view.h"
+
 namespace ridloe {
 
 inline constexpr char kSettingsOrganization[] = "Torva";
 inline constexpr char kSettingsApplication[] = "Melsid";
-inline constexpr char kDialogSection[] = "Dialog";
-inline constexpr char kMpsFileValue[] = "MPSFile";
-inline constexpr char kWtrFileValue[] = "WTRFile";
 
-class SettingsStore {
+class QtSettingsStore final : public SettingsStore {
  public:
   // The platform's own form: the registry on Windows, an INI file elsewhere.
-  SettingsStore();
-  explicit SettingsStore(QSettings::Format format);
+  QtSettingsStore();
+  explicit QtSettingsStore(QSettings::Format format);
 
   // The stored text, or `defaultValue` when the value is missing, is not a
   // plain string, or the store cannot be read whole: an unreadable or
   // truncated file, one that does not parse, or a folder in its place.
-  QString GetProfileString(const QString& section, const QString& entry, const QString& defaultValue) const;
+  std::string GetProfileString(const std::string& section, const std::string& entry,
+                               const std::string& defaultValue) const override;
 
   // Stores the text at once. A store that was found damaged is started
   // afresh, so nothing half-read survives the write. A write that fails
   // goes unnoticed.
-  void WriteProfileString(const QString& section, const QString& entry, const QString& text);
+  void WriteProfileString(const std::string& section, const std::string& entry, const std::string& text) override;
 
   // Where the values live (a file path, or the registry key).
   QString Location() const;

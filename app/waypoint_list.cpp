@@ -1,6 +1,6 @@
 #include "app/waypoint_list.h"
 
-#include "document/cp950.h"
+#include "core/text/cp950.h"
 
 namespace ridloe {
 
@@ -38,12 +38,6 @@ void WaypointListModel::Append(std::vector<std::string> lines) {
     lines_.insert(lines_.end(), std::make_move_iterator(lines.begin()), std::make_move_iterator(lines.end()));
   }
   endInsertRows();
-}
-
-void ModelListSink::FlushTo(WaypointListModel& model) {
-  std::vector<std::string> lines;
-  lines.swap(pending_);
-  model.Append(std::move(lines));
 }
 
 }  // namespace ridloe

@@ -8,7 +8,6 @@
 #include <string_view>
 #include <vector>
 
-#include "document/list_sink.h"
 
 namespace ridloe {
 
@@ -34,19 +33,6 @@ class WaypointListModel final : public QAbstractListModel {
 
  private:
   std::vector<std::string> lines_;
-};
-
-// Collects the lines of one load and hands them to the model all at once, so
-// a file of a hundred thousand waypoints costs one insertion rather than one
-// per line.
-class ModelListSink final : public ListSink {
- public:
-  void AddLine(std::string_view line) override { pending_.emplace_back(line); }
-  // Appends the collected lines to `model` and forgets them.
-  void FlushTo(WaypointListModel& model);
-
- private:
-  std::vector<std::string> pending_;
 };
 
 }  // namespace ridloe

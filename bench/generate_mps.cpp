@@ -8,7 +8,7 @@
 #include <random>
 #include <string>
 
-#include "tests/mps_builder.h"
+#include "testing/mps_builder.h"
 
 namespace {
 

@@ -10,10 +10,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
-#include "document/list_sink.h"
-#include "document/wtr_document.h"
-#include "mps/mps_document.h"
+#include "core/document/list_sink.h"
+#include "formats/wtr/wtr_document.h"
+#include "formats/mps/mps_document.h"
 
 extern char** environ;
 
@@ -107,30 +108,42 @@ void BM_WtrLoad(benchmark::State& state) {
   Report(state, FileSize(wtr), waypoints);
 }
 
-// The whole command as a user runs it: start the process, load, translate, write.
-void BM_CliConvert(benchmark::State& state) {
+// Runs a program to its end with standard error discarded; true when it exits 0.
+bool Run(std::vector<std::string> args) {
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+  pid_t pid = 0;
+  int status = 0;
+  const bool ok = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0 &&
+                  waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  posix_spawn_file_actions_destroy(&actions);
+  return ok;
+}
+
+void Converts(benchmark::State& state, std::vector<std::string> command, const char* output) {
   const std::string path = InputPath();
   if (Skip(state, path)) return;
-  const std::string out = ScratchPath("bench-cli.wtr");
-  std::int64_t waypoints = 0;
+  const std::string out = ScratchPath(output);
+  command.push_back(path);
+  command.push_back(out);
   for (auto _ : state) {
-    std::string cli = RIDLOE_CLI_PATH;
-    std::string verb = "convert", force = "--force";
-    char* argv[] = {cli.data(), verb.data(), force.data(), const_cast<char*>(path.c_str()),
-                    const_cast<char*>(out.c_str()), nullptr};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    int status = 0;
-    if (posix_spawn(&pid, cli.c_str(), &actions, nullptr, argv, environ) != 0 || waitpid(pid, &status, 0) != pid ||
-        !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-      state.SkipWithError("ridloe-cli convert failed");
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    waypoints = (FileSize(out) - 48) / 64;
+    if (!Run(command)) state.SkipWithError((command[0] + " failed").c_str());
   }
-  Report(state, FileSize(path), waypoints);
+  Report(state, FileSize(path), (FileSize(out) - 48) / 64);
+}
+
+// The whole command as a user runs it: start the process, load, translate, write.
+void BM_CliConvert(benchmark::State& state) { Converts(state, {RIDLOE_CLI_PATH, "convert", "--force"}, "bench-cli.wtr"); }
+
+// The least work a conversion needs (bench/minimal_convert.cpp), written as
+// safely as ridloe-cli writes, and without flushing to disk.
+void BM_MinimalConvert(benchmark::State& state) { Converts(state, {RIDLOE_MINIMAL_PATH}, "bench-minimal.wtr"); }
+void BM_MinimalConvertNoSync(benchmark::State& state) {
+  Converts(state, {RIDLOE_MINIMAL_PATH, "--no-sync"}, "bench-minimal-nosync.wtr");
 }
 
 }  // namespace
@@ -143,5 +156,7 @@ RIDLOE_BENCH(BM_MpsLoadWithSink);
 RIDLOE_BENCH(BM_SaveWtr);
 RIDLOE_BENCH(BM_WtrLoad);
 RIDLOE_BENCH(BM_CliConvert);
+RIDLOE_BENCH(BM_MinimalConvert);
+RIDLOE_BENCH(BM_MinimalConvertNoSync);
 
 BENCHMARK_MAIN();

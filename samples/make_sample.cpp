@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "tests/mps_builder.h"
+#include "testing/mps_builder.h"
 
 namespace {
 

@@ -23,7 +23,7 @@ ridloe_need_packages() {
 RIDLOE_BUILD_PACKAGES=(build-essential cmake pkg-config libgtest-dev libgmock-dev nlohmann-json3-dev
   qt6-base-dev fonts-arphic-uming xvfb xauth)
 
-# What the fuzz step (fuzz/run.sh) needs on top: clang with libFuzzer and the
+# What the fuzz step (formats/fuzz/run.sh) needs on top: clang with libFuzzer and the
 # sanitizer runtimes.
 RIDLOE_FUZZ_PACKAGES=(clang libclang-rt-dev)
 

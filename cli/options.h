@@ -1,0 +1,30 @@
+// The command line of one ridloe-cli command: its options and its operands.
+#pragma once
+
+#include <initializer_list>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace ridloe::cli {
+
+struct OptionSpec {
+  const char* name;         // "--encoding"
+  const char* alias = nullptr;  // "-o", or null
+  bool takesValue = false;  // the next argument is its value
+};
+
+struct ParsedOptions {
+  std::map<std::string, std::string> values;  // by the option's name; "" for a flag
+  std::vector<std::string> operands;          // the files, in order; "-" is one
+  std::string error;                          // why the arguments do not parse
+
+  bool Has(const char* name) const { return values.count(name) != 0; }
+  const std::string& Value(const char* name) const { return values.at(name); }
+};
+
+// Splits `args` into the options of `specs` and the operands; false with
+// `error` set for an option that is not known or lacks its value.
+bool ParseOptions(const std::vector<std::string>& args, std::initializer_list<OptionSpec> specs, ParsedOptions& out);
+
+}  // namespace ridloe::cli

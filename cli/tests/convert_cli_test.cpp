@@ -1,0 +1,154 @@
+// ridloe-cli convert, list and info run as processes on real files.
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+#include "testing/test_support.h"
+
+namespace ridloe {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::Bytes;
+using testing::CliRun;
+using testing::Lines;
+using testing::MpsBuilder;
+using testing::ReadText;
+
+constexpr std::uintmax_t kSampleWtrSize = 48 + 64 * 12;
+
+class ConvertCliTest : public ::testing::Test {
+ protected:
+  // Runs the tool from the test's folder; arguments are quoted as given.
+  CliRun Cli(const std::vector<std::string>& args) const {
+    std::string quoted;
+    for (const std::string& a : args) quoted += " '" + a + "'";
+    return testing::RunCli(quoted, {.folder = dir_.string()});
+  }
+  std::string Sample() const { return std::string(RIDLOE_SOURCE_DIR) + "/samples/sample.mps"; }
+  void Put(const std::string& name, const Bytes& bytes) {
+    fs::create_directories((dir_ / name).parent_path());
+    ASSERT_TRUE(testing::WriteBytes((dir_ / name).string(), bytes));
+  }
+  void PutMps(const std::string& name, int waypoints) {
+    MpsBuilder b;
+    b.Header();
+    for (int i = 0; i < waypoints; ++i) b.Waypoint({.name = "W" + std::to_string(i), .symbol = 106});
+    Put(name, b.End().bytes());
+  }
+  std::uintmax_t Size(const std::string& name) const { return fs::file_size(dir_ / name); }
+
+  testing::TempFolder folder_{"convert_cli"};
+  const fs::path& dir_ = folder_.path();
+};
+
+TEST_F(ConvertCliTest, SampleConvertsAndListsPaddedNames) {
+  const CliRun convert = Cli({"convert", Sample(), "x.wtr"});
+  ASSERT_EQ(convert.status, 0) << convert.err;
+  EXPECT_EQ(Size("x.wtr"), kSampleWtrSize);
+
+  const CliRun list = Cli({"list", "--raw", "x.wtr"});
+  ASSERT_EQ(list.status, 0) << list.err;
+  const std::vector<std::string> lines = Lines(list.out);
+  ASSERT_EQ(lines.size(), 12u);
+  for (const std::string& line : lines) {
+    ASSERT_GE(line.size(), 14u) << line;
+    EXPECT_EQ(line[10], ' ') << line;
+  }
+  // ASCII names come back with trailing spaces up to ten bytes.
+  EXPECT_EQ(lines[6], "CAMP01     2890");
+  EXPECT_EQ(lines[11], "TRAILHEAD  2140");
+  // "台北101" is seven bytes in code page 950.
+  EXPECT_EQ(lines[5].substr(0, 11), "\xA5\x78\xA5\x5F" "101    ");
+
+  const CliRun info = Cli({"info", "x.wtr"});
+  EXPECT_EQ(info.status, 0);
+  EXPECT_EQ(info.out, "waypoints: 12\ntracks: 0\n");
+}
+
+TEST_F(ConvertCliTest, DefaultOutputAndExistingFiles) {
+  fs::create_directory(dir_ / "trips");
+  fs::copy_file(Sample(), dir_ / "trips/a.b.mps");
+  CliRun run = Cli({"convert", "trips/a.b.mps"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(Size("trips/a.b.wtr"), kSampleWtrSize);
+
+  // Without --force an existing output stays as it was.
+  Put("trips/a.b.wtr", Bytes{'k', 'e', 'e', 'p'});
+  run = Cli({"convert", "trips/a.b.mps"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("--force"), std::string::npos) << run.err;
+  EXPECT_EQ(ReadText(dir_ / "trips/a.b.wtr"), "keep");
+  run = Cli({"convert", "--force", "trips/a.b.mps"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(Size("trips/a.b.wtr"), kSampleWtrSize);
+
+  // Not even --force writes over the input itself.
+  const std::string before = ReadText(dir_ / "trips/a.b.mps");
+  run = Cli({"convert", "--force", "trips/a.b.mps", "trips/a.b.mps"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(ReadText(dir_ / "trips/a.b.mps"), before);
+
+  // Folders are split at '/' only: a backslash and a drive-letter colon are
+  // part of the file's name, so the output keeps them.
+  fs::copy_file(Sample(), dir_ / "trips/c\\d.mps");
+  fs::copy_file(Sample(), dir_ / "trips/C:e.mps");
+  run = Cli({"convert", "trips/c\\d.mps"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  run = Cli({"convert", "trips/C:e.mps"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(fs::exists(dir_ / "trips/c\\d.wtr"));
+  EXPECT_TRUE(fs::exists(dir_ / "trips/C:e.wtr"));
+  EXPECT_FALSE(fs::exists(dir_ / "trips/d.wtr"));
+}
+
+TEST_F(ConvertCliTest, SeveralInputsIntoOneFolder) {
+  PutMps("in/one.mps", 2);
+  PutMps("in/two.mps", 3);
+  Put("in/bad.mps", Bytes{'n', 'o', 't', ' ', 'm', 'p', 's'});
+  PutMps("other/one.mps", 1);  // names the same output as in/one.mps
+  fs::create_directory(dir_ / "out");
+  const CliRun run = Cli({"convert", "-o", "out", "in/one.mps", "in/bad.mps", "in/two.mps", "other/one.mps"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(Size("out/one.wtr"), 48u + 2 * 64u);
+  EXPECT_EQ(Size("out/two.wtr"), 48u + 3 * 64u);
+  EXPECT_FALSE(fs::exists(dir_ / "out/bad.wtr"));
+  EXPECT_NE(run.err.find("in/bad.mps: "), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("other/one.mps: "), std::string::npos) << run.err;
+
+  const CliRun good = Cli({"convert", "--force", "-o", "out", "in/one.mps", "in/two.mps"});
+  EXPECT_EQ(good.status, 0) << good.err;
+}
+
+TEST_F(ConvertCliTest, WaypointsReadBeforeAFailureAreStillConverted) {
+  MpsBuilder b;
+  b.Header().Waypoint({.name = "KEPT", .symbol = 48}).Waypoint({.name = "ALSO"});
+  b.Record('T', Bytes{'n', 'o', ' ', 'n', 'u', 'l'});  // a track name without its NUL
+  Put("broken.mps", b.End().bytes());
+  const CliRun run = Cli({"convert", "broken.mps"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("converting the 2 waypoints"), std::string::npos) << run.err;
+  ASSERT_EQ(Size("broken.wtr"), 48u + 2 * 64u);
+  const std::string wtr = ReadText(dir_ / "broken.wtr");
+  EXPECT_EQ(wtr.substr(16, 10), "KEPT      ");
+  EXPECT_EQ(wtr.substr(16 + 40, 2), std::string("\xA1\x00", 2));  // 48 became 161
+}
+
+TEST_F(ConvertCliTest, WtrFilesAreKnownByTheirFirstBytes) {
+  ASSERT_EQ(Cli({"convert", Sample(), "renamed.mps"}).status, 0);  // a WTR file with an .mps name
+  const CliRun list = Cli({"list", "renamed.mps"});
+  EXPECT_EQ(list.status, 0) << list.err;
+  ASSERT_EQ(Lines(list.out).size(), 12u);
+  EXPECT_EQ(Lines(list.out)[6], "CAMP01     2890");
+  const CliRun info = Cli({"info", "renamed.mps"});
+  EXPECT_EQ(info.out, "waypoints: 12\ntracks: 0\n");
+
+  // convert reads MPS files only: translating WTR codes again would turn them into 18.
+  const CliRun again = Cli({"convert", "renamed.mps", "again.wtr"});
+  EXPECT_EQ(again.status, 1);
+  EXPECT_FALSE(fs::exists(dir_ / "again.wtr"));
+}
+
+}  // namespace
+}  // namespace ridloe

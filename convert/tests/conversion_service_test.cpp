@@ -1,0 +1,103 @@
+// The conversion service: what it refuses, what a damaged input still gives,
+// why a write failed, the output's name, and the symbol translation.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <vector>
+
+#include "convert/conversion_service.h"
+#include "convert/symbols.h"
+#include "formats/wtr/wtr_document.h"
+#include "testing/test_support.h"
+
+namespace ridloe {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::MpsBuilder;
+using testing::ReadBytes;
+
+class ConversionServiceTest : public ::testing::Test {
+ protected:
+  std::string Write(const std::string& name, const MpsBuilder& b) {
+    const std::string path = dir_.Path(name);
+    EXPECT_TRUE(testing::WriteBytes(path, b.bytes()));
+    return path;
+  }
+  testing::TempFolder dir_{"convert"};
+};
+
+TEST_F(ConversionServiceTest, ReplacesOnlyWhenAllowedAndNeverTheInput) {
+  const std::string in = Write("in.mps", MpsBuilder().Header().Waypoint({.name = "A", .symbol = 48}).End());
+  const std::string out = dir_.Path("out.wtr");
+  ASSERT_TRUE(testing::WriteBytes(out, {'o', 'l', 'd'}));
+  ConvertResult r = ConvertFile(in, out, {});
+  EXPECT_EQ(r.step, ConvertStep::kExists);
+  EXPECT_EQ(ReadBytes(out).size(), 3u);
+  r = ConvertFile(in, out, {.replace = true});
+  EXPECT_TRUE(r.ok());
+  EXPECT_EQ(r.waypointCount, 1);
+  EXPECT_EQ(ReadBytes(out).size(), 48u + 64u);
+  const auto before = ReadBytes(in);
+  EXPECT_EQ(ConvertFile(in, in, {.replace = true}).step, ConvertStep::kSameFile);
+  EXPECT_EQ(ReadBytes(in), before);
+}
+
+TEST_F(ConversionServiceTest, DamagedInputWritesWhatLoadedAndSaysWhy) {
+  const std::string in = Write("broken.mps", MpsBuilder()
+                                                 .Header()
+                                                 .Waypoint({.name = "P1", .symbol = 106})
+                                                 .Waypoint({.name = "P2"})
+                                                 .Record('T', {'A', 'B'}));
+  ConvertResult r = ConvertFile(in, dir_.Path("broken.wtr"), {});
+  EXPECT_TRUE(r.written());
+  EXPECT_FALSE(r.ok());
+  EXPECT_EQ(r.loadError.step, LoadStep::kTrackRun);
+  EXPECT_EQ(r.waypointCount, 2);
+
+  r = ConvertFile(Write("empty.mps", MpsBuilder().Header().End()), dir_.Path("empty.wtr"), {});
+  EXPECT_EQ(r.step, ConvertStep::kNoWaypoints);
+  EXPECT_TRUE(r.loaded);
+  EXPECT_FALSE(fs::exists(dir_.Path("empty.wtr")));
+
+  r = ConvertFile(in, dir_.Path("missing/out.wtr"), {});
+  EXPECT_EQ(r.step, ConvertStep::kWrite);
+  EXPECT_EQ(r.writeError.Describe(), "No such file or directory");
+}
+
+TEST_F(ConversionServiceTest, OutputNamesKeepEveryCharacterOfTheFileName) {
+  const std::string folder = "/out";
+  EXPECT_EQ(OutputPathFor("gps/trip.mps", nullptr), "gps/trip.wtr");
+  EXPECT_EQ(OutputPathFor("gps/trip.mps", &folder), "/out/trip.wtr");
+  EXPECT_EQ(OutputPathFor("a.b.MPS", nullptr), "a.b.wtr");
+  EXPECT_EQ(OutputPathFor("/v1.0/trip", nullptr), "/v1.0/trip.wtr");
+  EXPECT_EQ(ProposedOutputName("/gps/"), "");
+#ifndef _WIN32
+  EXPECT_EQ(OutputPathFor("backup\\trip.mps", nullptr), "backup\\trip.wtr");
+  EXPECT_EQ(OutputPathFor("C:trip.mps", &folder), "/out/C:trip.wtr");
+#endif
+}
+
+TEST(Symbols, TranslatedFromTheLoadedCodesEveryTime) {
+  const std::uint16_t loaded[] = {106, 48, 0, 18, 161, 8246, 65535};
+  const std::uint16_t wtr[] = {8246, 161, 18, 18, 18, 18, 18};
+  WtrDocument doc;
+  doc.waypointCount = static_cast<std::int32_t>(std::size(loaded));
+  doc.waypoints = AllocateZeroed<WaypointRecord>(std::size(loaded));
+  for (std::size_t i = 0; i < std::size(loaded); ++i) doc.waypoints[i].symbol = loaded[i];
+  for (int round = 0; round < 3; ++round) {
+    ASSERT_TRUE(MapSymbolsForWtr(doc));
+    for (std::size_t i = 0; i < std::size(loaded); ++i) {
+      EXPECT_EQ(doc.waypoints[i].symbol, wtr[i]) << "round " << round << ", code " << loaded[i];
+    }
+  }
+  // A count without its array has nothing to translate, and nothing to touch.
+  WtrDocument countOnly;
+  countOnly.waypointCount = 3;
+  EXPECT_TRUE(MapSymbolsForWtr(countOnly));
+  EXPECT_FALSE(countOnly.symbolsAsLoaded);
+}
+
+}  // namespace
+}  // namespace ridloe

@@ -1,0 +1,26 @@
+#include "core/document/gps_document.h"
+
+#include <utility>
+
+#include "core/platform/file_access.h"
+
+namespace ridloe {
+
+bool GpsDocument::Load(const std::string& path, ListSink* waypointSink, ListSink* trackSink) {
+  error_ = LoadError{};
+  ByteBlock buffer;
+  ReadError why;
+  if (!ReadWholeFile(path, buffer, &why)) return FailRead(why);
+  return ParseBuffer(std::move(buffer), waypointSink, trackSink);
+}
+
+bool GpsDocument::ParseBuffer(ByteBlock buffer, ListSink* waypointSink, ListSink* trackSink) {
+  return Parse(buffer.data(), buffer.size(), waypointSink, trackSink);
+  // The buffer is released here, on every path.
+}
+
+bool GpsDocument::FailRead(const ReadError& why) {
+  return Fail(LoadStep::kFileRead, std::string("file ") + DescribeReadFailure(why.failure));
+}
+
+}  // namespace ridloe

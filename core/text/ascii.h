@@ -1,0 +1,21 @@
+// ASCII-only comparisons for names the program itself chooses (extensions,
+// format names), which no code page changes.
+#pragma once
+
+#include <string_view>
+
+namespace ridloe {
+
+inline char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Whether `text` ends with `end`, ASCII letters compared in any case.
+inline bool EndsWithNoCase(std::string_view text, std::string_view end) {
+  if (text.size() < end.size()) return false;
+  const std::string_view tail = text.substr(text.size() - end.size());
+  for (std::size_t i = 0; i < end.size(); ++i) {
+    if (AsciiLower(tail[i]) != AsciiLower(end[i])) return false;
+  }
+  return true;
+}
+
+}  // namespace ridloe

@@ -1,0 +1,68 @@
+// The one place that knows every file format: it tells a format from a
+// file's first bytes, opens a file with the reader of its format, and finds
+// the writer for a format's name or an output file's extension.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "core/document/gps_document.h"
+#include "core/platform/file_access.h"
+#include "formats/wtr/wtr_document.h"
+
+namespace ridloe {
+
+enum class FileFormat { kUnknown, kMps, kWtr };
+
+// The format the first bytes of a file name; kUnknown when they name none.
+FileFormat DetectFormat(ByteSpan firstBytes);
+inline FileFormat DetectFormat(const std::uint8_t* data, std::size_t size) { return DetectFormat({data, size}); }
+
+// A set of formats, for the readers a caller accepts.
+class FormatSet {
+ public:
+  constexpr FormatSet() = default;
+  constexpr FormatSet(std::initializer_list<FileFormat> formats) {
+    for (FileFormat f : formats) bits_ |= Bit(f);
+  }
+  static constexpr FormatSet All() { return {FileFormat::kMps, FileFormat::kWtr}; }
+  constexpr bool Has(FileFormat f) const { return (bits_ & Bit(f)) != 0; }
+
+ private:
+  static constexpr unsigned Bit(FileFormat f) { return 1u << static_cast<unsigned>(f); }
+  unsigned bits_ = 0;
+};
+
+struct OpenedDocument {
+  // Present also when the load failed: its error() says why.
+  std::unique_ptr<WtrDocument> document;
+  // What the first bytes named; kUnknown when the file could not be read.
+  FileFormat format = FileFormat::kUnknown;
+  bool ok = false;
+};
+
+// Reads `path` ("-" for standard input) and parses it with the reader of the
+// format its bytes name when `allowed` holds that format, and otherwise with
+// the reader of the first format in MPS, WTR order that `allowed` holds,
+// which then says why the bytes are not of its format.
+OpenedDocument OpenDocument(const std::string& path, FormatSet allowed, ListSink* waypointSink, ListSink* trackSink,
+                            LoadParts parts = LoadParts::kAll);
+
+// A writer of one format.
+struct FormatWriter {
+  FileFormat format;
+  const char* name;       // "wtr"
+  const char* extension;  // ".wtr"
+  // What the writer needs of a document it writes.
+  LoadParts reads;
+  bool (*save)(const GpsDocument& document, const std::string& path, WriteError* why);
+};
+
+// The writer of a format by its name ("wtr"), or null.
+const FormatWriter* FindWriter(std::string_view name);
+// The writer whose extension ends `path` (in any case), or null.
+const FormatWriter* WriterForPath(std::string_view path);
+
+}  // namespace ridloe

@@ -1,0 +1,111 @@
+#include "formats/fuzz/load_check.h"
+
+#include <bit>
+#include <cstring>
+#include <memory>
+
+#include "core/document/line_format.h"
+#include "core/document/list_sink.h"
+#include "formats/mps/mps_document.h"
+
+namespace ridloe {
+namespace {
+
+template <typename T>
+bool SameBits(T a, T b) {
+  if constexpr (sizeof(T) == 8) {
+    return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+  } else {
+    return std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b);
+  }
+}
+
+bool SameWaypoint(const WaypointRecord& a, const WaypointRecord& b) {
+  return std::memcmp(a.name, b.name, sizeof a.name) == 0 && a.latitude == b.latitude &&
+         a.longitude == b.longitude && SameBits(a.altitude, b.altitude) && a.symbol == b.symbol;
+}
+
+bool SamePoint(const TrackPoint& a, const TrackPoint& b) {
+  return a.latitude == b.latitude && a.longitude == b.longitude && SameBits(a.longitudeDegrees, b.longitudeDegrees) &&
+         SameBits(a.latitudeDegrees, b.latitudeDegrees) && SameBits(a.altitude, b.altitude) && a.time == b.time &&
+         a.hour == b.hour && a.minute == b.minute && a.second == b.second;
+}
+
+// Field by field; the arrays must be present in both or absent in both.
+std::string CompareDocuments(const WtrDocument& a, const WtrDocument& b) {
+  if (a.waypointCount != b.waypointCount || !a.waypoints != !b.waypoints) return "waypoint counts differ";
+  if (a.waypoints) {
+    for (std::int32_t i = 0; i < a.waypointCount; ++i) {
+      if (!SameWaypoint(a.waypoints[i], b.waypoints[i])) return "waypoint " + std::to_string(i) + " differs";
+    }
+  }
+  if (a.trackCount != b.trackCount || !a.tracks != !b.tracks) return "track counts differ";
+  if (!a.tracks) return {};
+  for (std::int32_t j = 0; j < a.trackCount; ++j) {
+    const TrackRecord& s = a.tracks[j];
+    const TrackRecord& t = b.tracks[j];
+    if (std::memcmp(s.name, t.name, sizeof s.name) != 0 || s.pointCount != t.pointCount || !s.points != !t.points) {
+      return "track " + std::to_string(j) + " differs";
+    }
+    for (std::int32_t k = 0; s.points && k < s.pointCount; ++k) {
+      if (!SamePoint(s.points[k], t.points[k])) return "track " + std::to_string(j) + " point differs";
+    }
+  }
+  return {};
+}
+
+// Names are NUL-terminated inside their fields.
+std::string CheckNames(const WtrDocument& d) {
+  for (std::int32_t i = 0; d.waypoints && i < d.waypointCount; ++i) {
+    if (!std::memchr(d.waypoints[i].name, 0, sizeof d.waypoints[i].name)) return "waypoint name is not terminated";
+  }
+  for (std::int32_t j = 0; d.tracks && j < d.trackCount; ++j) {
+    if (!std::memchr(d.tracks[j].name, 0, sizeof d.tracks[j].name)) return "track name is not terminated";
+    if (d.tracks[j].pointCount < 0) return "negative point count";
+  }
+  return {};
+}
+
+std::string CheckLines(const VectorListSink& sink, std::size_t most) {
+  if (sink.lines.size() > most) return "more lines than records";
+  for (const std::string& line : sink.lines) {
+    if (line.size() >= kLineBufferSize) return "line longer than its buffer";
+  }
+  return {};
+}
+
+std::unique_ptr<WtrDocument> Make(Reader reader) {
+  if (reader == Reader::kMps) return std::make_unique<MpsDocument>();
+  return std::make_unique<WtrDocument>();
+}
+
+}  // namespace
+
+std::string CheckLoad(Reader reader, const std::uint8_t* data, std::size_t size) {
+  std::unique_ptr<WtrDocument> plain = Make(reader);
+  const bool plainOk = plain->Parse(data, size, nullptr, nullptr);
+  // A result and its reason must agree: no failure reported as success.
+  if (plainOk == plain->error().failed()) return "result and error disagree: " + plain->error().Describe();
+  if (!plainOk && plain->error().Describe().empty()) return "failure without a reason";
+
+  VectorListSink waypointLines;
+  VectorListSink trackLines;
+  std::unique_ptr<WtrDocument> listed = Make(reader);
+  const bool listedOk = listed->Parse(data, size, &waypointLines, &trackLines);
+  if (plainOk != listedOk) return "sinks change the result";
+  if (std::string why = CompareDocuments(*plain, *listed); !why.empty()) return "sinks change the document: " + why;
+  if (std::string why = CheckNames(*plain); !why.empty()) return why;
+
+  // Every waypoint converted is listed; a track is listed once converted.
+  const std::size_t waypoints = plain->waypoints ? static_cast<std::size_t>(plain->waypointCount) : 0;
+  if (waypointLines.lines.size() != waypoints) return "waypoint lines do not match the waypoints";
+  if (std::string why = CheckLines(waypointLines, waypoints); !why.empty()) return why;
+  const std::size_t tracks = plain->tracks ? static_cast<std::size_t>(plain->trackCount) : 0;
+  if (std::string why = CheckLines(trackLines, tracks); !why.empty()) return why;
+  if (reader == Reader::kMps && plain->trackCount > MpsDocument::kMaxTracks && plain->tracks) {
+    return "more tracks than a document holds";
+  }
+  return {};
+}
+
+}  // namespace ridloe

@@ -1,0 +1,105 @@
+#include "formats/mps/mps_document.h"
+
+#include <cstring>
+#include <utility>
+
+#include "core/document/line_format.h"
+#include "core/platform/file_access.h"
+
+namespace ridloe {
+
+bool MpsDocument::Parse(const std::uint8_t* data, std::size_t size, ListSink* waypointSink, ListSink* trackSink) {
+  // The document keeps the records it reads: work on a copy it owns.
+  ByteBlock copy;
+  if (!copy.Allocate(size)) {
+    error_ = LoadError{};
+    return FailRead(ReadError{ReadFailure::kNoMemory, {}});
+  }
+  if (size) std::memcpy(copy.data(), data, size);
+  return ParseBuffer(std::move(copy), waypointSink, trackSink);
+}
+
+bool MpsDocument::ParseBuffer(ByteBlock buffer, ListSink* waypointSink, ListSink* trackSink) {
+  error_ = LoadError{};
+  records_ = std::move(buffer);
+  ByteCursor cursor(records_.bytes());
+  // Only the bytes read so far stay with the document when the load ends early.
+  const auto stopHere = [&](bool result) {
+    records_.Truncate(cursor.offset());
+    return result;
+  };
+  if (!header.ReadHeader(cursor, error_)) return stopHere(false);
+  if (!waypointSection.ReadRun(cursor, error_)) return stopHere(false);
+
+  waypointCount = waypointSection.count;
+  // Without waypoints the rest of the file is not read.
+  if (waypointCount == 0) return stopHere(true);
+
+  // Frame the track and 'L' runs before the document grows, so that the
+  // bytes after them can go first. Their records are parsed in their turn
+  // below, and a framing that failed is reported where reading that run
+  // would have failed.
+  const auto trackRunOffset = static_cast<std::int64_t>(cursor.offset());
+  LoadError trackFrameError;
+  LoadError lFrameError;
+  const bool tracksFramed = trackSection.FrameRun(cursor, trackFrameError);
+  const bool lFramed = tracksFramed && lSection.FrameRun(cursor, lFrameError);
+  stopHere(true);
+
+  waypoints = AllocateZeroed<WaypointRecord>(static_cast<std::size_t>(waypointCount));
+  if (!waypoints) return Fail(LoadStep::kWaypointAlloc, "out of memory for the waypoints");
+  char line[kLineBufferSize];
+  for (std::int32_t i = 0; i < waypointCount; ++i) {
+    WaypointRecord& waypoint = waypoints[i];
+    waypointSection.ConvertWaypoint(i, waypoint);
+    if (waypointSink) {
+      const std::size_t n = FormatWaypointLine(line, waypoint.name, AltitudeShown(waypoint.altitude));
+      waypointSink->AddLine({line, n});
+    }
+  }
+
+  if (!tracksFramed) {
+    error_ = trackFrameError;
+    return false;
+  }
+  if (!trackSection.ParseRun(error_)) return false;
+  trackCount = trackSection.count;
+  if (trackCount < 0 || trackCount > kMaxTracks) {
+    return Fail(LoadStep::kTrackCount,
+                "file holds " + std::to_string(trackCount) + " tracks, more than " + std::to_string(kMaxTracks),
+                trackRunOffset);
+  }
+  if (!ConvertTracks(trackSink)) return false;
+
+  if (!lFramed) {
+    error_ = lFrameError;
+    return false;
+  }
+  return lSection.ParseRun(error_);
+}
+
+bool MpsDocument::ConvertTracks(ListSink* trackSink) {
+  if (trackCount == 0) return true;
+  // A load for the waypoints and counts alone skips the points nobody will read.
+  if (parts == LoadParts::kWaypointsAndCounts && !trackSink) return true;
+  tracks = AllocateZeroed<TrackRecord>(static_cast<std::size_t>(trackCount));
+  if (!tracks) return Fail(LoadStep::kTrackAlloc, "out of memory for the tracks");
+  // One block for every track's points; where it cannot be had, each track
+  // asks for its own.
+  pointPool_ = AllocateZeroed<TrackPoint>(trackSection.TotalPoints());
+  TrackPoint* next = pointPool_.get();
+  char line[kLineBufferSize];
+  for (std::int32_t j = 0; j < trackCount; ++j) {
+    if (!trackSection.ConvertTrack(j, tracks[j], next)) {
+      return Fail(LoadStep::kTrackConversion, "out of memory for the track's points", -1, "track record", j);
+    }
+    if (next) next += tracks[j].pointCount;
+    if (trackSink) {
+      const std::size_t n = FormatTrackLine(line, tracks[j].name, tracks[j].pointCount);
+      trackSink->AddLine({line, n});
+    }
+  }
+  return true;
+}
+
+}  // namespace ridloe

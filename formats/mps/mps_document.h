@@ -1,0 +1,42 @@
+// The document of an MPS file: the header and the three runs it reads, and the
+// waypoints and tracks converted from them.
+#pragma once
+
+#include "core/bytes/byte_block.h"
+#include "formats/mps/mps_header.h"
+#include "formats/mps/mps_section.h"
+#include "formats/wtr/wtr_document.h"
+
+namespace ridloe {
+
+class MpsDocument : public WtrDocument {
+ public:
+  MpsDocument() = default;
+  ~MpsDocument() override = default;
+
+  // Reads the signature, the header, the waypoint run (converting and listing
+  // every waypoint), the track run (converting and listing every track) and
+  // the 'L' run, in this order. A failure keeps what was filled before it.
+  bool Parse(const std::uint8_t* data, std::size_t size, ListSink* waypointSink, ListSink* trackSink) override;
+  // The same on a buffer handed over: its bytes up to the end of the last run
+  // become the records' storage, and the rest is released before the
+  // document grows.
+  bool ParseBuffer(ByteBlock buffer, ListSink* waypointSink, ListSink* trackSink) override;
+
+  // A document holds at most this many tracks.
+  static constexpr std::int32_t kMaxTracks = 9999;
+
+ private:
+  bool ConvertTracks(ListSink* trackSink);
+
+  // The file's bytes that the header and the sections' slots view.
+  ByteBlock records_;
+
+ public:
+  MpsHeader header;
+  MpsWaypointSection waypointSection;
+  MpsTrackSection trackSection;
+  MpsLSection lSection;
+};
+
+}  // namespace ridloe

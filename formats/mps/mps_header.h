@@ -1,0 +1,34 @@
+// The start of an MPS file: the signature, one record of any type and the 'A'
+// record. The header exists to validate the file; nothing reads it later.
+#pragma once
+
+#include <cstdint>
+
+#include "core/document/load_error.h"
+#include "formats/mps/mps_record.h"
+
+namespace ridloe {
+
+inline constexpr std::uint8_t kMpsSignature[6] = {'M', 's', 'R', 'c', 'd', 0};
+
+class MpsHeader {
+ public:
+  MpsHeader() = default;
+  virtual ~MpsHeader() = default;
+  MpsHeader(const MpsHeader&) = delete;
+  MpsHeader& operator=(const MpsHeader&) = delete;
+
+  // Reads the signature and both records; on failure `error` says why.
+  bool ReadHeader(ByteCursor& cursor, LoadError& error);
+  // The 'A' record: its type, a uint16 value and three NUL-terminated strings
+  // that all end inside the payload.
+  bool CheckARecord(LoadError& error) const;
+
+  RecordSlot firstRecord;
+  RecordSlot aRecord;
+
+ private:
+  std::int64_t aOffset_ = -1;
+};
+
+}  // namespace ridloe

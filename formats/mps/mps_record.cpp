@@ -1,0 +1,38 @@
+#include "formats/mps/mps_record.h"
+
+namespace ridloe {
+
+const char* DescribeFrameResult(FrameResult result) {
+  switch (result) {
+    case FrameResult::kOk: return "record is framed";
+    case FrameResult::kTooShort: return "fewer than 5 bytes left for a record frame";
+    case FrameResult::kZeroLength: return "record has a payload length of 0";
+    case FrameResult::kTooLong: return "record is longer than the rest of the file";
+  }
+  return "record cannot be framed";
+}
+
+FrameResult FrameRecord(ByteCursor& cursor, RecordSlot& slot) {
+  ByteCursor frame;
+  if (!cursor.Sub(kMpsFrameSize, frame)) return FrameResult::kTooShort;
+  frame.ReadU32(slot.length);
+  frame.ReadU8(slot.type);
+  if (slot.length == 0) return FrameResult::kZeroLength;
+  ByteSpan payload;
+  if (!cursor.ReadBytes(slot.length, payload)) return FrameResult::kTooLong;
+  slot.payload = payload.data();
+  return FrameResult::kOk;
+}
+
+const char* SkipThreeStrings(ByteCursor& payload) {
+  static const char* const kMissingNul[3] = {"first string has no terminating NUL",
+                                             "second string has no terminating NUL",
+                                             "third string has no terminating NUL"};
+  for (const char* missing : kMissingNul) {
+    ByteSpan text;
+    if (!payload.ReadCString(text)) return missing;
+  }
+  return nullptr;
+}
+
+}  // namespace ridloe

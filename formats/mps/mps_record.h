@@ -1,0 +1,50 @@
+// Framing of MPS records: a uint32 payload length, a one-letter type and the
+// payload, back to back after the 6-byte signature.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "core/bytes/byte_cursor.h"
+
+namespace ridloe {
+
+// The length and the type letter in front of every payload.
+inline constexpr std::size_t kMpsFrameSize = 5;
+
+// One framed record. The payload views bytes owned by the document that read
+// the record; absent when not read.
+struct RecordSlot {
+  std::uint32_t length = 0;
+  std::uint8_t type = 0;
+  const std::uint8_t* payload = nullptr;
+
+  ByteSpan bytes() const { return {payload, payload ? length : 0u}; }
+};
+
+enum class FrameResult {
+  kOk,
+  kTooShort,    // fewer than 5 bytes remain: nothing is consumed
+  kZeroLength,  // a record must carry at least one payload byte
+  kTooLong,     // the payload runs past the end of the data
+};
+
+const char* DescribeFrameResult(FrameResult result);
+
+// Frames the record at the cursor: on success `slot.payload` views the bytes
+// in the cursor's buffer and the cursor has moved past the record. Once the
+// 5 frame bytes exist they stay consumed whatever follows; a caller that gets
+// a failure abandons the cursor.
+FrameResult FrameRecord(ByteCursor& cursor, RecordSlot& slot);
+
+// FrameRecord for a record already known to frame: true when it did.
+inline bool ReadRecord(ByteCursor& cursor, RecordSlot& slot) { return FrameRecord(cursor, slot) == FrameResult::kOk; }
+
+// The 'A' and 'L' records carry three NUL-terminated strings in a row. Moves
+// past them; null when all three end inside the payload, else which does not.
+const char* SkipThreeStrings(ByteCursor& payload);
+
+// Marks the slot's payload absent; the memory belongs to the slot's owner.
+inline void FreeSlot(RecordSlot& slot) { slot.payload = nullptr; }
+
+}  // namespace ridloe

@@ -1,0 +1,131 @@
+// One run of records of one type ('W', 'T' or 'L'), read by one generic run
+// reader. The slots view the document's copy of the file's bytes; each entry
+// records the layout of its slot's payload, whose fields are read from the
+// slot through a cursor.
+#pragma once
+
+#include <climits>
+#include <cstddef>
+#include <cstdint>
+
+#include "core/bytes/zeroed_memory.h"
+#include "core/document/load_error.h"
+#include "core/document/records.h"
+#include "formats/mps/mps_record.h"
+
+namespace ridloe {
+
+// `Derived` supplies kRecordName and
+//   static const char* ParseEntry(const RecordSlot&, Entry&)
+// which returns null on success or the reason the payload does not parse.
+template <typename Derived, typename EntryType, std::uint8_t Letter, LoadStep FailureStep>
+class MpsSection {
+ public:
+  using Entry = EntryType;
+  static constexpr std::uint8_t kLetter = Letter;
+
+  MpsSection() = default;
+  virtual ~MpsSection() = default;
+  MpsSection(const MpsSection&) = delete;
+  MpsSection& operator=(const MpsSection&) = delete;
+
+  // Reads the run that starts at the cursor. A record that cannot be framed,
+  // or one of another type, ends the run and is left for the next reader; a
+  // framed record of this type whose payload does not parse fails the run.
+  bool ReadRun(ByteCursor& cursor, LoadError& error) { return FrameRun(cursor, error) && ParseRun(error); }
+
+  // The first half of ReadRun: frames the run into its slots. Fails only
+  // when memory is short.
+  bool FrameRun(ByteCursor& cursor, LoadError& error) {
+    count = 0;
+    runOffset_ = static_cast<std::int64_t>(cursor.offset());
+    // Count the run on a copy of the cursor; nothing is allocated yet.
+    ByteCursor scan = cursor;
+    RecordSlot frame;
+    while (count < INT32_MAX && FrameRecord(scan, frame) == FrameResult::kOk && frame.type == Letter) ++count;
+    if (count == 0) return true;
+    // The count was bounded by the bytes framed above.
+    slots = AllocateZeroed<RecordSlot>(static_cast<std::size_t>(count));
+    if (!slots) return Failure(error, "out of memory for the records of the run", -1);
+    for (std::int32_t i = 0; i < count; ++i) ReadRecord(cursor, slots[i]);
+    return true;
+  }
+
+  // The second half of ReadRun: parses every framed record into its entry.
+  bool ParseRun(LoadError& error) {
+    if (count == 0) return true;
+    entries = AllocateZeroed<Entry>(static_cast<std::size_t>(count));
+    if (!entries) return Failure(error, "out of memory for the entries of the run", -1);
+    for (std::int32_t i = 0; i < count; ++i) {
+      if (const char* why = Derived::ParseEntry(slots[i], entries[i])) return Failure(error, why, i);
+    }
+    return true;
+  }
+
+  std::int32_t count = 0;
+  ZeroedArray<RecordSlot> slots;  // count slots, in file order
+  ZeroedArray<Entry> entries;     // entry i is parsed from slot i
+
+ private:
+  bool Failure(LoadError& error, const char* why, std::int32_t index) {
+    // The run's records lie back to back from its first frame.
+    std::int64_t offset = runOffset_;
+    for (std::int32_t i = 0; i < index; ++i) offset += static_cast<std::int64_t>(kMpsFrameSize + slots[i].length);
+    return error.Set(FailureStep, why, offset, Derived::kRecordName, index);
+  }
+
+  std::int64_t runOffset_ = -1;
+};
+
+// The layout of a 'W' record after its NUL-terminated name: a 27 or 29-byte
+// header, the 17-byte position block, the NUL-terminated comment and the tail.
+struct MpsWaypointEntry {
+  std::uint32_t nameLength;     // n, without the NUL
+  std::uint32_t commentLength;  // k, without the NUL
+  std::uint32_t tailLength;     // t, the full tail
+  std::uint8_t headerLength;    // h, 29 or 27
+};
+
+// The layout of a 'T' record: a name, a 9-byte block whose bytes 5-8 hold the
+// point count, and the 31-byte points.
+struct MpsTrackEntry {
+  std::uint32_t nameLength;
+  std::uint32_t pointCount;
+};
+
+// An 'L' record: two 32-bit values, three strings and a tail.
+struct MpsLEntry {
+  std::uint32_t value1;
+  std::uint32_t value2;
+  std::uint32_t tailLength;
+};
+
+inline constexpr std::size_t kMpsTrackPointSize = 31;
+
+class MpsWaypointSection : public MpsSection<MpsWaypointSection, MpsWaypointEntry, 'W', LoadStep::kWaypointRun> {
+ public:
+  static constexpr const char* kRecordName = "waypoint record";
+  static const char* ParseEntry(const RecordSlot& slot, MpsWaypointEntry& entry);
+  // Fills a zero-filled record from entry `index`; false for an index past the run.
+  bool ConvertWaypoint(std::int32_t index, WaypointRecord& record) const;
+};
+
+class MpsTrackSection : public MpsSection<MpsTrackSection, MpsTrackEntry, 'T', LoadStep::kTrackRun> {
+ public:
+  static constexpr const char* kRecordName = "track record";
+  static const char* ParseEntry(const RecordSlot& slot, MpsTrackEntry& entry);
+  // Fills a zero-filled record, its points included; false for an index past
+  // the run or when the points cannot be allocated. With `storage` the points
+  // go there (room for the entry's point count) instead of an array of their own.
+  bool ConvertTrack(std::int32_t index, TrackRecord& record, TrackPoint* storage = nullptr) const;
+  // The points of every track in the run, for one shared allocation.
+  std::uint64_t TotalPoints() const;
+};
+
+class MpsLSection : public MpsSection<MpsLSection, MpsLEntry, 'L', LoadStep::kLRun> {
+ public:
+  static constexpr const char* kRecordName = "L record";
+  static const char* ParseEntry(const RecordSlot& slot, MpsLEntry& entry);
+};
+
+}  // namespace ridloe

@@ -1,0 +1,318 @@
+// The memory a load takes is bounded by its input: every allocation the
+// readers make comes from a count or length that was first checked against
+// the bytes that remain. This test replaces the global operator new and
+// delete, adds the ByteBlocks (which take their memory from calloc and mmap)
+// through their observer, and loads crafted worst cases through Load(path),
+// so the file buffer counts too.
+//
+// The bound: peak bytes <= kPerInputByte * input size + kFixed, where
+//  - kPerInputByte = 14. Without sinks the dearest input is a run of 6-byte
+//    records (a 1-byte payload each) that is framed whole before its first
+//    record fails to parse: each costs a RecordSlot (16 bytes), an entry (at
+//    most 16) and its 6 bytes of file buffer, which the document keeps as the
+//    records' storage: 38 bytes per 6, 6.3 per input byte. Blocks of 2 MiB
+//    and more are mapped in whole 2 MiB pages, which can add up to as much
+//    again for a file just over a page: 7.9 measured. With sinks that keep
+//    every line (the VectorListSink of ridloe-cli), the dearest input is
+//    9,999 empty tracks: 6.2 per byte for the load and up to 6.4 for a vector
+//    of 32-byte strings in the middle of doubling, one line per 15-byte
+//    track: 12.6.
+//  - kFixed = 2 KiB: what any load takes whatever its size (an error text,
+//    the first lines); measured under 600 bytes. Reading standard input
+//    starts with a 64 KiB block, which adds that much.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <new>
+#include <string>
+
+#include "core/platform/file_access.h"
+#include "core/bytes/zeroed_memory.h"
+#include "formats/wtr/wtr_format.h"
+#include "core/bytes/byte_store.h"
+#include "formats/mps/mps_document.h"
+#include "testing/mps_builder.h"
+
+namespace {
+
+// Bytes requested through operator new and held by ByteBlocks, live and at
+// their highest. The tests run on one thread.
+std::size_t liveBytes = 0;
+std::size_t peakBytes = 0;
+
+void Count(std::ptrdiff_t bytes) {
+  liveBytes += static_cast<std::size_t>(bytes);
+  if (liveBytes > peakBytes) peakBytes = liveBytes;
+}
+
+// Each block carries its size in front, so that delete can count it back.
+constexpr std::size_t kHeader = alignof(std::max_align_t);
+
+void* Allocate(std::size_t size) noexcept {
+  void* raw = std::malloc(size + kHeader);
+  if (!raw) return nullptr;
+  *static_cast<std::size_t*>(raw) = size;
+  Count(static_cast<std::ptrdiff_t>(size));
+  return static_cast<std::byte*>(raw) + kHeader;
+}
+
+void Deallocate(void* p) noexcept {
+  if (!p) return;
+  void* raw = static_cast<std::byte*>(p) - kHeader;
+  Count(-static_cast<std::ptrdiff_t>(*static_cast<std::size_t*>(raw)));
+  std::free(raw);
+}
+
+}  // namespace
+
+void* operator new(std::size_t size) {
+  if (void* p = Allocate(size)) return p;
+  throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) { return operator new(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
+void operator delete(void* p) noexcept { Deallocate(p); }
+void operator delete[](void* p) noexcept { Deallocate(p); }
+void operator delete(void* p, std::size_t) noexcept { Deallocate(p); }
+void operator delete[](void* p, std::size_t) noexcept { Deallocate(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { Deallocate(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { Deallocate(p); }
+
+namespace ridloe {
+namespace {
+
+using testing::Bytes;
+using testing::MpsBuilder;
+using testing::TrackFields;
+using testing::WaypointFields;
+
+constexpr double kPerInputByte = 14.0;
+constexpr std::size_t kFixed = 2048;
+constexpr std::size_t kFirstStdinBlock = 65536;
+
+struct Outcome {
+  bool ok = false;
+  LoadStep step = LoadStep::kNone;
+  std::int32_t waypoints = 0;
+  std::int32_t tracks = 0;
+  std::size_t peak = 0;   // bytes, above what was live before the load
+  std::size_t after = 0;  // bytes still live once the document is gone
+};
+
+class MemoryBound : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetZeroedMemoryObserver(Count);
+    path_ = (std::filesystem::temp_directory_path() /
+             ("ridloe_memory_" + std::to_string(::getpid()) + ".bin")).string();
+  }
+  void TearDown() override {
+    SetZeroedMemoryObserver(nullptr);
+    std::filesystem::remove(path_);
+  }
+
+  // Loads `bytes` from a file ("-" reads them from standard input instead)
+  // into a fresh document of the given kind, with or without sinks, and
+  // measures the peak while the document lives.
+  template <typename Document>
+  Outcome Load(const Bytes& bytes, bool sinks, bool fromStdin = false) {
+    EXPECT_TRUE(testing::WriteBytes(path_, bytes));
+    int savedStdin = -1;
+    if (fromStdin) {
+      const int fd = ::open(path_.c_str(), O_RDONLY);
+      savedStdin = ::dup(STDIN_FILENO);
+      ::dup2(fd, STDIN_FILENO);
+      ::close(fd);
+    }
+    Outcome out;
+    const std::size_t before = liveBytes;
+    peakBytes = liveBytes;
+    {
+      VectorListSink waypointLines;
+      VectorListSink trackLines;
+      Document document;
+      out.ok = document.Load(fromStdin ? "-" : path_, sinks ? &waypointLines : nullptr,
+                             sinks ? &trackLines : nullptr);
+      out.step = document.error().step;
+      out.waypoints = document.waypointCount;
+      out.tracks = document.trackCount;
+    }
+    out.peak = peakBytes - before;
+    out.after = liveBytes - before;
+    if (fromStdin) {
+      ::dup2(savedStdin, STDIN_FILENO);
+      ::close(savedStdin);
+    }
+    return out;
+  }
+
+  // Both ways, with and without sinks; the bound must hold for each.
+  template <typename Document>
+  Outcome ExpectBounded(const char* what, const Bytes& bytes) {
+    Outcome result;
+    for (bool sinks : {false, true}) {
+      const Outcome o = Load<Document>(bytes, sinks);
+      const double limit = kPerInputByte * static_cast<double>(bytes.size()) + kFixed;
+      std::printf("  %-34s %s %9zu bytes in, peak %10zu (%.2f per byte)\n", what, sinks ? "sinks" : "plain",
+                  bytes.size(), o.peak, static_cast<double>(o.peak) / static_cast<double>(bytes.size()));
+      EXPECT_LE(static_cast<double>(o.peak), limit) << what << (sinks ? " with sinks" : "");
+      EXPECT_EQ(o.after, 0u) << what << ": memory outlives the document";
+      if (!sinks) result = o;
+    }
+    return result;
+  }
+
+  std::string path_;
+};
+
+MpsBuilder WithOneWaypoint() {
+  MpsBuilder b;
+  b.Header().Waypoint({.name = "WP", .altitude = 1, .symbol = 106});
+  return b;
+}
+
+// Runs of the smallest records: 6 bytes each, a 1-byte payload that cannot
+// parse, so the whole run is framed, copied and given entries before the
+// load fails. The 'L' run is the dearest (the largest entry).
+TEST_F(MemoryBound, RunsOfTinyRecords) {
+  constexpr int kRecords = 100000;
+  for (char letter : {'W', 'T', 'L'}) {
+    MpsBuilder b = letter == 'W' ? MpsBuilder().Header() : WithOneWaypoint();
+    for (int i = 0; i < kRecords; ++i) b.Record(letter, {static_cast<std::uint8_t>(i)});
+    const Outcome o = ExpectBounded<MpsDocument>((std::string("tiny '") + letter + "' records").c_str(), b.bytes());
+    EXPECT_FALSE(o.ok);
+    EXPECT_EQ(o.step, letter == 'W' ? LoadStep::kWaypointRun : letter == 'T' ? LoadStep::kTrackRun : LoadStep::kLRun);
+  }
+  // The same 'L' run past 2 MiB, where the buffers are mapped in whole pages.
+  MpsBuilder big = WithOneWaypoint();
+  for (int i = 0; i < 400000; ++i) big.Record('L', {1});
+  EXPECT_FALSE(ExpectBounded<MpsDocument>("tiny 'L' records, 2.4 MB", big.bytes()).ok);
+}
+
+TEST_F(MemoryBound, RunsOfSmallestValidRecords) {
+  MpsBuilder waypoints;
+  waypoints.Header();
+  for (int i = 0; i < 20000; ++i) waypoints.Waypoint({.tailLength = 0});
+  const Outcome w = ExpectBounded<MpsDocument>("smallest valid waypoints", waypoints.bytes());
+  EXPECT_TRUE(w.ok);
+  EXPECT_EQ(w.waypoints, 20000);
+
+  // Long names and NaN altitudes make the longest list lines.
+  MpsBuilder lines;
+  lines.Header();
+  for (int i = 0; i < 20000; ++i) lines.Waypoint({.name = "ABCDEFGHIJK", .altitude = -3.4e38, .tailLength = 0});
+  EXPECT_TRUE(ExpectBounded<MpsDocument>("waypoints with the longest lines", lines.bytes()).ok);
+
+  MpsBuilder l = WithOneWaypoint();
+  for (int i = 0; i < 50000; ++i) l.L({});
+  EXPECT_TRUE(ExpectBounded<MpsDocument>("smallest valid 'L' records", l.bytes()).ok);
+}
+
+TEST_F(MemoryBound, TenThousandTracks) {
+  MpsBuilder most = WithOneWaypoint();
+  for (int i = 0; i < MpsDocument::kMaxTracks; ++i) most.Track({});
+  const Outcome ok = ExpectBounded<MpsDocument>("9,999 empty tracks", most.bytes());
+  EXPECT_TRUE(ok.ok);
+  EXPECT_EQ(ok.tracks, MpsDocument::kMaxTracks);
+
+  MpsBuilder tooMany = most;
+  tooMany.Track({});
+  const Outcome refused = ExpectBounded<MpsDocument>("10,000 empty tracks", tooMany.bytes());
+  EXPECT_FALSE(refused.ok);
+  EXPECT_EQ(refused.step, LoadStep::kTrackCount);
+}
+
+TEST_F(MemoryBound, OneTrackOfManyPoints) {
+  TrackFields track{.name = "LONG"};
+  track.points.resize(30000);
+  const Outcome o = ExpectBounded<MpsDocument>("one track of 30,000 points", WithOneWaypoint().Track(track).bytes());
+  EXPECT_TRUE(o.ok);
+  EXPECT_EQ(o.tracks, 1);
+}
+
+// Lengths and counts that claim far more than the file holds allocate
+// nothing for the claim: the record cannot be framed, or does not parse.
+TEST_F(MemoryBound, ClaimsBeyondTheFile) {
+  const Bytes filler(64, 0);
+  Bytes first = MpsBuilder().Signature().Frame(0xFFFFFFFFu, 'D').Raw(filler).bytes();
+  EXPECT_EQ(ExpectBounded<MpsDocument>("first record claims 4 GB", first).step, LoadStep::kFirstRecord);
+  Bytes a = MpsBuilder().Signature().Record('D', {'i', 0}).Frame(0xFFFFFFFFu, 'A').Raw(filler).bytes();
+  EXPECT_EQ(ExpectBounded<MpsDocument>("'A' record claims 4 GB", a).step, LoadStep::kARecord);
+  for (char letter : {'W', 'T', 'L'}) {
+    const Bytes claim = WithOneWaypoint().Frame(0xFFFFFFFFu, letter).Raw(filler).bytes();
+    const Outcome o = ExpectBounded<MpsDocument>((std::string("'") + letter + "' record claims 4 GB").c_str(), claim);
+    EXPECT_TRUE(o.ok);  // the run ends before the record that cannot be framed
+    EXPECT_EQ(o.waypoints, 1);
+  }
+  // A track block claiming 2^32 - 1 points over a few bytes, and a count whose
+  // 31-fold wraps to the 27 bytes that follow in 32-bit arithmetic.
+  for (std::uint32_t points : {0xFFFFFFFFu, 138547333u}) {
+    Bytes payload = testing::TrackPayload({.name = "CLAIM"});
+    StoreU32(payload.data() + payload.size() - 4, points);
+    payload.resize(payload.size() + 27);
+    const Outcome o = ExpectBounded<MpsDocument>("track claims 2^32 points", WithOneWaypoint().Record('T', payload).bytes());
+    EXPECT_EQ(o.step, LoadStep::kTrackRun);
+  }
+}
+
+Bytes WtrBlock(const std::uint8_t* marker) {
+  Bytes block(kWtrBlockSize, 0);
+  std::copy(marker, marker + kWtrMarkerSize, block.begin());
+  return block;
+}
+
+TEST_F(MemoryBound, WtrFullOfRecords) {
+  Bytes full = WtrBlock(kWtrWaypointMarker);
+  full.resize(kWtrBlockSize + 20000 * kWtrRecordSize, 'A');
+  Bytes closed = full;
+  for (const std::uint8_t* m : {kWtrTrackMarker, kWtrRouteMarker}) {
+    const Bytes block = WtrBlock(m);
+    closed.insert(closed.end(), block.begin(), block.end());
+  }
+  const Outcome o = ExpectBounded<WtrDocument>("WTR of 20,000 waypoints", closed);
+  EXPECT_TRUE(o.ok);
+  EXPECT_EQ(o.waypoints, 20000);
+  EXPECT_EQ(ExpectBounded<WtrDocument>("WTR of 20,000, never closed", full).step, LoadStep::kTruncated);
+
+  // Track contents of 21-byte points, the WTR reader's dearest input.
+  Bytes track = closed;
+  track.resize(track.size() - kWtrBlockSize);
+  const Bytes header = WtrBlock(kWtrTrackHeaderMarker);
+  track.insert(track.end(), header.begin(), header.end());
+  track.resize(track.size() + 18 + 50000 * kWtrPointSize, 1);
+  const Outcome t = ExpectBounded<WtrDocument>("WTR track of 50,000 points", track);
+  EXPECT_EQ(t.tracks, 1);
+}
+
+// Standard input has no size up front: it is read in doubling blocks from
+// 64 KiB, so its bound carries that first block on top.
+TEST_F(MemoryBound, StandardInput) {
+  MpsBuilder big = WithOneWaypoint();
+  for (int i = 0; i < 100000; ++i) big.Record('L', {1});
+  for (const Bytes& bytes : {WithOneWaypoint().End().bytes(), big.bytes()}) {
+    const double limit = kPerInputByte * static_cast<double>(bytes.size()) + kFixed + kFirstStdinBlock;
+    const Outcome o = Load<MpsDocument>(bytes, false, true);
+    std::printf("  %-34s       %9zu bytes in, peak %10zu\n", "from standard input", bytes.size(), o.peak);
+    EXPECT_EQ(o.waypoints, 1);  // the bytes arrived whole
+    EXPECT_LE(static_cast<double>(o.peak), limit);
+    EXPECT_EQ(o.after, 0u);
+  }
+}
+
+TEST_F(MemoryBound, SmallestFilesTakeLittle) {
+  const Bytes smallest =
+      MpsBuilder().Signature().Record('D', {'i'}).Record('A', testing::APayload()).bytes();
+  EXPECT_TRUE(ExpectBounded<MpsDocument>("22-byte file", smallest).ok);
+  EXPECT_TRUE(ExpectBounded<MpsDocument>("one waypoint", WithOneWaypoint().End().bytes()).ok);
+  EXPECT_FALSE(ExpectBounded<MpsDocument>("signature only", MpsBuilder().Signature().bytes()).ok);
+}
+
+}  // namespace
+}  // namespace ridloe

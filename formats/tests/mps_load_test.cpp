@@ -1,0 +1,222 @@
+// MpsDocument's load as a whole: what a failed load leaves behind, why it
+// failed, the listed lines, the real files, and damaged variants of a file.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+
+#include "testing/test_support.h"
+
+namespace ridloe {
+namespace {
+
+using testing::Bytes;
+using testing::LoadBytes;
+using testing::Loaded;
+using testing::MpsBuilder;
+using testing::Summary;
+using testing::TrackLinesOf;
+using testing::WaypointLinesOf;
+
+MpsBuilder ThreeWaypoints() {
+  MpsBuilder b;
+  b.Header().Waypoint({.name = "ONE", .altitude = 1}).Waypoint({.name = "TWO", .altitude = 2});
+  b.Waypoint({.name = "THREE", .altitude = 3});
+  return b;
+}
+
+TEST(FailureTable, WhatEachFailingStepLeaves) {
+  EXPECT_EQ(Summary(MpsBuilder().Signature().Record('D', {'i'}).Record('A', {0}).bytes()), "A record 0w 0t 0+0");
+  // A waypoint that does not parse fails the run before anything is converted.
+  EXPECT_EQ(Summary(ThreeWaypoints().Record('W', {'N', 0, 1}).Track({}).bytes()), "waypoint run 0w 0t 0+0");
+  auto r = LoadBytes(ThreeWaypoints().Track({.name = "OK"}).Record('T', {'X', 0, 1}).bytes());
+  EXPECT_EQ(Summary(*r), "track run 3w 0t 3+0");
+  EXPECT_EQ(r->doc.tracks, nullptr);
+  EXPECT_EQ(r->waypointLines.lines, (std::vector<std::string>{"ONE   1", "TWO   2", "THREE   3"}));
+  r = LoadBytes(
+      ThreeWaypoints().Track({.name = "A", .points = {{}}}).Track({.name = "B"}).L({}).Record('L', {0}).bytes());
+  EXPECT_EQ(Summary(*r), "L run 3w 2t 3+2");
+  EXPECT_EQ(r->doc.error().index, 1);
+  EXPECT_EQ(r->trackLines.lines, (std::vector<std::string>{"A (1)", "B (0)"}));
+}
+
+TEST(FailureTable, AtMost9999Tracks) {
+  for (int tracks : {9999, 10000}) {
+    MpsBuilder b = ThreeWaypoints();
+    for (int j = 0; j < tracks; ++j) b.Track({});
+    auto r = LoadBytes(b.bytes());
+    EXPECT_EQ(Summary(*r), tracks == 9999 ? "ok 3w 9999t 3+9999" : "track count 3w 10000t 3+0");
+    EXPECT_EQ(r->doc.tracks == nullptr, tracks == 10000);
+  }
+}
+
+TEST(FailureTable, AltitudesAbove9999AreListedAsZero) {
+  MpsBuilder b;
+  b.Header().Waypoint({.name = "A", .altitude = 9999.0}).Waypoint({.name = "B", .altitude = 9999.5});
+  b.Waypoint({.name = "C", .altitude = 1e300}).Waypoint({.name = "D", .altitude = std::nan("")});
+  b.Waypoint({.name = "E", .altitude = -12.5});
+  auto r = LoadBytes(b.bytes());
+  ASSERT_TRUE(r->ok);
+  EXPECT_EQ(r->waypointLines.lines, (std::vector<std::string>{"A 9999", "B   0", "C   0", "D nan", "E -12"}));
+  EXPECT_EQ(r->doc.waypoints[1].altitude, 9999.5f);
+}
+
+TEST(FailureTable, SameFillWithoutSinks) {
+  const Bytes bytes =
+      ThreeWaypoints().Track({.name = "A", .points = {{.latitude = 5, .time = 99}}}).Record('L', {0}).bytes();
+  auto with = LoadBytes(bytes, true);
+  auto without = LoadBytes(bytes, false);
+  EXPECT_EQ(Summary(*with), "L run 3w 1t 3+1");
+  EXPECT_EQ(Summary(*without), "L run 3w 1t 0+0");
+  EXPECT_EQ(WaypointLinesOf(without->doc), with->waypointLines.lines);
+  EXPECT_EQ(TrackLinesOf(without->doc, 1), with->trackLines.lines);
+  EXPECT_EQ(std::memcmp(with->doc.tracks[0].points.get(), without->doc.tracks[0].points.get(), sizeof(TrackPoint)),
+            0);
+}
+
+TEST(LineFormat, WaypointLineIsPrintfRoundedToWholeMetres) {
+  const double values[] = {0.0, -0.0, 0.5, 1.5, 2.5, -0.4, -0.5, 99.49, 9999.0, 123456.5, 999999999999999.5,
+                           -3.4028234663852886e38, std::numeric_limits<double>::infinity()};
+  char line[kLineBufferSize];
+  for (double v : values) {
+    char expected[kLineBufferSize];
+    std::snprintf(expected, sizeof expected, "%s %3.lf", "ABCDEFGHIJK", v);
+    EXPECT_EQ(std::string(line, FormatWaypointLine(line, "ABCDEFGHIJK", v)), expected) << v;
+  }
+  EXPECT_EQ(std::string(line, FormatTrackLine(line, "T", INT32_MIN)), "T (-2147483648)");
+}
+
+TEST(LoadError, SaysWhichRecordFailedAndWhere) {
+  MpsBuilder b = ThreeWaypoints();
+  const std::size_t at = b.size();
+  b.Waypoint({.name = "BAD", .comment = "x", .tailLength = 0});
+  Bytes bytes = b.bytes();
+  bytes.back() = 'y';  // the comment loses its NUL
+  auto r = LoadBytes(bytes);
+  EXPECT_EQ(r->doc.error().step, LoadStep::kWaypointRun);
+  EXPECT_EQ(r->doc.error().index, 3);
+  EXPECT_EQ(r->doc.error().offset, static_cast<std::int64_t>(at));
+  EXPECT_EQ(r->doc.error().Describe(),
+            "waypoint record 3 at byte " + std::to_string(at) + ": comment has no terminating NUL");
+
+  EXPECT_EQ(LoadBytes(MpsBuilder().Signature().Frame(0, 'D').bytes())->doc.error().Describe(),
+            "first record at byte 6: record has a payload length of 0");
+  EXPECT_EQ(LoadBytes(Bytes{'M', 's', 'R', 'c', 'd', '!'})->doc.error().Describe(),
+            "at byte 0: file does not start with the MsRcd signature");
+
+  MpsDocument missing;
+  EXPECT_FALSE(missing.Load(testing::TempPath("missing.mps"), nullptr, nullptr));
+  EXPECT_EQ(missing.error().step, LoadStep::kFileRead);
+  EXPECT_EQ(missing.error().Describe(), "file cannot be opened");
+}
+
+TEST(LoadError, EmptyFileLoadsNothing) {
+  const std::string path = testing::TempPath("empty.mps");
+  ASSERT_TRUE(testing::WriteBytes(path, {}));
+  MpsDocument doc;
+  VectorListSink lines;
+  EXPECT_FALSE(doc.Load(path, &lines, &lines));
+  std::remove(path.c_str());
+  EXPECT_EQ(doc.error().Describe(), "file is empty");
+  EXPECT_TRUE(lines.lines.empty());
+}
+
+TEST(RealFiles, CountsMatchTheirReadme) {
+  // Files with tracks but no waypoints never reach their track run.
+  const std::pair<const char*, int> files[] = {{"empty-v3.mps", 0}, {"track-v3.mps", 0},  {"geocaches-v4.mps", 9},
+                                               {"route-v4.mps", 14}, {"wifi-v5.mps", 37}, {"places-v5.mps", 45},
+                                               {"track-v5.mps", 0}};
+  for (const auto& [file, waypoints] : files) {
+    MpsDocument doc;
+    VectorListSink lines;
+    EXPECT_TRUE(doc.Load(std::string(RIDLOE_SHARED_TESTDATA) + "/mps/" + file, &lines, &lines))
+        << file << ": " << doc.error().Describe();
+    EXPECT_EQ(doc.waypointCount, waypoints) << file;
+    EXPECT_EQ(doc.trackCount, 0) << file;
+    EXPECT_EQ(lines.lines, WaypointLinesOf(doc)) << file;
+  }
+}
+
+// Checks a load's result against what the failure table allows for the step
+// that failed, and the lines against the records.
+void ExpectAgreesWithFailureTable(const Loaded& r, const Bytes& bytes) {
+  const MpsDocument& d = r.doc;
+  const LoadStep step = d.error().step;
+  const bool early = step == LoadStep::kSignature || step == LoadStep::kFirstRecord || step == LoadStep::kARecord ||
+                     step == LoadStep::kWaypointRun;
+  const bool tracksRead = step == LoadStep::kNone || step == LoadStep::kLRun;
+  ASSERT_EQ(r.ok, step == LoadStep::kNone);
+  ASSERT_TRUE(early || tracksRead || step == LoadStep::kTrackRun || step == LoadStep::kTrackCount)
+      << d.error().Describe();
+  // Waypoints are converted and listed all or none, and tracks likewise.
+  EXPECT_EQ(d.waypoints != nullptr, d.waypointCount > 0);
+  EXPECT_EQ(r.waypointLines.lines, WaypointLinesOf(d));
+  EXPECT_TRUE(!early || d.waypointCount == 0) << d.waypointCount;
+  EXPECT_TRUE(early || tracksRead || d.waypointCount > 0) << d.waypointCount;  // the track run needs waypoints
+  EXPECT_TRUE(d.trackCount == 0 || (d.waypointCount > 0 && step != LoadStep::kTrackRun)) << d.trackCount;
+  EXPECT_EQ(d.tracks != nullptr, tracksRead && d.trackCount > 0);
+  EXPECT_EQ(r.trackLines.lines, TrackLinesOf(d, d.trackCount));
+  for (std::int32_t j = 0; d.tracks && j < d.trackCount; ++j) EXPECT_NE(d.tracks[j].points, nullptr);
+  for (std::int32_t i = 0; d.waypoints && i < d.waypointCount; ++i) {
+    EXPECT_NE(std::memchr(d.waypoints[i].name, 0, sizeof d.waypoints[i].name), nullptr);
+  }
+  // A record that does not parse is named by its index and the offset of its frame.
+  EXPECT_LE(d.error().offset, static_cast<std::int64_t>(bytes.size()));
+  const char letter = step == LoadStep::kWaypointRun ? 'W' : step == LoadStep::kTrackRun ? 'T' : 'L';
+  if (step == LoadStep::kWaypointRun || step == LoadStep::kTrackRun || step == LoadStep::kLRun) {
+    ASSERT_GE(d.error().index, 0);
+    ASSERT_LT(d.error().offset + 4, static_cast<std::int64_t>(bytes.size()));
+    EXPECT_EQ(bytes[static_cast<std::size_t>(d.error().offset) + 4], letter) << d.error().Describe();
+  }
+  // Without sinks the document is filled just the same.
+  auto bare = LoadBytes(bytes, false);
+  EXPECT_EQ(bare->ok, r.ok);
+  EXPECT_EQ(WaypointLinesOf(bare->doc), WaypointLinesOf(d));
+  EXPECT_EQ(TrackLinesOf(bare->doc, bare->doc.trackCount), TrackLinesOf(d, d.trackCount));
+}
+
+TEST(DamagedFiles, EveryTruncationAndByteFlipAgreesWithTheFailureTable) {
+  MpsBuilder b;
+  b.Header();
+  const std::size_t headerEnd = b.size();
+  std::vector<std::size_t> waypointEnds, trackEnds;
+  b.Waypoint({.name = "ALPHA", .latitude = 1 << 28, .altitude = 12.5, .comment = "c1", .tailLength = 0});
+  waypointEnds.push_back(b.size());
+  b.Waypoint({.name = "\xA5\xC9\xA4\x73", .altitude = 3952, .symbol = 106, .longHeader = true, .tailLength = 19});
+  waypointEnds.push_back(b.size());
+  b.Waypoint({.name = "LONGERNAME123", .altitude = 99999, .tailLength = 60});
+  waypointEnds.push_back(b.size());
+  b.Track({.name = "T1", .points = {{.latitude = -1, .altitude = 5, .time = 7}, {.longitude = 1 << 30}}});
+  trackEnds.push_back(b.size());
+  b.Track({.name = "T2"});
+  trackEnds.push_back(b.size());
+  b.L({.text1 = "a", .tail = {1, 2, 3}}).L({}).End();
+  const Bytes file = b.bytes();
+
+  for (std::size_t size = 0; size <= file.size(); ++size) {
+    SCOPED_TRACE("truncated to " + std::to_string(size));
+    const Bytes cut(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(size));
+    auto r = LoadBytes(cut);
+    ExpectAgreesWithFailureTable(*r, cut);
+    // A cut record cannot be framed, so it ends its run: only a cut header fails.
+    EXPECT_EQ(r->ok, size >= headerEnd);
+    const auto whole = [size](const std::vector<std::size_t>& ends) {
+      return static_cast<std::int32_t>(std::count_if(ends.begin(), ends.end(), [size](auto e) { return e <= size; }));
+    };
+    EXPECT_EQ(r->doc.waypointCount, r->ok ? whole(waypointEnds) : 0);
+    EXPECT_EQ(r->doc.trackCount, r->doc.waypointCount > 0 ? whole(trackEnds) : 0);
+  }
+  for (std::uint8_t pattern : {0xFF, 0x01, 0x20}) {
+    for (std::size_t i = 0; i < file.size(); ++i) {
+      SCOPED_TRACE("byte " + std::to_string(i) + " xor " + std::to_string(pattern));
+      Bytes flipped = file;
+      flipped[i] ^= pattern;
+      ExpectAgreesWithFailureTable(*LoadBytes(flipped), flipped);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace ridloe

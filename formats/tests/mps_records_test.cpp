@@ -1,0 +1,193 @@
+// The 'W', 'T' and 'L' payloads, and the conversion of waypoint and track
+// entries into the document's records.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "core/bytes/byte_store.h"
+#include "testing/test_support.h"
+
+namespace ridloe {
+namespace {
+
+using testing::Bytes;
+using testing::LoadBytes;
+using testing::LPayload;
+using testing::MpsBuilder;
+using testing::Summary;
+using testing::TrackPayload;
+using testing::WaypointPayload;
+
+// Null when the payload parses, else the reason it does not.
+template <typename Section>
+const char* Parse(const Bytes& payload, typename Section::Entry& entry) {
+  const RecordSlot slot{static_cast<std::uint32_t>(payload.size()), Section::kLetter, payload.data()};
+  return Section::ParseEntry(slot, entry);
+}
+
+TEST(WaypointRecord, HeaderByte4DecidesTheHeaderLength) {
+  for (std::uint8_t byte4 : {0x20, 0x00, 0x21}) {
+    Bytes p = WaypointPayload({.name = "NM", .latitude = 0x12345678, .longHeader = byte4 == 0x20});
+    p[2 + 1 + 4] = byte4;
+    MpsWaypointEntry e{};
+    ASSERT_EQ(Parse<MpsWaypointSection>(p, e), nullptr);
+    EXPECT_EQ(e.headerLength, byte4 == 0x20 ? 29 : 27);
+    EXPECT_EQ(LoadBytes(MpsBuilder().Header().Record('W', p).bytes())->doc.waypoints[0].latitude, 0x12345678);
+  }
+}
+
+TEST(WaypointRecord, PayloadSizesAtTheLimit) {
+  MpsWaypointEntry e{};
+  // Name plus 47 bytes: a 27-byte header, an empty comment and a 1-byte tail.
+  Bytes p = WaypointPayload({.name = "NAME", .tailLength = 1});
+  ASSERT_EQ(p.size(), 4u + 47);
+  ASSERT_EQ(Parse<MpsWaypointSection>(p, e), nullptr);
+  EXPECT_EQ(e.tailLength, 1u);
+  p[p.size() - 2] = 'c';  // the comment's NUL is now the last byte
+  ASSERT_EQ(Parse<MpsWaypointSection>(p, e), nullptr);
+  EXPECT_EQ(e.commentLength, 1u);
+  EXPECT_EQ(e.tailLength, 0u);
+  p.back() = 'd';
+  EXPECT_NE(Parse<MpsWaypointSection>(p, e), nullptr);
+  // With a space in header byte 4 there is no room left for the comment's NUL.
+  Bytes spaced = WaypointPayload({.name = "NAME", .tailLength = 1});
+  spaced[4 + 1 + 4] = 0x20;
+  EXPECT_NE(Parse<MpsWaypointSection>(spaced, e), nullptr);
+
+  Bytes smallest = WaypointPayload({.name = "A", .longHeader = true, .tailLength = 0});
+  ASSERT_EQ(smallest.size(), 1u + 48);
+  EXPECT_EQ(Parse<MpsWaypointSection>(smallest, e), nullptr);
+  EXPECT_NE(Parse<MpsWaypointSection>(Bytes(smallest.begin(), smallest.begin() + 2 + 28), e), nullptr);
+  smallest.pop_back();
+  EXPECT_NE(Parse<MpsWaypointSection>(smallest, e), nullptr);
+  EXPECT_NE(Parse<MpsWaypointSection>(Bytes(60, 'A'), e), nullptr);  // the name has no NUL
+}
+
+TEST(WaypointRecord, SymbolComesFromTailBytes17And18) {
+  const std::pair<std::size_t, std::uint16_t> cases[] = {{0, 0}, {17, 0}, {18, 0xCD}, {19, 0xABCD}, {60, 0xABCD}};
+  for (const auto& [tail, symbol] : cases) {
+    const Bytes p = WaypointPayload({.name = "S", .symbol = 0xABCD, .tailLength = tail});
+    MpsWaypointEntry e{};
+    ASSERT_EQ(Parse<MpsWaypointSection>(p, e), nullptr);
+    EXPECT_EQ(e.tailLength, tail);
+    auto r = LoadBytes(MpsBuilder().Header().Record('W', p).bytes());
+    EXPECT_EQ(r->doc.waypoints[0].symbol, symbol) << tail;
+  }
+}
+
+TEST(TrackRecord, PointsMustFillThePayloadExactly) {
+  const Bytes p = TrackPayload({.name = "T", .points = {{}, {}}});
+  ASSERT_EQ(p.size(), 2u + 9 + 62);
+  MpsTrackEntry e{};
+  ASSERT_EQ(Parse<MpsTrackSection>(p, e), nullptr);
+  EXPECT_EQ(e.pointCount, 2u);
+  EXPECT_EQ(e.nameLength, 1u);
+  EXPECT_NE(Parse<MpsTrackSection>(Bytes(p.begin(), p.end() - 1), e), nullptr);
+  Bytes longer = p;
+  longer.push_back(0);
+  EXPECT_NE(Parse<MpsTrackSection>(longer, e), nullptr);
+  EXPECT_EQ(Summary(MpsBuilder().Header().Waypoint({}).Record('T', longer).bytes()), "track run 1w 0t 1+0");
+
+  // 31 x 138547333 is 2^32 + 27: a 32-bit product would match 27 bytes of points.
+  Bytes wrapped = TrackPayload({.name = "T"});
+  StoreU32(&wrapped[2 + 5], 138547333u);
+  wrapped.resize(wrapped.size() + 27);
+  EXPECT_NE(Parse<MpsTrackSection>(wrapped, e), nullptr);
+  EXPECT_NE(Parse<MpsTrackSection>(Bytes{'T', 0, 1, 2, 3, 4, 0, 0, 0}, e), nullptr);  // 7-byte block
+  EXPECT_NE(Parse<MpsTrackSection>(Bytes(20, 'T'), e), nullptr);                     // no NUL
+}
+
+TEST(LRecord, StringsAndTail) {
+  MpsLEntry e{};
+  const Bytes smallest = LPayload({});
+  ASSERT_EQ(smallest.size(), 11u);
+  ASSERT_EQ(Parse<MpsLSection>(smallest, e), nullptr);
+  EXPECT_EQ(e.tailLength, 0u);
+  EXPECT_NE(Parse<MpsLSection>(Bytes(smallest.begin(), smallest.end() - 1), e), nullptr);
+  EXPECT_NE(Parse<MpsLSection>(Bytes(7, 0), e), nullptr);
+  EXPECT_NE(Parse<MpsLSection>(Bytes{1, 2, 3, 4, 5, 6, 7, 8, 0, 0, 'x'}, e), nullptr);  // third string open
+  const Bytes tailed = LPayload({.value1 = 7, .text2 = "b", .tail = Bytes(12, 0xEE)});
+  ASSERT_EQ(Parse<MpsLSection>(tailed, e), nullptr);
+  EXPECT_EQ(e.value1, 7u);
+  EXPECT_EQ(e.tailLength, 12u);
+}
+
+TEST(WaypointConversion, NamesAreCutToElevenBytesOnWholeCharacters) {
+  const std::string big5x6 = "\xA4\xA4\xA4\xA4\xA4\xA4\xA4\xA4\xA4\xA4\xA4\xA4";
+  const std::pair<std::string, std::string> cases[] = {
+      {"ABCDEFGHIJK", "ABCDEFGHIJK"},
+      {"ABCDEFGHIJKL", "ABCDEFGHIJK"},
+      {"ABCDEFGHIJ\xA4\xA4Z", "ABCDEFGHIJ"},       // the character at byte 10 does not fit
+      {"ABCDEFGHIJ\xA4", "ABCDEFGHIJ\xA4"},        // 11 bytes are copied whole
+      {"ABCDEFGHI\xA4\xA4Z", "ABCDEFGHI\xA4\xA4"},  // the character at bytes 9-10 is kept whole
+      {"ABCDEFGHIJ\x80Z", "ABCDEFGHIJ"},           // a lone high byte does not end a cut name
+      {big5x6, big5x6.substr(0, 10)},
+      {"", ""},
+  };
+  MpsBuilder b;
+  b.Header();
+  for (const auto& c : cases) b.Waypoint({.name = c.first});
+  auto r = LoadBytes(b.bytes());
+  ASSERT_TRUE(r->ok);
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    // Compared with the bytes after the NUL, which stay zero.
+    EXPECT_EQ(std::string(r->doc.waypoints[i].name, 12), cases[i].second + std::string(12 - cases[i].second.size(), 0));
+  }
+}
+
+TEST(WaypointConversion, PositionIsKeptAndAltitudeBecomesFloat) {
+  MpsBuilder b;
+  b.Header().Waypoint({.name = "P", .latitude = -1, .longitude = INT32_MIN, .altitude = 123.456});
+  b.Waypoint({.name = "HIGH", .altitude = 1e300});
+  auto r = LoadBytes(b.bytes());
+  ASSERT_TRUE(r->ok);
+  EXPECT_EQ(r->doc.waypoints[0].latitude, -1);
+  EXPECT_EQ(r->doc.waypoints[0].longitude, INT32_MIN);
+  EXPECT_EQ(r->doc.waypoints[0].altitude, static_cast<float>(123.456));
+  EXPECT_TRUE(std::isinf(r->doc.waypoints[1].altitude));
+  EXPECT_EQ(r->waypointLines.lines[1], "HIGH   0");
+}
+
+TEST(TrackConversion, LongNamesAreCutOnWholeCharacters) {
+  std::string big5x16;
+  for (int i = 0; i < 16; ++i) big5x16 += "\xA4\xA4";
+  const std::string fits = std::string(30, 'N') + "\xA4";  // 31 bytes are copied as they are
+  const std::pair<std::string, std::string> cases[] = {
+      {std::string(40, 'N'), std::string(31, 'N')}, {big5x16, big5x16.substr(0, 30)}, {fits, fits}};
+  for (const auto& [in, out] : cases) {
+    auto r = LoadBytes(MpsBuilder().Header().Waypoint({}).Track({.name = in}).bytes());
+    ASSERT_TRUE(r->ok);
+    EXPECT_EQ(std::string(r->doc.tracks[0].name), out);
+    EXPECT_EQ(r->trackLines.lines, std::vector<std::string>{out + " (0)"});  // no points, and an empty array
+    EXPECT_NE(r->doc.tracks[0].points, nullptr);
+  }
+}
+
+TEST(TrackConversion, DegreesAltitudesAndTimesOfDay) {
+  const std::pair<std::uint32_t, std::string> times[] = {
+      {0, "8:0:0"},           {16 * 3600, "0:0:0"},   {16 * 3600 - 1, "23:59:59"},
+      {1000000000, "9:46:40"}, {UINT32_MAX, "14:28:15"}};
+  testing::TrackFields track{.name = "T"};
+  for (const auto& t : times) track.points.push_back({.time = t.first});
+  track.points[0] = {.latitude = 1 << 30, .longitude = -1, .altitude = 123.456, .time = 0};
+  track.points[1] = {.latitude = INT32_MIN, .longitude = 7, .altitude = -1e300, .time = 16 * 3600};
+  auto r = LoadBytes(MpsBuilder().Header().Waypoint({}).Track(track).bytes());
+  ASSERT_TRUE(r->ok);
+  ASSERT_EQ(r->doc.tracks[0].pointCount, 5);
+  const TrackPoint* p = r->doc.tracks[0].points.get();
+  EXPECT_EQ(p[0].latitude, 1 << 30);
+  EXPECT_EQ(p[0].latitudeDegrees, 90.00000033527613);
+  EXPECT_EQ(p[0].longitudeDegrees, -8.381903202764329e-08);
+  EXPECT_EQ(p[1].latitudeDegrees, -180.00000067055225);
+  EXPECT_EQ(p[0].altitude, static_cast<float>(123.456));
+  EXPECT_EQ(p[1].altitude, -std::numeric_limits<float>::infinity());
+  for (std::size_t k = 0; k < std::size(times); ++k) {
+    EXPECT_EQ(p[k].time, times[k].first);
+    EXPECT_EQ(std::to_string(p[k].hour) + ":" + std::to_string(p[k].minute) + ":" + std::to_string(p[k].second),
+              times[k].second);
+  }
+}
+
+}  // namespace
+}  // namespace ridloe

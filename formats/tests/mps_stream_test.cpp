@@ -1,0 +1,111 @@
+// The record stream of an MPS file: framing, the header and the runs of
+// records that follow it.
+#include <gtest/gtest.h>
+
+#include <tuple>
+
+#include "formats/mps/mps_record.h"
+#include "testing/test_support.h"
+
+namespace ridloe {
+namespace {
+
+using testing::APayload;
+using testing::Bytes;
+using testing::MpsBuilder;
+using testing::Summary;
+
+TEST(Framing, ShortZeroLengthTooLongAndExactRecords) {
+  const std::tuple<Bytes, FrameResult, std::size_t> cases[] = {
+      {{}, FrameResult::kTooShort, 0},
+      {{3, 0, 0, 0}, FrameResult::kTooShort, 0},  // fewer than 5 bytes consume nothing
+      {MpsBuilder().Frame(0, 'W').Raw({1, 2}).bytes(), FrameResult::kZeroLength, 5},
+      {MpsBuilder().Frame(3, 'W').Raw({1, 2}).bytes(), FrameResult::kTooLong, 5},
+      {MpsBuilder().Frame(0xFFFFFFFF, 'W').Raw({1, 2}).bytes(), FrameResult::kTooLong, 5},
+      {MpsBuilder().Record('W', {7, 8, 9}).bytes(), FrameResult::kOk, 8},  // ends exactly at the end
+  };
+  for (const auto& [bytes, result, consumed] : cases) {
+    ByteCursor cursor(bytes.data(), bytes.size());
+    RecordSlot slot;
+    EXPECT_EQ(FrameRecord(cursor, slot), result) << bytes.size();
+    EXPECT_EQ(cursor.offset(), consumed) << bytes.size();
+  }
+  // A framed slot views its payload in place.
+  const Bytes& exact = std::get<0>(cases[5]);
+  ByteCursor cursor(exact.data(), exact.size());
+  RecordSlot slot;
+  ASSERT_TRUE(ReadRecord(cursor, slot));
+  EXPECT_EQ(slot.type, 'W');
+  EXPECT_EQ(slot.payload, exact.data() + kMpsFrameSize);
+  EXPECT_EQ(slot.length, 3u);
+}
+
+Bytes SmallestFile() { return MpsBuilder().Signature().Record('D', {'i'}).Record('A', APayload()).bytes(); }
+
+TEST(Header, SmallestFileIs22BytesAndLoadsEmpty) {
+  Bytes bytes = SmallestFile();
+  ASSERT_EQ(bytes.size(), 22u);
+  EXPECT_EQ(Summary(bytes), "ok 0w 0t 0+0");
+  bytes.pop_back();
+  EXPECT_EQ(Summary(bytes), "A record 0w 0t 0+0");
+  EXPECT_EQ(Summary(Bytes(bytes.begin(), bytes.begin() + 5)), "signature 0w 0t 0+0");
+  EXPECT_EQ(Summary(MpsBuilder().Signature().bytes()), "first record 0w 0t 0+0");
+  // The first record may be of any type, but it must be framed.
+  EXPECT_EQ(Summary(MpsBuilder().Signature().Record('\0', {0xFF}).Record('A', APayload()).bytes()), "ok 0w 0t 0+0");
+  EXPECT_EQ(Summary(MpsBuilder().Signature().Frame(0, 'D').Record('A', APayload()).bytes()),
+            "first record 0w 0t 0+0");
+}
+
+TEST(Header, SignatureMustMatchInAllSixBytes) {
+  for (std::size_t i = 0; i < 6; ++i) {
+    for (std::uint8_t flip : {0x01, 0x20, 0xFF}) {
+      Bytes bytes = SmallestFile();
+      bytes[i] ^= flip;
+      EXPECT_EQ(Summary(bytes), "signature 0w 0t 0+0") << i;
+    }
+  }
+}
+
+TEST(Header, ARecordChecks) {
+  const std::tuple<char, Bytes, bool> cases[] = {
+      {'A', {1, 0, 0, 0, 0}, true},                       // the value and three empty strings
+      {'A', {1, 0, 'x', 0, 'y', 0, 'z', 0, 9, 9}, true},  // bytes after the third NUL
+      {'A', {1, 0, 0, 0}, false},                         // four bytes: no third string
+      {'A', {1, 0, 'x', 0, 'y', 0, 'z'}, false},          // third string without its NUL
+      {'A', {1, 0, 'x', 0, 'y'}, false},                  // second string without its NUL
+      {'A', {1}, false},                                  // shorter than the value
+      {'B', {1, 0, 0, 0, 0}, false},                      // not an 'A' record
+  };
+  for (const auto& [type, payload, ok] : cases) {
+    const Bytes bytes = MpsBuilder().Signature().Record('D', {'i'}).Record(type, payload).bytes();
+    EXPECT_EQ(Summary(bytes), ok ? "ok 0w 0t 0+0" : "A record 0w 0t 0+0") << type << payload.size();
+  }
+}
+
+TEST(Runs, RecordThatCannotBeFramedEndsTheRunWithoutFailing) {
+  const Bytes enders[] = {MpsBuilder().Frame(0, 'W').Track({}).bytes(),  // zero length
+                          MpsBuilder().Frame(500, 'W').Raw({1, 2, 3}).bytes(),  // longer than the rest
+                          Bytes{1, 0, 0}};                                      // shorter than a frame
+  for (const Bytes& ender : enders) {
+    MpsBuilder b;
+    b.Header().Waypoint({.name = "A"}).Waypoint({.name = "B"}).Raw(ender);
+    EXPECT_EQ(Summary(b.bytes()), "ok 2w 0t 2+0");
+  }
+}
+
+TEST(Runs, WhichRunsAreRead) {
+  // A track right after the 'A' record: no waypoints, so nothing else is read.
+  EXPECT_EQ(Summary(MpsBuilder().Header().Track({.name = "T", .points = {{}}}).L({}).End().bytes()), "ok 0w 0t 0+0");
+  // Waypoints followed directly by 'L' records: no tracks, and the 'L' records are still checked.
+  EXPECT_EQ(Summary(MpsBuilder().Header().Waypoint({}).L({.text1 = "x"}).L({}).End().bytes()), "ok 1w 0t 1+0");
+  EXPECT_EQ(Summary(MpsBuilder().Header().Waypoint({}).Record('L', Bytes(10, 0)).bytes()), "L run 1w 0t 1+0");
+  // A record of another type ends a run; the tracks after the routes are not reached.
+  EXPECT_EQ(Summary(MpsBuilder().Header().Waypoint({}).Record('R', {1}).Track({}).bytes()), "ok 1w 0t 1+0");
+  // Whatever follows the 'L' run is not looked at.
+  MpsBuilder trailing;
+  trailing.Header().Waypoint({}).Track({}).L({}).End().Frame(0, 'W').Record('L', {0xFF}).Raw({0xFF});
+  EXPECT_EQ(Summary(trailing.bytes()), "ok 1w 1t 1+1");
+}
+
+}  // namespace
+}  // namespace ridloe

@@ -1,0 +1,121 @@
+// The WTR reader: every waypoint record up to the track section block, and
+// at most one track after it.
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
+#include "core/document/line_format.h"
+#include "core/text/cp950.h"
+#include "formats/wtr/wtr_document.h"
+#include "formats/wtr/wtr_format.h"
+
+namespace ridloe {
+namespace {
+
+// Counts the fixed-size items from the cursor up to the closing marker. Only
+// whole items are counted; `closed` says whether the marker was found.
+std::size_t CountUntilMarker(ByteCursor cursor, std::size_t itemSize, ByteSpan marker, bool& closed) {
+  std::size_t count = 0;
+  closed = false;
+  while (!cursor.AtEnd()) {
+    if (cursor.StartsWith(marker)) {
+      closed = true;
+      break;
+    }
+    if (!cursor.Skip(itemSize)) break;
+    ++count;
+  }
+  return count;
+}
+
+}  // namespace
+
+bool WtrDocument::Parse(const std::uint8_t* data, std::size_t size, ListSink* waypointSink, ListSink* trackSink) {
+  error_ = LoadError{};
+  ByteCursor cursor(data, size);
+  if (!cursor.StartsWith(kWtrWaypointMarker)) {
+    return Fail(LoadStep::kSignature, "file does not start with the waypoint section marker", 0);
+  }
+  // A file that ends inside its first block holds no records.
+  if (!cursor.Skip(kWtrBlockSize)) cursor.Skip(cursor.remaining());
+  bool closed = false;
+  const std::size_t count = CountUntilMarker(cursor, kWtrRecordSize, kWtrTrackMarker, closed);
+  if (count > static_cast<std::size_t>(INT32_MAX)) return Fail(LoadStep::kWaypointAlloc, "too many waypoint records");
+  if (count > 0) {
+    waypointCount = static_cast<std::int32_t>(count);
+    waypoints = AllocateZeroed<WaypointRecord>(count);
+    if (!waypoints) return Fail(LoadStep::kWaypointAlloc, "out of memory for the waypoints");
+    char line[kLineBufferSize];
+    for (std::size_t i = 0; i < count; ++i) {
+      ByteCursor in;
+      cursor.Sub(kWtrRecordSize, in);
+      WaypointRecord& w = waypoints[i];
+      float altitude = 0;
+      in.CopyBytes(w.name, kWtrNameSize);  // a NUL among the 10 bytes ends the name early
+      in.Skip(kWtrLatitudeOffset - kWtrNameSize);
+      in.ReadI32(w.latitude);
+      in.ReadI32(w.longitude);
+      in.ReadF32(altitude);
+      in.Skip(kWtrSymbolOffset - kWtrAltitudeOffset - 4);
+      in.ReadU16(w.symbol);
+      w.altitude = static_cast<float>(AltitudeShown(altitude));
+      if (waypointSink) waypointSink->AddLine({line, FormatWaypointLine(line, w.name, w.altitude)});
+    }
+  }
+  if (!closed) {
+    return Fail(LoadStep::kTruncated, "data ends before the track section marker",
+                static_cast<std::int64_t>(kWtrBlockSize + count * kWtrRecordSize));
+  }
+  // An empty waypoint section ends the load; track contents are not looked at.
+  if (count == 0) return true;
+
+  ByteCursor header = cursor;
+  if (!header.Skip(kWtrBlockSize) || !header.StartsWith(kWtrTrackHeaderMarker)) return true;
+  const auto headerOffset = static_cast<std::int64_t>(header.offset());
+  trackCount = 1;
+  tracks = AllocateZeroed<TrackRecord>(1);
+  if (!tracks) return Fail(LoadStep::kTrackAlloc, "out of memory for the track");
+  TrackRecord& track = tracks[0];
+  ByteCursor nameField = header;
+  if (nameField.Skip(kWtrTrackNameOffset)) {
+    // At most the field's 32 bytes, up to a NUL among them.
+    ByteCursor field;
+    nameField.Sub(std::min<std::size_t>(nameField.remaining(), sizeof track.name), field);
+    ByteSpan name;
+    if (!ByteCursor(field).ReadCString(name)) name = field.Rest();
+    // A name that fits is kept byte for byte; a longer one is cut on a whole
+    // character so that the field keeps its terminator.
+    std::memcpy(track.name, name.data(), FitName(name, sizeof track.name - 1));
+  }
+  ByteCursor points = header;
+  std::size_t pointCount = 0;
+  closed = false;
+  if (points.Skip(kWtrFirstPointOffset)) pointCount = CountUntilMarker(points, kWtrPointSize, kWtrRouteMarker, closed);
+  track.pointCount = static_cast<std::int32_t>(std::min<std::size_t>(pointCount, INT32_MAX));
+  track.points = AllocateZeroed<TrackPoint>(pointCount);
+  if (!track.points) return Fail(LoadStep::kTrackConversion, "out of memory for the track's points", headerOffset);
+  for (std::size_t k = 0; k < pointCount; ++k) {
+    ByteCursor in;
+    points.Sub(kWtrPointSize, in);
+    TrackPoint& p = track.points[k];
+    std::uint32_t time = 0;
+    in.ReadI32(p.latitude);
+    in.ReadI32(p.longitude);
+    in.ReadU32(time);
+    in.ReadF32(p.altitude);
+    p.longitudeDegrees = SemicirclesToDegrees(p.longitude);
+    p.latitudeDegrees = SemicirclesToDegrees(p.latitude);
+    SetPointTime(p, time);
+  }
+  if (trackSink) {
+    char line[kLineBufferSize];
+    trackSink->AddLine({line, FormatTrackLine(line, track.name, track.pointCount)});
+  }
+  if (!closed) {
+    return Fail(LoadStep::kTruncated, "data ends before the route section marker",
+                headerOffset + static_cast<std::int64_t>(kWtrFirstPointOffset + pointCount * kWtrPointSize));
+  }
+  return true;
+}
+
+}  // namespace ridloe

@@ -1,0 +1,154 @@
+#include "testing/mps_builder.h"
+
+#include <iconv.h>
+
+#include <bit>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+namespace ridloe::testing {
+namespace {
+
+void PutU16(Bytes& out, std::uint16_t v) {
+  out.push_back(static_cast<std::uint8_t>(v));
+  out.push_back(static_cast<std::uint8_t>(v >> 8));
+}
+
+void PutU32(Bytes& out, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+}
+
+void PutF64(Bytes& out, double v) {
+  const auto bits = std::bit_cast<std::uint64_t>(v);
+  PutU32(out, static_cast<std::uint32_t>(bits));
+  PutU32(out, static_cast<std::uint32_t>(bits >> 32));
+}
+
+void PutString(Bytes& out, const std::string& s) {
+  out.insert(out.end(), s.begin(), s.end());
+  out.push_back(0);
+}
+
+}  // namespace
+
+Bytes WaypointPayload(const WaypointFields& w) {
+  Bytes out;
+  PutString(out, w.name);
+  // Header: byte 4 decides its length (a space: 29 bytes, else 27).
+  Bytes header(w.longHeader ? 29 : 27, 0);
+  header[4] = w.longHeader ? 0x20 : 0x00;
+  out.insert(out.end(), header.begin(), header.end());
+  PutU32(out, static_cast<std::uint32_t>(w.latitude));
+  PutU32(out, static_cast<std::uint32_t>(w.longitude));
+  out.push_back(1);
+  PutF64(out, w.altitude);
+  PutString(out, w.comment);
+  Bytes tail(w.tailLength, 0);
+  if (w.tailLength > 17) tail[17] = static_cast<std::uint8_t>(w.symbol);
+  if (w.tailLength > 18) tail[18] = static_cast<std::uint8_t>(w.symbol >> 8);
+  out.insert(out.end(), tail.begin(), tail.end());
+  return out;
+}
+
+Bytes TrackPayload(const TrackFields& t) {
+  Bytes out;
+  PutString(out, t.name);
+  const std::uint8_t block[5] = {1, 0, 0, 0, 0};
+  out.insert(out.end(), block, block + 5);
+  PutU32(out, static_cast<std::uint32_t>(t.points.size()));
+  for (const TrackPointFields& p : t.points) {
+    PutU32(out, static_cast<std::uint32_t>(p.latitude));
+    PutU32(out, static_cast<std::uint32_t>(p.longitude));
+    out.push_back(1);
+    PutF64(out, p.altitude);
+    out.push_back(1);
+    PutU32(out, p.time);
+    out.insert(out.end(), 9, 0);
+  }
+  return out;
+}
+
+Bytes LPayload(const LFields& l) {
+  Bytes out;
+  PutU32(out, l.value1);
+  PutU32(out, l.value2);
+  PutString(out, l.text1);
+  PutString(out, l.text2);
+  PutString(out, l.text3);
+  out.insert(out.end(), l.tail.begin(), l.tail.end());
+  return out;
+}
+
+Bytes APayload(std::uint16_t value, const std::string& a, const std::string& b, const std::string& c) {
+  Bytes out;
+  PutU16(out, value);
+  PutString(out, a);
+  PutString(out, b);
+  PutString(out, c);
+  return out;
+}
+
+MpsBuilder& MpsBuilder::Signature() {
+  const char sig[6] = {'M', 's', 'R', 'c', 'd', 0};
+  bytes_.insert(bytes_.end(), sig, sig + 6);
+  return *this;
+}
+
+MpsBuilder& MpsBuilder::Record(char type, const Bytes& payload) {
+  Frame(static_cast<std::uint32_t>(payload.size()), type);
+  bytes_.insert(bytes_.end(), payload.begin(), payload.end());
+  return *this;
+}
+
+MpsBuilder& MpsBuilder::Frame(std::uint32_t length, char type) {
+  PutU32(bytes_, length);
+  bytes_.push_back(static_cast<std::uint8_t>(type));
+  return *this;
+}
+
+MpsBuilder& MpsBuilder::Raw(const Bytes& bytes) {
+  bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
+  return *this;
+}
+
+MpsBuilder& MpsBuilder::Header(char version) {
+  Signature();
+  Record('D', Bytes{static_cast<std::uint8_t>(version), 0});
+  return Record('A', APayload(130, "SQA", "Oct 20 1999", "12:50:33"));
+}
+
+MpsBuilder& MpsBuilder::End() { return Record('V', Bytes{0, 1}); }
+
+bool WriteBytes(const std::string& path, const Bytes& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  return static_cast<bool>(out.flush());
+}
+
+Bytes ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+std::string ReadText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::string Cp950FromUtf8(const std::string& utf8) {
+  iconv_t cd = iconv_open("CP950", "UTF-8");
+  if (cd == reinterpret_cast<iconv_t>(-1)) return {};
+  std::string out(utf8.size() * 2 + 4, '\0');
+  char* in = const_cast<char*>(utf8.data());
+  std::size_t inLeft = utf8.size();
+  char* dst = out.data();
+  std::size_t dstLeft = out.size();
+  const std::size_t converted = iconv(cd, &in, &inLeft, &dst, &dstLeft);
+  iconv_close(cd);
+  if (converted == static_cast<std::size_t>(-1)) return {};
+  out.resize(out.size() - dstLeft);
+  return out;
+}
+
+}  // namespace ridloe::testing

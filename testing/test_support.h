@@ -1,0 +1,155 @@
+// Helpers shared by the test suites: loading built bytes, checking the lines
+// a load reports against the records it filled, temporary files, and
+// ridloe-cli run as a process.
+#pragma once
+
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "core/document/line_format.h"
+#include "core/document/list_sink.h"
+#include "formats/mps/mps_document.h"
+#include "testing/mps_builder.h"
+
+namespace ridloe::testing {
+
+struct Loaded {
+  MpsDocument doc;
+  VectorListSink waypointLines;
+  VectorListSink trackLines;
+  bool ok = false;
+};
+
+// Parses `bytes` from a heap block of exactly their size, so that the
+// sanitizer reports any read past the end.
+inline std::unique_ptr<Loaded> LoadBytes(const Bytes& bytes, bool withSinks = true) {
+  auto out = std::make_unique<Loaded>();
+  std::unique_ptr<std::uint8_t[]> exact(new std::uint8_t[bytes.size()]);
+  std::copy(bytes.begin(), bytes.end(), exact.get());
+  out->ok = out->doc.Parse(exact.get(), bytes.size(), withSinks ? &out->waypointLines : nullptr,
+                           withSinks ? &out->trackLines : nullptr);
+  return out;
+}
+
+inline const char* StepName(LoadStep step) {
+  static const char* const kNames[] = {"ok", "file read", "signature", "first record", "A record",
+                                       "waypoint run", "waypoint alloc", "track run", "track count",
+                                       "track alloc", "track conversion", "L run", "truncated"};
+  return kNames[static_cast<int>(step)];
+}
+
+// What a load gave, e.g. "ok 3w 1t 3+1" (3 waypoints, 1 track, 3 waypoint
+// lines and 1 track line), or the step that failed: "track run 3w 0t 3+0".
+inline std::string Summary(const Loaded& r) {
+  const LoadStep step = r.doc.error().step;
+  const std::string head = std::string(r.ok == (step == LoadStep::kNone) ? "" : "INCONSISTENT ") + StepName(step);
+  return head + " " + std::to_string(r.doc.waypointCount) + "w " + std::to_string(r.doc.trackCount) + "t " +
+         std::to_string(r.waypointLines.lines.size()) + "+" + std::to_string(r.trackLines.lines.size());
+}
+inline std::string Summary(const Bytes& bytes) { return Summary(*LoadBytes(bytes)); }
+
+// The lines a document's records call for, in the list's formats.
+inline std::vector<std::string> WaypointLinesOf(const WtrDocument& d) {
+  std::vector<std::string> lines;
+  char line[kLineBufferSize];
+  for (std::int32_t i = 0; d.waypoints && i < d.waypointCount; ++i) {
+    lines.emplace_back(line, FormatWaypointLine(line, d.waypoints[i].name, AltitudeShown(d.waypoints[i].altitude)));
+  }
+  return lines;
+}
+
+inline std::vector<std::string> TrackLinesOf(const WtrDocument& d, std::int32_t count) {
+  std::vector<std::string> lines;
+  char line[kLineBufferSize];
+  for (std::int32_t j = 0; d.tracks && j < count; ++j) {
+    lines.emplace_back(line, FormatTrackLine(line, d.tracks[j].name, d.tracks[j].pointCount));
+  }
+  return lines;
+}
+
+// A file name in the test's temporary folder, unique to this test and process.
+inline std::string TempPath(const std::string& name) {
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  return ::testing::TempDir() + "ridloe_" + info->test_suite_name() + "_" + info->name() + "_" +
+         std::to_string(::getpid()) + "_" + name;
+}
+
+// A fresh folder in the system's temporary folder, removed with all it holds
+// when the object goes. A folder that cannot be made fails the test.
+class TempFolder {
+ public:
+  explicit TempFolder(const std::string& prefix = "ridloe") {
+    std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "_XXXXXX")).string();
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot make a folder like " + pattern);
+    path_ = pattern;
+  }
+  ~TempFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  // A file or folder inside, `name` relative to the folder.
+  std::string Path(const std::string& name) const { return (path_ / name).string(); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// Text split at its newlines, which are left out.
+inline std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// RIDLOE_CLI names the tool in tests that run it (cli/tests/CMakeLists.txt).
+#ifdef RIDLOE_CLI
+struct CliRun {
+  int status = -1;  // the exit status; -1 when the tool did not exit
+  std::string out, err;
+};
+
+struct CliOptions {
+  std::string folder;               // where the tool runs; empty: this process's folder
+  std::string input = "/dev/null";  // the file on standard input
+  std::string output;               // a file standard output goes to instead, not read back
+};
+
+// Runs the tool through the shell with `args` as they stand, so they are
+// quoted by the caller; standard output and error are read back separately.
+inline CliRun RunCli(const std::string& args, const CliOptions& options = {}) {
+  const std::string out = options.output.empty() ? TempPath("stdout") : options.output;
+  const std::string err = TempPath("stderr");
+  std::string command = options.folder.empty() ? "" : "cd '" + options.folder + "' && ";
+  command += std::string("'") + RIDLOE_CLI + "' " + args + " <'" + options.input + "' >'" + out + "' 2>'" + err + "'";
+  const int raw = std::system(command.c_str());
+  CliRun run;
+  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  if (options.output.empty()) {
+    run.out = ReadText(out);
+    std::remove(out.c_str());
+  }
+  run.err = ReadText(err);
+  std::remove(err.c_str());
+  return run;
+}
+#endif
+
+}  // namespace ridloe::testing
