@@ -1,5 +1,6 @@
 #include "core/document/gps_document.h"
 
+#include <cstring>
 #include <utility>
 
 #include "core/platform/file_access.h"
@@ -17,6 +18,11 @@ bool GpsDocument::Load(const std::string& path, ListSink* waypointSink, ListSink
 bool GpsDocument::ParseBuffer(ByteBlock buffer, ListSink* waypointSink, ListSink* trackSink) {
   return Parse(buffer.data(), buffer.size(), waypointSink, trackSink);
   // The buffer is released here, on every path.
+}
+
+WaypointText GpsDocument::TextOf(std::int32_t index) const {
+  const WaypointRecord& w = waypoints[index];
+  return {std::string_view(w.name, strnlen(w.name, sizeof w.name)), {}};
 }
 
 bool GpsDocument::FailRead(const ReadError& why) {

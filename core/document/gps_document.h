@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "core/bytes/byte_block.h"
 #include "core/document/list_sink.h"
@@ -24,6 +25,14 @@ enum class LoadParts {
   kWaypointsAndCounts,
 };
 
+// A waypoint's text as the file holds it, in the file's own encoding: the
+// whole name (which the record's 12-byte field may cut) and the comment.
+// Views into memory the document owns.
+struct WaypointText {
+  std::string_view name;
+  std::string_view comment;  // empty when the file holds none
+};
+
 class GpsDocument {
  public:
   GpsDocument() = default;
@@ -41,6 +50,11 @@ class GpsDocument {
   // The parse of a buffer handed over whole. A reader may keep the buffer,
   // or release it as soon as it has what it keeps.
   virtual bool ParseBuffer(ByteBlock buffer, ListSink* waypointSink, ListSink* trackSink);
+
+  // The text of waypoint `index` (below waypointCount, waypoints present).
+  // By default the record's name and no comment; a reader whose files hold
+  // more says so.
+  virtual WaypointText TextOf(std::int32_t index) const;
 
   const LoadError& error() const { return error_; }
   // Records a failed whole-file read as the reason the load failed; false.

@@ -23,6 +23,8 @@ class MpsDocument : public WtrDocument {
   // document grows.
   bool ParseBuffer(ByteBlock buffer, ListSink* waypointSink, ListSink* trackSink) override;
 
+  WaypointText TextOf(std::int32_t index) const override { return waypointSection.TextOf(index); }
+
   // A document holds at most this many tracks.
   static constexpr std::int32_t kMaxTracks = 9999;
 

@@ -73,6 +73,17 @@ bool MpsWaypointSection::ConvertWaypoint(std::int32_t index, WaypointRecord& rec
   return true;
 }
 
+WaypointText MpsWaypointSection::TextOf(std::int32_t index) const {
+  const MpsWaypointEntry& entry = entries[index];
+  ByteCursor payload(slots[index].bytes());
+  ByteSpan name, comment;
+  payload.ReadBytes(entry.nameLength, name);
+  payload.Skip(1 + entry.headerLength + kPositionBlock);
+  payload.ReadBytes(entry.commentLength, comment);
+  const auto text = [](ByteSpan bytes) { return std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()); };
+  return {text(name), text(comment)};
+}
+
 const char* MpsTrackSection::ParseEntry(const RecordSlot& slot, MpsTrackEntry& entry) {
   ByteCursor payload(slot.bytes());
   ByteSpan name;

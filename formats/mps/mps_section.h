@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "core/bytes/zeroed_memory.h"
+#include "core/document/gps_document.h"
 #include "core/document/load_error.h"
 #include "core/document/records.h"
 #include "formats/mps/mps_record.h"
@@ -108,6 +109,8 @@ class MpsWaypointSection : public MpsSection<MpsWaypointSection, MpsWaypointEntr
   static const char* ParseEntry(const RecordSlot& slot, MpsWaypointEntry& entry);
   // Fills a zero-filled record from entry `index`; false for an index past the run.
   bool ConvertWaypoint(std::int32_t index, WaypointRecord& record) const;
+  // The whole name and the comment of entry `index`, viewing its payload.
+  WaypointText TextOf(std::int32_t index) const;
 };
 
 class MpsTrackSection : public MpsSection<MpsTrackSection, MpsTrackEntry, 'T', LoadStep::kTrackRun> {

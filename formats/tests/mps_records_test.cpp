@@ -133,6 +133,12 @@ TEST(WaypointConversion, NamesAreCutToElevenBytesOnWholeCharacters) {
   for (std::size_t i = 0; i < std::size(cases); ++i) {
     // Compared with the bytes after the NUL, which stay zero.
     EXPECT_EQ(std::string(r->doc.waypoints[i].name, 12), cases[i].second + std::string(12 - cases[i].second.size(), 0));
+    // The whole name is still there as the file holds it.
+    EXPECT_EQ(r->doc.TextOf(static_cast<std::int32_t>(i)).name, cases[i].first);
+  }
+  for (bool longHeader : {false, true}) {
+    auto c = LoadBytes(MpsBuilder().Header().Waypoint({.name = "N", .comment = "a note", .longHeader = longHeader}).bytes());
+    EXPECT_EQ(c->doc.TextOf(0).comment, "a note");
   }
 }
 
