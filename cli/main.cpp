@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "core/platform/standard_streams.h"
 
 namespace ridloe::cli {
 
@@ -30,9 +31,11 @@ void ReportLoadFailure(const std::string& file, const GpsDocument& document) {
 
 int main(int argc, char** argv) {
   using namespace ridloe::cli;
-  if (argc < 2) return Usage();
-  const std::string command = argv[1];
-  const std::vector<std::string> args(argv + 2, argv + argc);
+  ridloe::PrepareStandardStreams();
+  std::vector<std::string> args = ridloe::CommandLineArguments(argc, argv);
+  if (args.empty()) return Usage();
+  const std::string command = args.front();
+  args.erase(args.begin());
   if (command == "list" || command == "info") {
     const int status = command == "list" ? List(args) : Info(args);
     // Lines that never reached their destination (a full disk, a closed
