@@ -1,7 +1,5 @@
 #include "testing/mps_builder.h"
 
-#include <iconv.h>
-
 #include <bit>
 #include <cstring>
 #include <fstream>
@@ -120,35 +118,20 @@ MpsBuilder& MpsBuilder::Header(char version) {
 
 MpsBuilder& MpsBuilder::End() { return Record('V', Bytes{0, 1}); }
 
-bool WriteBytes(const std::string& path, const Bytes& bytes) {
+bool WriteBytes(const std::filesystem::path& path, const Bytes& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   return static_cast<bool>(out.flush());
 }
 
-Bytes ReadBytes(const std::string& path) {
+Bytes ReadBytes(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   return Bytes(std::istreambuf_iterator<char>(in), {});
 }
 
-std::string ReadText(const std::string& path) {
+std::string ReadText(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-std::string Cp950FromUtf8(const std::string& utf8) {
-  iconv_t cd = iconv_open("CP950", "UTF-8");
-  if (cd == reinterpret_cast<iconv_t>(-1)) return {};
-  std::string out(utf8.size() * 2 + 4, '\0');
-  char* in = const_cast<char*>(utf8.data());
-  std::size_t inLeft = utf8.size();
-  char* dst = out.data();
-  std::size_t dstLeft = out.size();
-  const std::size_t converted = iconv(cd, &in, &inLeft, &dst, &dstLeft);
-  iconv_close(cd);
-  if (converted == static_cast<std::size_t>(-1)) return {};
-  out.resize(out.size() - dstLeft);
-  return out;
 }
 
 }  // namespace ridloe::testing

@@ -63,7 +63,8 @@ TEST_F(ConversionServiceTest, DamagedInputWritesWhatLoadedAndSaysWhy) {
 
   r = ConvertFile(in, dir_.Path("missing/out.wtr"), {});
   EXPECT_EQ(r.step, ConvertStep::kWrite);
-  EXPECT_EQ(r.writeError.Describe(), "No such file or directory");
+  EXPECT_FALSE(r.writeError.reason.empty());
+  EXPECT_EQ(r.writeError.Describe(), testing::SystemReasonFor(dir_.Path("missing/out.wtr")));
 }
 
 TEST_F(ConversionServiceTest, OutputNamesKeepEveryCharacterOfTheFileName) {

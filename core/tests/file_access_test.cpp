@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 
 #include "core/platform/file_access.h"
 #include "testing/test_support.h"
@@ -36,9 +37,9 @@ TEST(ReadWholeFile, MissingEmptyAndDirectoryFail) {
   ASSERT_TRUE(testing::WriteBytes(empty, {}));
   EXPECT_EQ(FailureOf(empty), ReadFailure::kEmpty);
   std::remove(empty.c_str());
-  ASSERT_EQ(::mkdir(dir.c_str(), 0700), 0);
+  ASSERT_TRUE(std::filesystem::create_directory(dir));
   EXPECT_EQ(FailureOf(dir), ReadFailure::kNotAFile);
-  ::rmdir(dir.c_str());
+  std::filesystem::remove(dir);
 }
 
 TEST(ReadWholeFile, ReadsEveryByte) {

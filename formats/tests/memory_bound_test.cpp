@@ -38,6 +38,7 @@
 #include "core/bytes/byte_store.h"
 #include "formats/mps/mps_document.h"
 #include "testing/mps_builder.h"
+#include "testing/system.h"
 
 namespace {
 
@@ -111,7 +112,7 @@ class MemoryBound : public ::testing::Test {
   void SetUp() override {
     SetZeroedMemoryObserver(Count);
     path_ = (std::filesystem::temp_directory_path() /
-             ("ridloe_memory_" + std::to_string(::getpid()) + ".bin")).string();
+             ("ridloe_memory_" + std::to_string(testing::ProcessId()) + ".bin")).string();
   }
   void TearDown() override {
     SetZeroedMemoryObserver(nullptr);

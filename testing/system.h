@@ -1,0 +1,26 @@
+// What the test helpers need from the system they run on: this process's id,
+// a fresh folder, a program run with its standard streams on files, and
+// UTF-8 text in code page 950.
+#pragma once
+
+#include <string>
+
+namespace ridloe::testing {
+
+int ProcessId();
+
+// A new folder whose name starts with `prefix` (a path); throws when none
+// can be made.
+std::string MakeUniqueFolder(const std::string& prefix);
+
+// The file that reads as empty and swallows what is written to it.
+extern const char kNullDevice[];
+
+// Runs `program` with `args`, a command line written for a POSIX shell
+// (words between spaces, '...' quoting a word whole), in `folder` when it is
+// not empty, with its standard streams on the three files. Returns the exit
+// status, or -1 when the program did not exit normally.
+int RunProgram(const std::string& program, const std::string& args, const std::string& folder,
+               const std::string& input, const std::string& output, const std::string& error);
+
+}  // namespace ridloe::testing
