@@ -33,6 +33,7 @@ if [ ! -e "$WINEPREFIX/.ridloe-ready" ]; then
 fi
 # Between two test programs Wine would stop its own services and start them
 # again, some seconds each time; a server that waits 20 s for the next
-# program keeps them. It ends by itself once no program has come for that long.
-"$(dirname "$wine")/wineserver" -p20 2>/dev/null || true
+# program keeps them. It ends by itself once no program has come for that
+# long (RIDLOE_WINE_LINGER seconds).
+"$(dirname "$wine")/wineserver" -p"${RIDLOE_WINE_LINGER:-20}" 2>/dev/null || true
 exec "$wine" "$program" "${@:2}"
