@@ -9,6 +9,9 @@ program=$1
 bin=$(cd "$(dirname "$program")" && pwd)
 export WINEPREFIX=${RIDLOE_WINEPREFIX:-$(dirname "$bin")/wine}
 export WINEDEBUG=-all WINEARCH=win64
+# Wine reads the command line and file names of the host in the host's
+# character set: UTF-8, whatever the caller's locale.
+export LC_ALL=C.UTF-8
 # No .NET or HTML engine: neither is needed, and a new prefix would
 # otherwise offer to download them.
 export WINEDLLOVERRIDES="mscoree,mshtml="

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # ridloe-cli.exe under Wine against ridloe-cli of the Linux build: for every
 # MPS file the tests use (the builders' files that make_seeds writes, the
-# sample and the real files in ../shared/testdata/mps), `list --raw`, `info`
+# sample, under a Chinese name too, and the real files in
+# ../shared/testdata/mps), `list --raw`, `info`
 # and `convert` give the same standard output and error, byte for byte, the
 # same exit status and the same WTR file.
 #   windows_parity.sh WINDOWS_BIN LINUX_CLI SOURCE_DIR SHARED_MPS_DIR
@@ -23,6 +24,8 @@ trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/in" "$work/linux" "$work/windows"
 for f in "$work"/seeds/mps/*.mps; do cp "$f" "$work/in/seed-$(basename "$f")"; done
 cp "$source/samples/sample.mps" "$work/in/"
+# A name outside every ANSI code page reaches the Windows tool whole.
+cp "$source/samples/sample.mps" "$work/in/樣本 sample.mps"
 if [ -d "$shared" ]; then
   for f in "$shared"/*.mps; do cp "$f" "$work/in/shared-$(basename "$f")"; done
 else
