@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include <exception>
+#include <iterator>
 #include <utility>
 
 #include "core/platform/windows/unicode.h"
@@ -62,7 +63,7 @@ INT_PTR CALLBACK ConverterDialog::DialogProc(HWND window, UINT message, WPARAM w
   }
 }
 
-INT_PTR ConverterDialog::Handle(UINT message, WPARAM wParam, LPARAM) {
+INT_PTR ConverterDialog::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
       OnInitDialog();
@@ -76,6 +77,10 @@ INT_PTR ConverterDialog::Handle(UINT message, WPARAM wParam, LPARAM) {
     case WM_PAINT:
       if (!IsIconic(window_)) return FALSE;
       OnPaint();
+      return TRUE;
+    case WM_DRAWITEM:
+      if (wParam != IDC_WAYPOINT_LIST) return FALSE;
+      OnDrawLine(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
       return TRUE;
     case WM_QUERYDRAGICON:
       return reinterpret_cast<INT_PTR>(icon_);
@@ -98,6 +103,14 @@ void ConverterDialog::OnInitDialog() {
   SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
   SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
   DragAcceptFiles(window_, TRUE);
+  // The list draws its own lines: one line of the dialog's font each.
+  HDC dc = GetDC(window_);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(window_, WM_GETFONT, 0, 0)));
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(dc, &metrics);
+  SelectObject(dc, old);
+  ReleaseDC(window_, dc);
+  SendDlgItemMessageW(window_, IDC_WAYPOINT_LIST, LB_SETITEMHEIGHT, 0, metrics.tmHeight);
   presenter_.OnInitDialog();
 }
 
@@ -157,26 +170,42 @@ void ConverterDialog::SetPathText(const std::string& text) {
   SetDlgItemTextW(window_, IDC_MPS_PATH, WideFromUtf8(text).c_str());
 }
 
-void ConverterDialog::ClearList() { SendDlgItemMessageW(window_, IDC_WAYPOINT_LIST, LB_RESETCONTENT, 0, 0); }
+void ConverterDialog::ClearList() {
+  lines_.clear();
+  SendDlgItemMessageW(window_, IDC_WAYPOINT_LIST, LB_RESETCONTENT, 0, 0);
+}
 
-// Names are decoded from code page 950 for display. A long list is added
-// with drawing held back and its storage reserved in one step, so that a
-// file of 200,000 waypoints lists at once.
+// The list holds no text of its own, only the number of lines: what is in
+// view is decoded when it is drawn, so a file of 200,000 waypoints lists at
+// once.
 void ConverterDialog::AppendLines(std::vector<std::string> lines) {
-  HWND list = GetDlgItem(window_, IDC_WAYPOINT_LIST);
-  if (!list || lines.empty()) return;
-  std::vector<std::wstring> shown;
-  shown.reserve(lines.size());
-  std::size_t characters = 0;
-  for (const std::string& line : lines) {
-    shown.push_back(WideFromUtf8(DecodeCp950(line)));
-    characters += shown.back().size() + 1;
+  if (lines_.empty()) {
+    lines_ = std::move(lines);
+  } else {
+    lines_.insert(lines_.end(), std::make_move_iterator(lines.begin()), std::make_move_iterator(lines.end()));
   }
-  SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-  SendMessageW(list, LB_INITSTORAGE, shown.size(), characters * sizeof(wchar_t));
-  for (const std::wstring& line : shown) SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
-  SendMessageW(list, WM_SETREDRAW, TRUE, 0);
-  InvalidateRect(list, nullptr, TRUE);
+  SendDlgItemMessageW(window_, IDC_WAYPOINT_LIST, LB_SETCOUNT, lines_.size(), 0);
+}
+
+std::wstring ConverterDialog::ShownLine(std::size_t index) const {
+  return index < lines_.size() ? WideFromUtf8(DecodeCp950(lines_[index])) : std::wstring();
+}
+
+// One line in the list's colours: highlighted when selected, with the focus
+// rectangle when it has the focus.
+void ConverterDialog::OnDrawLine(const DRAWITEMSTRUCT& item) {
+  const bool selected = item.itemState & ODS_SELECTED;
+  FillRect(item.hDC, &item.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+  if (item.itemID != static_cast<UINT>(-1)) {
+    const std::wstring text = ShownLine(item.itemID);
+    SetBkMode(item.hDC, TRANSPARENT);
+    SetTextColor(item.hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+    RECT box = item.rcItem;
+    box.left += 2;
+    DrawTextW(item.hDC, text.c_str(), static_cast<int>(text.size()), &box,
+              DT_SINGLELINE | DT_NOPREFIX | DT_VCENTER | DT_NOCLIP);
+  }
+  if (item.itemState & ODS_FOCUS) DrawFocusRect(item.hDC, &item.rcItem);
 }
 
 void ConverterDialog::ShowCounts(const std::string& waypoints, const std::string& tracks) {

@@ -32,6 +32,8 @@ class ConverterDialog final : public ConverterView {
   ConverterPresenter& presenter() { return presenter_; }
   // How the dialog ended (IDOK or IDCANCEL), or 0 while it runs.
   INT_PTR endCode() const { return endCode_; }
+  // The list's line at `index` as it is shown: decoded from code page 950.
+  std::wstring ShownLine(std::size_t index) const;
 
   // ConverterView.
   std::string PathText() const override;
@@ -48,6 +50,7 @@ class ConverterDialog final : public ConverterView {
   void OnCommand(int id, int notification);
   void OnDropFiles(HDROP drop);
   void OnPaint();
+  void OnDrawLine(const DRAWITEMSTRUCT& item);
   void End(INT_PTR code);
 
   HWND window_ = nullptr;
@@ -55,6 +58,7 @@ class ConverterDialog final : public ConverterView {
   INT_PTR endCode_ = 0;
   HICON icon_ = nullptr;
   HICON smallIcon_ = nullptr;
+  std::vector<std::string> lines_;  // the list's lines, as the document holds them
   ConverterPresenter presenter_;
 };
 

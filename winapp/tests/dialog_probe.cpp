@@ -1,7 +1,7 @@
 // Reads the running ridloe.exe's dialog from outside, as a user sees it:
 //   dialog_probe SECONDS   waits that long at most for the dialog and its
 //                          listing, then prints the path field, the number
-//                          of listed lines, the first line and both counts.
+//                          of listed lines and both counts.
 //   dialog_probe --escape  presses Escape in the dialog.
 // Exit status 0 when the dialog was found, 1 otherwise.
 #include <windows.h>
@@ -50,13 +50,7 @@ int main(int argc, char** argv) {
   if (!dialog) return 1;
   HWND list = GetDlgItem(dialog, IDC_WAYPOINT_LIST);
   const LRESULT lines = SendMessageW(list, LB_GETCOUNT, 0, 0);
-  std::wstring first;
-  if (lines > 0) {
-    first.resize(static_cast<std::size_t>(SendMessageW(list, LB_GETTEXTLEN, 0, 0)) + 1);
-    first.resize(static_cast<std::size_t>(SendMessageW(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(first.data()))));
-  }
-  std::printf("path: %s\nlines: %d\nfirst: %s\nwaypoints: %s\ntracks: %s\n", Text(dialog, IDC_MPS_PATH).c_str(),
-              static_cast<int>(lines), ridloe::Utf8FromWide(first).c_str(), Text(dialog, IDC_WAYPOINT_COUNT).c_str(),
-              Text(dialog, IDC_TRACK_COUNT).c_str());
+  std::printf("path: %s\nlines: %d\nwaypoints: %s\ntracks: %s\n", Text(dialog, IDC_MPS_PATH).c_str(),
+              static_cast<int>(lines), Text(dialog, IDC_WAYPOINT_COUNT).c_str(), Text(dialog, IDC_TRACK_COUNT).c_str());
   return 0;
 }

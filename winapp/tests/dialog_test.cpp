@@ -55,12 +55,7 @@ class WinDialogTest : public ::testing::Test {
     return Utf8FromWide(text);
   }
   int LineCount() const { return static_cast<int>(SendMessageW(Control(IDC_WAYPOINT_LIST), LB_GETCOUNT, 0, 0)); }
-  std::string Line(int index) const {
-    HWND list = Control(IDC_WAYPOINT_LIST);
-    std::wstring text(SendMessageW(list, LB_GETTEXTLEN, index, 0) + 1, L'\0');
-    text.resize(SendMessageW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text.data())));
-    return Utf8FromWide(text);
-  }
+  std::string Line(int index) const { return Utf8FromWide(dialog_->ShownLine(index)); }
   std::string Stored(const char* value) const { return store_.GetProfileString(kDialogSection, value, "(none)"); }
 
   // A key pressed with the focus on `control`, through the dialog manager.
@@ -163,6 +158,10 @@ TEST_F(WinDialogTest, ListsTwoHundredThousandWaypoints) {
   SendMessageW(Control(IDC_LIST_WAYPOINTS), BM_CLICK, 0, 0);
   ASSERT_EQ(LineCount(), kWaypoints);
   EXPECT_EQ(Line(kWaypoints - 1), "航點199999 3999");
+  // Scrolled to its end, the list draws the last lines.
+  SendMessageW(Control(IDC_WAYPOINT_LIST), LB_SETTOPINDEX, kWaypoints - 1, 0);
+  UpdateWindow(Control(IDC_WAYPOINT_LIST));
+  EXPECT_GT(SendMessageW(Control(IDC_WAYPOINT_LIST), LB_GETTOPINDEX, 0, 0), kWaypoints - 20);
   EXPECT_EQ(Text(IDC_WAYPOINT_COUNT), "200000");
 }
 
