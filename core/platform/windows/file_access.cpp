@@ -163,20 +163,6 @@ bool SameFile(const std::string& a, const std::string& b) {
          info[0].nFileIndexHigh == info[1].nFileIndexHigh && info[0].nFileIndexLow == info[1].nFileIndexLow;
 }
 
-const char* DescribeReadFailure(ReadFailure failure) {
-  switch (failure) {
-    case ReadFailure::kNone: return "no failure";
-    case ReadFailure::kOpen: return "cannot be opened";
-    case ReadFailure::kBusy: return "is being written by another program";
-    case ReadFailure::kNotAFile: return "is not a regular file";
-    case ReadFailure::kEmpty: return "is empty";
-    case ReadFailure::kNoMemory: return "does not fit in memory";
-    case ReadFailure::kRead: return "cannot be read";
-    case ReadFailure::kShortRead: return "ended before all its bytes were read";
-  }
-  return "cannot be read";
-}
-
 bool ReadWholeFile(const std::string& path, ByteBlock& buffer, ReadError* error) {
   if (error) *error = ReadError{};
   if (path == "-") return ReadStream(GetStdHandle(STD_INPUT_HANDLE), buffer, error);
