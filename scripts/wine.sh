@@ -23,7 +23,8 @@ if [ ! -e "$WINEPREFIX/.ridloe-ready" ]; then
   flock 9
   if [ ! -e "$WINEPREFIX/.ridloe-ready" ]; then
     # The dialog's font, 細明體 (MingLiU), is Windows' own; Wine draws it with
-    # AR PL UMing TW (fonts-arphic-uming), whose metrics match it.
+    # AR PL UMing TW (fonts-arphic-uming), the same Ming face, whose cell is
+    # a pixel higher at 9 points.
     reg=$WINEPREFIX/ridloe-fonts.reg
     printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n"細明體"="AR PL UMing TW"\r\n"MingLiU"="AR PL UMing TW"\r\n' |
       iconv -f UTF-8 -t UTF-16 >"$reg"
