@@ -39,5 +39,11 @@ fi
 # again, some seconds each time; a server that waits 20 s for the next
 # program keeps them. It ends by itself once no program has come for that
 # long (RIDLOE_WINE_LINGER seconds).
-"$(dirname "$wine")/wineserver" -p"${RIDLOE_WINE_LINGER:-20}" 2>/dev/null || true
+# A server started here, and Wine's services that the first program starts,
+# must not hold on to this script's output: whoever reads it (CTest, a
+# command substitution) would wait for them to end. So a server that is new
+# gets its services from a program that writes nowhere.
+if "$(dirname "$wine")/wineserver" -p"${RIDLOE_WINE_LINGER:-20}" </dev/null >/dev/null 2>&1; then
+  "$wine" cmd /c exit 0 </dev/null >/dev/null 2>&1 || true
+fi
 exec "$wine" "$program" "${@:2}"
