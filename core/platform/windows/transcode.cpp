@@ -3,9 +3,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cctype>
-#include <cstdlib>
-#include <cstring>
 
 #include "core/platform/windows/unicode.h"
 
