@@ -41,7 +41,7 @@ Bytes WaypointPayload(const WaypointFields& w) {
   out.insert(out.end(), header.begin(), header.end());
   PutU32(out, static_cast<std::uint32_t>(w.latitude));
   PutU32(out, static_cast<std::uint32_t>(w.longitude));
-  out.push_back(1);
+  out.push_back(w.noAltitude ? 0 : 1);
   PutF64(out, w.altitude);
   PutString(out, w.comment);
   Bytes tail(w.tailLength, 0);
@@ -60,9 +60,9 @@ Bytes TrackPayload(const TrackFields& t) {
   for (const TrackPointFields& p : t.points) {
     PutU32(out, static_cast<std::uint32_t>(p.latitude));
     PutU32(out, static_cast<std::uint32_t>(p.longitude));
-    out.push_back(1);
+    out.push_back(p.noAltitude ? 0 : 1);
     PutF64(out, p.altitude);
-    out.push_back(1);
+    out.push_back(p.noTime ? 0 : 1);
     PutU32(out, p.time);
     out.insert(out.end(), 9, 0);
   }

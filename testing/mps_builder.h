@@ -19,6 +19,7 @@ struct WaypointFields {
   std::string comment;
   bool longHeader = false;  // a 29-byte header (byte 4 a space) instead of 27
   std::size_t tailLength = 24;  // the symbol sits at tail bytes 17-18 when they exist
+  bool noAltitude = false;      // the position block says no altitude was given
 };
 
 struct TrackPointFields {
@@ -26,6 +27,8 @@ struct TrackPointFields {
   std::int32_t longitude = 0;
   double altitude = 0.0;
   std::uint32_t time = 0;
+  bool noAltitude = false;
+  bool noTime = false;
 };
 
 struct TrackFields {

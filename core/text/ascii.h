@@ -18,4 +18,7 @@ inline bool EndsWithNoCase(std::string_view text, std::string_view end) {
   return true;
 }
 
+// Whether both are the same text, ASCII letters compared in any case.
+inline bool EqualsNoCase(std::string_view a, std::string_view b) { return a.size() == b.size() && EndsWithNoCase(a, b); }
+
 }  // namespace ridloe
