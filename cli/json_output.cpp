@@ -27,6 +27,7 @@ nlohmann::json Coordinate(std::int32_t semicircles, double degrees) {
 }  // namespace
 
 nlohmann::json DocumentToJson(const GpsDocument& document, const char* encoding, bool ok) {
+  if (document.TextIsUtf8()) encoding = "UTF-8";
   auto decode = [encoding](std::string_view raw) {
     std::string text;
     DecodeToUtf8(raw, encoding, text);
@@ -35,18 +36,18 @@ nlohmann::json DocumentToJson(const GpsDocument& document, const char* encoding,
   nlohmann::json waypoints = nlohmann::json::array();
   for (std::int32_t i = 0; document.waypoints && i < document.waypointCount; ++i) {
     const WaypointRecord& w = document.waypoints[i];
-    const std::string_view name(w.name, strnlen(w.name, sizeof w.name));
+    const std::string_view name = document.TextOf(i).name;
     waypoints.push_back({{"name", decode(name)},
                          {"name_hex", Hex(name)},
                          {"latitude", Coordinate(w.latitude, SemicirclesToDegrees(w.latitude))},
                          {"longitude", Coordinate(w.longitude, SemicirclesToDegrees(w.longitude))},
-                         {"altitude", w.altitude},
+                         {"altitude", w.noAltitude ? nlohmann::json() : nlohmann::json(w.altitude)},
                          {"symbol", w.symbol}});
   }
   nlohmann::json tracks = nlohmann::json::array();
   for (std::int32_t j = 0; document.tracks && j < document.trackCount; ++j) {
     const TrackRecord& t = document.tracks[j];
-    const std::string_view name(t.name, strnlen(t.name, sizeof t.name));
+    const std::string_view name = document.TrackNameOf(j);
     nlohmann::json points = nlohmann::json::array();
     for (std::int32_t k = 0; t.points && k < t.pointCount; ++k) {
       const TrackPoint& p = t.points[k];
@@ -54,9 +55,9 @@ nlohmann::json DocumentToJson(const GpsDocument& document, const char* encoding,
       std::snprintf(clock, sizeof clock, "%02d:%02d:%02d", p.hour, p.minute, p.second);
       points.push_back({{"latitude", Coordinate(p.latitude, p.latitudeDegrees)},
                         {"longitude", Coordinate(p.longitude, p.longitudeDegrees)},
-                        {"altitude", p.altitude},
-                        {"time", p.time},
-                        {"time_of_day", clock}});
+                        {"altitude", p.noAltitude ? nlohmann::json() : nlohmann::json(p.altitude)},
+                        {"time", p.noTime ? nlohmann::json() : nlohmann::json(p.time)},
+                        {"time_of_day", p.noTime ? nlohmann::json() : nlohmann::json(clock)}});
     }
     tracks.push_back({{"name", decode(name)}, {"name_hex", Hex(name)}, {"point_count", t.pointCount},
                       {"points", std::move(points)}});

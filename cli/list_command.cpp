@@ -18,6 +18,7 @@ namespace {
 class PrintingSink final : public ListSink {
  public:
   PrintingSink(bool raw, const char* encoding) : raw_(raw), encoding_(encoding) {}
+  void LinesAreUtf8() override { encoding_ = "UTF-8"; }
   void AddLine(std::string_view line) override {
     if (raw_) {
       std::fwrite(line.data(), 1, line.size(), stdout);
@@ -70,6 +71,7 @@ int Info(const std::vector<std::string>& args) {
   if (args.size() != 1 || (args[0].size() > 1 && args[0][0] == '-')) return Usage("info takes one file");
   const OpenedDocument opened = OpenDocument(args[0], FormatSet::All(), nullptr, nullptr);
   std::printf("waypoints: %d\ntracks: %d\n", opened.document->waypointCount, opened.document->trackCount);
+  if (opened.document->routeCount >= 0) std::printf("routes: %d\n", opened.document->routeCount);
   std::fflush(stdout);
   if (!opened.ok) ReportLoadFailure(args[0], *opened.document);
   return opened.ok ? kOk : kFailed;

@@ -12,9 +12,10 @@ namespace ridloe::cli {
 const char kUsageText[] =
     "usage: ridloe-cli list [--raw] [--tracks] [--json] [--encoding NAME] FILE\n"
     "       ridloe-cli info FILE\n"
-    "       ridloe-cli convert [--force] IN [OUT]\n"
-    "       ridloe-cli convert [--force] -o DIR IN...\n"
-    "FILE may be an MPS or a WTR file, or - for standard input.\n";
+    "       ridloe-cli convert [--force] [--to gpx|wtr] [--encoding NAME] IN [OUT]\n"
+    "       ridloe-cli convert [--force] [--to gpx|wtr] [--encoding NAME] -o DIR IN...\n"
+    "FILE and IN may be an MPS, WTR or GPX file, or - for standard input.\n"
+    "OUT's extension (.wtr, .gpx) names the format written; else --to, else WTR.\n";
 
 int Usage(const std::string& complaint) {
   if (!complaint.empty()) std::fprintf(stderr, "ridloe-cli: %s\n", complaint.c_str());

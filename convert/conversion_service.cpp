@@ -2,17 +2,45 @@
 
 #include "convert/symbols.h"
 #include "core/platform/paths.h"
-#include "formats/format_registry.h"
 
 namespace ridloe {
 namespace {
 
 const FormatWriter& WtrWriter() { return *FindWriter("wtr"); }
 
+bool HasSomethingFor(const GpsDocument& document, const FormatWriter& writer) {
+  const bool waypoints = document.waypointCount > 0 && document.waypoints;
+  const bool tracks = document.trackCount > 0 && document.tracks;
+  return waypoints || (writer.writesTracks && tracks);
+}
+
+// Writes a document as it was loaded, to a format that keeps the symbols'
+// own numbers.
+ConvertResult WriteAsLoaded(const GpsDocument& document, const std::string& output, const FormatWriter& writer,
+                            const std::string& codePage) {
+  ConvertResult result;
+  result.writer = &writer;
+  if (!HasSomethingFor(document, writer)) {
+    result.step = ConvertStep::kNoWaypoints;
+    return result;
+  }
+  result.waypointCount = document.waypoints ? document.waypointCount : 0;
+  result.trackCount = document.tracks ? document.trackCount : 0;
+  if (!writer.save(document, output, codePage.c_str(), &result.writeError)) result.step = ConvertStep::kWrite;
+  return result;
+}
+
 }  // namespace
 
 ConvertResult ConvertFile(const std::string& input, const std::string& output, const ConvertOptions& options) {
   ConvertResult result;
+  const FormatWriter* named = WriterForPath(output);
+  if (options.writer && named && named != options.writer) {
+    result.step = ConvertStep::kFormatConflict;
+    return result;
+  }
+  const FormatWriter& writer = options.writer ? *options.writer : named ? *named : WtrWriter();
+  result.writer = &writer;
   if (PathExists(output)) {
     if (SameFile(input, output)) {
       result.step = ConvertStep::kSameFile;
@@ -23,10 +51,18 @@ ConvertResult ConvertFile(const std::string& input, const std::string& output, c
       return result;
     }
   }
-  // The input is read as an MPS file only: translating the symbols of a WTR
-  // file would turn its codes 8246 and 161 into 18.
-  OpenedDocument opened = OpenDocument(input, {FileFormat::kMps}, nullptr, nullptr, WtrWriter().reads);
-  ConvertResult written = WriteConverted(*opened.document, output);
+  OpenedDocument opened = OpenDocument(input, FormatSet::All(), nullptr, nullptr, writer.reads);
+  if (opened.format == writer.format) {
+    // Nothing to convert; and translating the symbols of a WTR file again
+    // would turn its codes 8246 and 161 into 18.
+    result.step = ConvertStep::kSameFormat;
+    result.inputFormat = opened.format;
+    return result;
+  }
+  ConvertResult written = writer.format == FileFormat::kWtr
+                              ? WriteConverted(*opened.document, output)
+                              : WriteAsLoaded(*opened.document, output, writer, options.codePage);
+  written.inputFormat = opened.format;
   written.loaded = opened.ok;
   written.loadError = opened.document->error();
   return written;
@@ -34,14 +70,16 @@ ConvertResult ConvertFile(const std::string& input, const std::string& output, c
 
 ConvertResult WriteConverted(GpsDocument& document, const std::string& output) {
   ConvertResult result;
-  if (document.waypointCount <= 0 || !document.waypoints) {
+  result.writer = &WtrWriter();
+  if (!HasSomethingFor(document, WtrWriter())) {
     result.step = ConvertStep::kNoWaypoints;
     return result;
   }
   result.waypointCount = document.waypointCount;
+  result.replacedCharacters = document.unmappedCharacters;
   if (!MapSymbolsForWtr(document)) {
     result.step = ConvertStep::kSymbols;
-  } else if (!WtrWriter().save(document, output, &result.writeError)) {
+  } else if (!WtrWriter().save(document, output, nullptr, &result.writeError)) {
     result.step = ConvertStep::kWrite;
   }
   return result;
@@ -49,11 +87,11 @@ ConvertResult WriteConverted(GpsDocument& document, const std::string& output) {
 
 std::string ProposedOutputName(std::string_view path) { return SplitPath(path).baseName; }
 
-std::string OutputPathFor(const std::string& input, const std::string* folder) {
+std::string OutputPathFor(const std::string& input, const std::string* folder, const FormatWriter* writer) {
   const PathParts parts = SplitPath(input);
   std::string dir = folder ? *folder : parts.drive + parts.directory;
   if (folder && !dir.empty() && dir.back() != '/') dir += '/';
-  return dir + parts.baseName + WtrWriter().extension;
+  return dir + parts.baseName + (writer ? *writer : WtrWriter()).extension;
 }
 
 }  // namespace ridloe

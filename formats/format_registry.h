@@ -10,11 +10,10 @@
 
 #include "core/document/gps_document.h"
 #include "core/platform/file_access.h"
-#include "formats/wtr/wtr_document.h"
 
 namespace ridloe {
 
-enum class FileFormat { kUnknown, kMps, kWtr };
+enum class FileFormat { kUnknown, kMps, kWtr, kGpx };
 
 // The format the first bytes of a file name; kUnknown when they name none.
 FileFormat DetectFormat(ByteSpan firstBytes);
@@ -27,7 +26,7 @@ class FormatSet {
   constexpr FormatSet(std::initializer_list<FileFormat> formats) {
     for (FileFormat f : formats) bits_ |= Bit(f);
   }
-  static constexpr FormatSet All() { return {FileFormat::kMps, FileFormat::kWtr}; }
+  static constexpr FormatSet All() { return {FileFormat::kMps, FileFormat::kWtr, FileFormat::kGpx}; }
   constexpr bool Has(FileFormat f) const { return (bits_ & Bit(f)) != 0; }
 
  private:
@@ -37,7 +36,7 @@ class FormatSet {
 
 struct OpenedDocument {
   // Present also when the load failed: its error() says why.
-  std::unique_ptr<WtrDocument> document;
+  std::unique_ptr<GpsDocument> document;
   // What the first bytes named; kUnknown when the file could not be read.
   FileFormat format = FileFormat::kUnknown;
   bool ok = false;
@@ -45,7 +44,7 @@ struct OpenedDocument {
 
 // Reads `path` ("-" for standard input) and parses it with the reader of the
 // format its bytes name when `allowed` holds that format, and otherwise with
-// the reader of the first format in MPS, WTR order that `allowed` holds,
+// the reader of the first format in MPS, WTR, GPX order that `allowed` holds,
 // which then says why the bytes are not of its format.
 OpenedDocument OpenDocument(const std::string& path, FormatSet allowed, ListSink* waypointSink, ListSink* trackSink,
                             LoadParts parts = LoadParts::kAll);
@@ -57,10 +56,17 @@ struct FormatWriter {
   const char* extension;  // ".wtr"
   // What the writer needs of a document it writes.
   LoadParts reads;
-  bool (*save)(const GpsDocument& document, const std::string& path, WriteError* why);
+  // Whether it writes tracks as well as waypoints.
+  bool writesTracks;
+  // Writes the document to `path`; names and comments held as 8-bit text are
+  // in `codePage`, which a writer of Unicode text decodes them from.
+  bool (*save)(const GpsDocument& document, const std::string& path, const char* codePage, WriteError* why);
 };
 
-// The writer of a format by its name ("wtr"), or null.
+// The name of a format: "MPS", "WTR", "GPX".
+const char* FormatName(FileFormat format);
+
+// The writer of a format by its name ("wtr", "gpx"), or null.
 const FormatWriter* FindWriter(std::string_view name);
 // The writer whose extension ends `path` (in any case), or null.
 const FormatWriter* WriterForPath(std::string_view path);
