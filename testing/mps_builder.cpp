@@ -1,11 +1,11 @@
 #include "testing/mps_builder.h"
 
-#include <iconv.h>
-
 #include <bit>
 #include <cstring>
 #include <fstream>
 #include <iterator>
+
+#include "core/platform/transcode.h"
 
 namespace ridloe::testing {
 namespace {
@@ -137,17 +137,9 @@ std::string ReadText(const std::string& path) {
 }
 
 std::string Cp950FromUtf8(const std::string& utf8) {
-  iconv_t cd = iconv_open("CP950", "UTF-8");
-  if (cd == reinterpret_cast<iconv_t>(-1)) return {};
-  std::string out(utf8.size() * 2 + 4, '\0');
-  char* in = const_cast<char*>(utf8.data());
-  std::size_t inLeft = utf8.size();
-  char* dst = out.data();
-  std::size_t dstLeft = out.size();
-  const std::size_t converted = iconv(cd, &in, &inLeft, &dst, &dstLeft);
-  iconv_close(cd);
-  if (converted == static_cast<std::size_t>(-1)) return {};
-  out.resize(out.size() - dstLeft);
+  std::string out;
+  std::size_t replaced = 0;
+  if (!TranscodeFromUtf8(utf8, "CP950", out, replaced) || replaced) return {};
   return out;
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "testing/gpx_checks.h"
 #include "testing/test_support.h"
 
 namespace ridloe {
@@ -144,10 +145,39 @@ TEST_F(ConvertCliTest, WtrFilesAreKnownByTheirFirstBytes) {
   const CliRun info = Cli({"info", "renamed.mps"});
   EXPECT_EQ(info.out, "waypoints: 12\ntracks: 0\n");
 
-  // convert reads MPS files only: translating WTR codes again would turn them into 18.
+  // convert never writes the format it read: translating WTR codes again would turn them into 18.
   const CliRun again = Cli({"convert", "renamed.mps", "again.wtr"});
   EXPECT_EQ(again.status, 1);
   EXPECT_FALSE(fs::exists(dir_ / "again.wtr"));
+}
+
+TEST_F(ConvertCliTest, GpxOutAndBackIn) {
+  CliRun run = Cli({"convert", Sample(), "trip.gpx"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, Sample() + " -> trip.gpx: 12 waypoints, 2 tracks\n");
+  EXPECT_TRUE(testing::ValidatesAsGpx11((dir_ / "trip.gpx").string()));
+  EXPECT_EQ(Cli({"info", "trip.gpx"}).out, "waypoints: 12\ntracks: 2\nroutes: 0\n");
+  EXPECT_EQ(Lines(Cli({"list", "trip.gpx"}).out)[0], "玉山主峰 3952");
+
+  // Back to WTR beside it, as the sample converts directly.
+  ASSERT_EQ(Cli({"convert", "trip.gpx"}).status, 0);
+  ASSERT_EQ(Cli({"convert", Sample(), "direct.wtr"}).status, 0);
+  EXPECT_EQ(ReadText(dir_ / "trip.wtr"), ReadText(dir_ / "direct.wtr"));
+
+  fs::create_directory(dir_ / "out");
+  run = Cli({"convert", "--to", "gpx", "-o", "out", Sample()});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(ReadText(dir_ / "out/sample.gpx"), ReadText(dir_ / "trip.gpx"));
+  run = Cli({"convert", "--to", "gpx", "trip.gpx", "copy.gpx"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "trip.gpx: already a GPX file; nothing to convert\n");
+  EXPECT_EQ(Cli({"convert", "--to", "kml", Sample()}).status, 2);
+
+  Put("planned.gpx", testing::AsBytes(testing::GpxText("<wpt lat=\"1\" lon=\"2\"><name>⛰ 1</name></wpt>")));
+  run = Cli({"convert", "planned.gpx"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_NE(run.err.find("planned.gpx: 1 characters of the names have no code page 950 form"), std::string::npos)
+      << run.err;
 }
 
 }  // namespace

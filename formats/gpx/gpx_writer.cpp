@@ -33,6 +33,24 @@ bool NeedsEscape(char c) {
   return b < 0x20 || c == '&' || c == '<' || c == '>';
 }
 
+// The shortest decimal that reads back as the same 32-bit float, without an
+// exponent (GPX elevations are plain decimals); its length, or 0 when it is
+// not finite or takes more than the 18 digits every reader of decimals must
+// take (schema validators take no more than 24). No altitude on Earth comes near.
+std::size_t FormatElevation(float metres, char (&text)[64]) {
+  if (!std::isfinite(metres)) return 0;
+  const char* end = std::to_chars(text, text + sizeof text, metres, std::chars_format::fixed).ptr;
+  std::size_t digits = 0;
+  bool leading = true;  // zeros before the first other digit of the integer part
+  for (const char* c = text; c != end; ++c) {
+    if (*c == '.') leading = false;
+    if (*c < '0' || *c > '9' || (leading && *c == '0')) continue;
+    leading = false;
+    ++digits;
+  }
+  return digits > 18 ? 0 : static_cast<std::size_t>(end - text);
+}
+
 class GpxOut {
  public:
   GpxOut(GpxWrite write, void* context) : write_(write), context_(context) { buffer_.reserve(kBlock + 4096); }
@@ -87,14 +105,6 @@ class GpxOut {
     }
     if (negative) Put('-');
     buffer_.append(digits, static_cast<std::size_t>(p + 9 - digits));
-  }
-
-  // The shortest decimal that reads back as the same 32-bit float, without
-  // an exponent (GPX elevations are plain decimals).
-  void PutElevation(float metres) {
-    char digits[64];
-    const auto end = std::to_chars(digits, digits + sizeof digits, metres, std::chars_format::fixed).ptr;
-    buffer_.append(digits, static_cast<std::size_t>(end - digits));
   }
 
   // Seconds since 1970-01-01 as "2007-03-04T15:59:55Z".
@@ -172,12 +182,14 @@ class GpxFormatter {
     out_.Put("\">");
   }
 
-  // An elevation only where the file gave one GPX can hold.
+  // An elevation only where the file gave one that GPX can hold.
   void Elevation(std::string_view indent, float altitude, bool none, std::string_view after) {
-    if (none || !std::isfinite(altitude)) return;
+    char text[64];
+    const std::size_t n = none ? 0 : FormatElevation(altitude, text);
+    if (n == 0) return;
     out_.Put(indent);
     out_.Put("<ele>");
-    out_.PutElevation(altitude);
+    out_.Put({text, n});
     out_.Put("</ele>");
     out_.Put(after);
   }
