@@ -1,7 +1,6 @@
-// GPX for the tests: documents around a few elements, and what real readers
-// make of a GPX file we wrote: the schema's verdict (xmllint) and the
-// features GDAL reads (ogrinfo). Each skips with a message where its tool or
-// the shared schema is missing.
+// What real readers make of a GPX file we wrote, for the tests: the schema's
+// verdict (xmllint) and the features GDAL reads (ogrinfo). Each skips with a
+// note where its tool or the shared schema is missing.
 #pragma once
 
 #include <unistd.h>
@@ -16,19 +15,9 @@
 
 #include <gtest/gtest.h>
 
-#include "testing/mps_builder.h"
+#include "testing/gpx_text.h"
 
 namespace ridloe::testing {
-
-// A GPX 1.1 document holding `body`.
-inline std::string GpxText(const std::string& body,
-                           const std::string& root = "<gpx version=\"1.1\" creator=\"test\" "
-                                                     "xmlns=\"http://www.topografix.com/GPX/1/1\">") {
-  const std::size_t space = root.find_first_of(" >");
-  return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" + root + "\n" + body + "\n</" + root.substr(1, space - 1) + ">\n";
-}
-
-inline Bytes AsBytes(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
 inline std::string GpxSchema() { return std::string(RIDLOE_SHARED_TESTDATA) + "/gpx/gpx-1.1.xsd"; }
 

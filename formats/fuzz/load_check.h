@@ -9,7 +9,7 @@
 
 namespace ridloe {
 
-enum class Reader { kMps, kWtr };
+enum class Reader { kMps, kWtr, kGpx };
 
 // Parses `data` with the reader named, once without sinks and once with a
 // waypoint and a track sink, destroying each document through its base. Empty

@@ -21,6 +21,9 @@ namespace {
 
 // The parser is fed this much at a time, so that its own buffer stays small.
 constexpr std::size_t kFeed = std::size_t{64} << 10;
+// GPX nests seven levels deep with extensions; each level costs the parser
+// memory, so a file may nest no deeper than this.
+constexpr int kMaxDepth = 256;
 
 bool IsXmlSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
@@ -374,7 +377,10 @@ class GpxReader {
 
   static void XMLCALL OnStart(void* data, const XML_Char* name, const XML_Char** attributes) {
     Guarded(data, [name, attributes](GpxReader& r) {
-      ++r.depth_;
+      if (++r.depth_ > kMaxDepth) {
+        r.Fail(LoadStep::kSyntax, "elements nest deeper than " + std::to_string(kMaxDepth) + " levels");
+        return;
+      }
       if (attributes[0]) r.Declare(attributes);
       if (r.skipFrom_) return;
       const std::string_view qualified = name;
@@ -620,38 +626,42 @@ class GpxReader {
       Fail(LoadStep::kTrackCount, "a track holds more points than a document can");
       return;
     }
-    TrackInfo& t = tracks_.emplace_back();
-    doc_.unmappedCharacters += static_cast<std::int64_t>(SetRecordName(t.name, trackName_, scratch_));
-    t.pointCount = static_cast<std::int32_t>(trackPoints_);
-    t.firstPoint = firstPoint_;
-    doc_.trackText_.push_back(doc_.text_.size());
-    PutText(doc_.text_, trackName_);
+    if (tracks_ == INT32_MAX) {
+      Fail(LoadStep::kTrackCount, "more tracks than a document holds");
+      return;
+    }
+    ++tracks_;
+    const auto pointCount = static_cast<std::int32_t>(trackPoints_);
+    // A load for the waypoints and counts keeps no tracks, as it keeps no points.
+    if (keepPoints_) {
+      trackStarts_.push_back({firstPoint_, pointCount});
+      doc_.trackText_.push_back(doc_.text_.size());
+      PutText(doc_.text_, trackName_);
+    }
     if (trackSink_) AddLine(*trackSink_, trackName_, [&](char (&out)[kLineBufferSize]) {
-        return FormatTrackLine(out, "", t.pointCount);
+        return FormatTrackLine(out, "", pointCount);
       });
   }
 
   // Hands what was read whole to the document; false when memory was short.
   bool Finish() {
     doc_.routeCount = routes_;
-    if (waypoints_.size() > static_cast<std::size_t>(INT32_MAX) ||
-        tracks_.size() > static_cast<std::size_t>(INT32_MAX)) {
-      return doc_.Fail(LoadStep::kWaypointAlloc, "more waypoints or tracks than a document holds");
+    if (waypoints_.size() > static_cast<std::size_t>(INT32_MAX)) {
+      return doc_.Fail(LoadStep::kWaypointAlloc, "more waypoints than a document holds");
     }
     doc_.waypointCount = static_cast<std::int32_t>(waypoints_.size());
     if (doc_.waypointCount) doc_.waypoints = waypoints_.Release();
-    doc_.trackCount = static_cast<std::int32_t>(tracks_.size());
-    // A load for the waypoints and counts keeps no tracks, as no points were kept.
-    if (doc_.trackCount == 0 || !keepPoints_) return true;
-    doc_.tracks = AllocateZeroed<TrackRecord>(tracks_.size());
+    doc_.trackCount = tracks_;
+    if (trackStarts_.empty()) return true;
+    doc_.tracks = AllocateZeroed<TrackRecord>(trackStarts_.size());
     if (!doc_.tracks) return doc_.Fail(LoadStep::kTrackAlloc, "out of memory for the tracks");
     doc_.pointPool_ = points_.Release();
-    for (std::size_t j = 0; j < tracks_.size(); ++j) {
-      const TrackInfo& info = tracks_[j];
+    for (std::size_t j = 0; j < trackStarts_.size(); ++j) {
+      const auto [first, count] = trackStarts_[j];
       TrackRecord& t = doc_.tracks[j];
-      std::memcpy(t.name, info.name, sizeof t.name);
-      t.pointCount = info.pointCount;
-      t.points = BorrowSlice(doc_.pointPool_.get() + info.firstPoint, static_cast<std::size_t>(info.pointCount));
+      SetRecordName(t.name, doc_.TrackNameOf(static_cast<std::int32_t>(j)), scratch_);
+      t.pointCount = count;
+      t.points = BorrowSlice(doc_.pointPool_.get() + first, static_cast<std::size_t>(count));
     }
     return true;
   }
@@ -691,14 +701,11 @@ class GpxReader {
   std::size_t firstPoint_ = 0;
   std::uint64_t trackPoints_ = 0;
 
-  struct TrackInfo {
-    char name[32];
-    std::int32_t pointCount;
-    std::size_t firstPoint;  // in points_
-  };
   GrowingArray<WaypointRecord> waypoints_;
   GrowingArray<TrackPoint> points_;
-  std::vector<TrackInfo> tracks_;
+  std::int32_t tracks_ = 0;
+  // Where each track's points start in points_, and how many it has.
+  std::vector<std::pair<std::size_t, std::int32_t>> trackStarts_;
   std::int32_t routes_ = 0;
   std::string scratch_;
   std::string line_;

@@ -10,7 +10,7 @@
 #include "formats/format_registry.h"
 #include "formats/gpx/gpx_document.h"
 #include "formats/gpx/gpx_format.h"
-#include "testing/gpx_checks.h"
+#include "testing/gpx_text.h"
 #include "testing/test_support.h"
 
 namespace ridloe {
