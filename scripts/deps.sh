@@ -19,9 +19,11 @@ ridloe_need_packages() {
 
 # What building and testing the core, the command-line tool and the dialog needs.
 # The dialog's tests run on Qt's offscreen platform; fonts-arphic-uming gives
-# the dialog its Ming face, whose metrics its layout is measured in.
+# the dialog its Ming face, whose metrics its layout is measured in. GPX is
+# read with expat; the tests check every GPX they write with xmllint (the
+# schema) and GDAL's ogrinfo (a real reader).
 RIDLOE_BUILD_PACKAGES=(build-essential cmake pkg-config libgtest-dev libgmock-dev nlohmann-json3-dev
-  qt6-base-dev fonts-arphic-uming xvfb xauth)
+  qt6-base-dev fonts-arphic-uming xvfb xauth libexpat1-dev libxml2-utils gdal-bin)
 
 # What the fuzz step (formats/fuzz/run.sh) needs on top: clang with libFuzzer and the
 # sanitizer runtimes.

@@ -358,6 +358,7 @@ class GpxReader {
   // Namespace declarations of an element, in scope until it ends.
   void Declare(const XML_Char** attributes) {
     for (const XML_Char** a = attributes; *a; a += 2) {
+      if (a[0][0] != 'x') continue;  // most attributes are not declarations: spare the rest
       const std::string_view name = a[0];
       if (name.substr(0, 5) != "xmlns") continue;
       if (name.size() == 5) {

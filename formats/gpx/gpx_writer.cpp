@@ -1,5 +1,6 @@
 // The GPX writer: waypoints, then tracks, written as they are formatted into
 // a buffer that goes out a block at a time; the whole file is never held.
+// One waypoint or track point a line keeps the file short and easy to search.
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -160,17 +161,16 @@ class GpxFormatter {
       : doc_(document), codePage_(codePage), out_(out) {}
 
   // One text element, left out when the text is empty.
-  void Element(std::string_view indent, std::string_view tag, std::string_view raw) {
+  void Element(std::string_view tag, std::string_view raw) {
     if (raw.empty()) return;
     const std::string_view text = Utf8(raw);
-    out_.Put(indent);
     out_.Put('<');
     out_.Put(tag);
     out_.Put('>');
     out_.PutText(text);
     out_.Put("</");
     out_.Put(tag);
-    out_.Put(">\n");
+    out_.Put('>');
   }
 
   void Point(std::string_view open, std::int32_t latitude, std::int32_t longitude) {
@@ -183,52 +183,51 @@ class GpxFormatter {
   }
 
   // An elevation only where the file gave one that GPX can hold.
-  void Elevation(std::string_view indent, float altitude, bool none, std::string_view after) {
+  void Elevation(float altitude, bool none) {
     char text[64];
     const std::size_t n = none ? 0 : FormatElevation(altitude, text);
     if (n == 0) return;
-    out_.Put(indent);
     out_.Put("<ele>");
     out_.Put({text, n});
     out_.Put("</ele>");
-    out_.Put(after);
   }
 
+  // One waypoint a line.
   void Waypoint(std::int32_t i) {
     const WaypointRecord& w = doc_.waypoints[i];
     const WaypointText text = doc_.TextOf(i);
-    Point("  <wpt", w.latitude, w.longitude);
-    out_.Put('\n');
-    Elevation("    ", w.altitude, w.noAltitude, "\n");
-    Element("    ", "name", text.name);
-    Element("    ", "cmt", text.comment);
-    Element("    ", "desc", text.description);
+    Point("<wpt", w.latitude, w.longitude);
+    Elevation(w.altitude, w.noAltitude);
+    Element("name", text.name);
+    Element("cmt", text.comment);
+    Element("desc", text.description);
     const std::uint16_t code = doc_.SymbolAsLoaded(i);
     if (const NamedSymbol* named = SymbolWithCode(code, doc_.symbolCodes())) {
-      out_.Put("    <sym>");
+      out_.Put("<sym>");
       out_.Put(named->name);
-      out_.Put("</sym>\n");
+      out_.Put("</sym>");
     }
     // Every code, named or not, as the file numbered it.
     const std::string_view tag = doc_.symbolCodes() == SymbolCodes::kMps ? kMpsSymbolElement : kWtrSymbolElement;
-    out_.Put("    <extensions><ridloe:");
+    out_.Put("<extensions><ridloe:");
     out_.Put(tag);
     out_.Put('>');
     out_.PutNumber(code);
     out_.Put("</ridloe:");
     out_.Put(tag);
-    out_.Put("></extensions>\n  </wpt>\n");
+    out_.Put("></extensions></wpt>\n");
   }
 
+  // The track's name on its first line, then one point a line.
   void Track(std::int32_t j) {
     const TrackRecord& t = doc_.tracks[j];
-    out_.Put("  <trk>\n");
-    Element("    ", "name", doc_.TrackNameOf(j));
-    out_.Put("    <trkseg>\n");
+    out_.Put("<trk>");
+    Element("name", doc_.TrackNameOf(j));
+    out_.Put("<trkseg>\n");
     for (std::int32_t k = 0; t.points && k < t.pointCount; ++k) {
       const TrackPoint& p = t.points[k];
-      Point("      <trkpt", p.latitude, p.longitude);
-      Elevation("", p.altitude, p.noAltitude, "");
+      Point("<trkpt", p.latitude, p.longitude);
+      Elevation(p.altitude, p.noAltitude);
       if (!p.noTime) {
         out_.Put("<time>");
         out_.PutTime(p.time);
@@ -237,7 +236,7 @@ class GpxFormatter {
       out_.Put("</trkpt>\n");
       if (!out_.ok()) return;
     }
-    out_.Put("    </trkseg>\n  </trk>\n");
+    out_.Put("</trkseg></trk>\n");
   }
 
  private:
