@@ -1,6 +1,8 @@
 #include "formats/fuzz/load_check.h"
 
 #include <bit>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 
@@ -116,6 +118,12 @@ std::string CheckLoad(Reader reader, const std::uint8_t* data, std::size_t size)
     return "more tracks than a document holds";
   }
   return {};
+}
+
+void Require(const char* target, const std::string& why) {
+  if (why.empty()) return;
+  std::fprintf(stderr, "%s: %s\n", target, why.c_str());
+  std::abort();
 }
 
 }  // namespace ridloe

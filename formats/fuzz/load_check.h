@@ -16,4 +16,8 @@ enum class Reader { kMps, kWtr, kGpx };
 // when every check holds; otherwise the first one that failed, in words.
 std::string CheckLoad(Reader reader, const std::uint8_t* data, std::size_t size);
 
+// Aborts, naming the target, when `why` says a check failed, so that the
+// fuzzer keeps the input.
+void Require(const char* target, const std::string& why);
+
 }  // namespace ridloe

@@ -4,21 +4,14 @@
 // must come back as the writers wrote it. The WTR trip is checked once with
 // the symbol codes as loaded and once translated, as the convert command
 // writes them.
-#include <cstdio>
-#include <cstdlib>
-#include <vector>
-
 #include "convert/symbols.h"
+#include "formats/fuzz/load_check.h"
 #include "formats/fuzz/roundtrip_check.h"
 #include "formats/mps/mps_document.h"
 
 namespace {
 
-void Require(const std::string& why) {
-  if (why.empty()) return;
-  std::fprintf(stderr, "roundtrip: %s\n", why.c_str());
-  std::abort();
-}
+void Require(const std::string& why) { ridloe::Require("roundtrip", why); }
 
 }  // namespace
 

@@ -112,7 +112,9 @@ std::string CheckGpxRoundTrip(const GpsDocument& document) {
       const TrackPoint& p = t.points[k];
       const TrackPoint& q = r.points[k];
       if (!SameGpxPosition(p.latitude, p.longitude, q.latitude, q.longitude)) return track + ": point position differs";
-      if (!SameGpxAltitude(p.altitude, p.noAltitude, q.altitude, q.noAltitude)) return track + ": point altitude differs";
+      if (!SameGpxAltitude(p.altitude, p.noAltitude, q.altitude, q.noAltitude)) {
+        return track + ": point altitude differs";
+      }
       if (p.noTime != q.noTime || (!p.noTime && p.time != q.time)) return track + ": point time differs";
     }
   }

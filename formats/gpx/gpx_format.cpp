@@ -55,9 +55,11 @@ bool LooksLikeGpx(ByteSpan bytes) {
   std::uint8_t b = 0;
   if (!cursor.ReadU8(b) || b != '<') return false;
   const ByteSpan rest = cursor.Rest();
-  const auto nameEnd = std::find_if(rest.begin(), rest.end(), [](std::uint8_t c) { return IsSpace(c) || c == '>' || c == '/'; });
+  const auto endsName = [](std::uint8_t c) { return IsSpace(c) || c == '>' || c == '/'; };
+  const auto nameEnd = std::find_if(rest.begin(), rest.end(), endsName);
   if (nameEnd == rest.end()) return false;
-  const std::string_view name(reinterpret_cast<const char*>(rest.data()), static_cast<std::size_t>(nameEnd - rest.begin()));
+  const std::string_view name(reinterpret_cast<const char*>(rest.data()),
+                              static_cast<std::size_t>(nameEnd - rest.begin()));
   const std::size_t colon = name.find(':');
   return (colon == std::string_view::npos ? name : name.substr(colon + 1)) == "gpx";
 }

@@ -4,7 +4,9 @@
 #include <expat.h>
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -12,6 +14,7 @@
 
 #include "core/document/line_format.h"
 #include "core/platform/transcode.h"
+#include "core/text/ascii.h"
 #include "core/text/cp950.h"
 #include "formats/gpx/gpx_document.h"
 #include "formats/gpx/gpx_format.h"
@@ -31,10 +34,6 @@ std::string_view Trim(std::string_view text) {
   while (!text.empty() && IsXmlSpace(text.front())) text.remove_prefix(1);
   while (!text.empty() && IsXmlSpace(text.back())) text.remove_suffix(1);
   return text;
-}
-
-bool IsAscii(std::string_view text) {
-  return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 // A decimal number such as "-12.5" (an exponent is accepted, as some programs
@@ -76,16 +75,6 @@ std::int32_t SemicirclesFromDegrees(double degrees, bool latitude) {
   return static_cast<std::int32_t>(s);
 }
 
-// Days from 1970-01-01 to the given date of the proleptic Gregorian calendar.
-std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
-  y -= m <= 2;
-  const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const auto yoe = static_cast<unsigned>(y - era * 400);
-  const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
-}
-
 // Reads `count` digits as a number.
 bool Digits(std::string_view& text, std::size_t count, unsigned& out) {
   if (text.size() < count) return false;
@@ -109,14 +98,16 @@ bool Expect(std::string_view& text, char c) {
 // 1970-01-01 UTC; false when it is not one or lies outside what 32 bits hold.
 bool ParseTime(std::string_view text, std::uint32_t& out) {
   text = Trim(text);
-  unsigned year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
-  if (!Digits(text, 4, year) || !Expect(text, '-') || !Digits(text, 2, month) || !Expect(text, '-') ||
-      !Digits(text, 2, day) || !Expect(text, 'T') || !Digits(text, 2, hour) || !Expect(text, ':') ||
-      !Digits(text, 2, minute) || !Expect(text, ':') || !Digits(text, 2, second)) {
+  unsigned y = 0, mo = 0, d = 0, h = 0, mi = 0, sec = 0;
+  if (!Digits(text, 4, y) || !Expect(text, '-') || !Digits(text, 2, mo) || !Expect(text, '-') ||
+      !Digits(text, 2, d) || !Expect(text, 'T') || !Digits(text, 2, h) || !Expect(text, ':') ||
+      !Digits(text, 2, mi) || !Expect(text, ':') || !Digits(text, 2, sec)) {
     return false;
   }
-  if (month < 1 || month > 12 || day < 1 || day > 31 || hour > 24 || minute > 59 || second > 60) return false;
-  if (Expect(text, '.')) {
+  const std::chrono::year_month_day date{std::chrono::year{static_cast<int>(y)}, std::chrono::month{mo},
+                                         std::chrono::day{d}};
+  if (!date.ok() || h > 24 || mi > 59 || sec > 60) return false;
+  if (Expect(text, '.')) {  // fractions of a second, dropped
     unsigned digit = 0;
     if (!Digits(text, 1, digit)) return false;
     while (Digits(text, 1, digit)) {
@@ -133,7 +124,8 @@ bool ParseTime(std::string_view text, std::uint32_t& out) {
     Expect(text, 'Z');
   }
   if (!text.empty()) return false;
-  const std::int64_t t = DaysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60 + second - zone;
+  const std::int64_t day = std::chrono::sys_days{date}.time_since_epoch().count();
+  const std::int64_t t = day * 86400 + h * 3600 + mi * 60 + sec - zone;
   if (t < 0 || t > static_cast<std::int64_t>(UINT32_MAX)) return false;
   out = static_cast<std::uint32_t>(t);
   return true;
@@ -163,10 +155,10 @@ std::string_view TakeText(std::string_view store, std::size_t& at) {
   return text;
 }
 
-// Copies `utf8` into a record's name field as code page 950 text, cut on a
-// whole character; returns the characters that had no form there.
+// Copies `utf8` into a record's name field as code page 950 text, cut as
+// `rule` says; returns the characters that had no form there.
 template <std::size_t N>
-std::size_t SetRecordName(char (&field)[N], std::string_view utf8, std::string& scratch) {
+std::size_t SetRecordName(char (&field)[N], std::string_view utf8, NameCut rule, std::string& scratch) {
   std::size_t replaced = 0;
   std::string_view bytes = utf8;
   if (!IsAscii(utf8)) {
@@ -174,7 +166,7 @@ std::size_t SetRecordName(char (&field)[N], std::string_view utf8, std::string& 
     TranscodeFromUtf8(utf8, "CP950", scratch, replaced);
     bytes = scratch;
   }
-  const std::size_t keep = FitName(bytes, N - 1, N == 12 ? NameCut::kNoHighLastByte : NameCut::kWholeCharacters);
+  const std::size_t keep = FitName(bytes, N - 1, rule);
   std::memcpy(field, bytes.data(), keep);
   field[keep] = '\0';
   return replaced;
@@ -197,7 +189,6 @@ class GrowingArray {
     return &data_[size_++];
   }
   std::size_t size() const { return size_; }
-  T* data() { return data_.get(); }
   ZeroedArray<T> Release() {
     size_ = capacity_ = 0;
     return std::move(data_);
@@ -268,6 +259,21 @@ Field FieldOf(std::string_view local, In in) {
 // The waypoint text fields in the order they are kept.
 constexpr Field kWaypointFields[] = {Field::kName, Field::kCmt, Field::kDesc, Field::kSym, Field::kTime};
 
+constexpr std::size_t TextIndex(Field field) {
+  std::size_t i = 0;
+  while (kWaypointFields[i] != field) ++i;
+  return i;
+}
+
+// A value from the file for a message: its first bytes, anything but
+// printable ASCII as '?'.
+std::string Quoted(std::string_view value) {
+  constexpr std::size_t kShown = 24;
+  std::string out = "\"";
+  for (char c : value.substr(0, kShown)) out += c >= 0x20 && c < 0x7F ? c : '?';
+  return out + (value.size() > kShown ? "...\"" : "\"");
+}
+
 }  // namespace
 
 class GpxReader {
@@ -285,7 +291,7 @@ class GpxReader {
   GpxReader& operator=(const GpxReader&) = delete;
 
   bool Read(const std::uint8_t* data, std::size_t size) {
-    if (!parser_) return doc_.Fail(LoadStep::kFileRead, "out of memory for the XML parser");
+    if (!parser_) return doc_.Fail(LoadStep::kWaypointAlloc, "out of memory for the XML parser");
     XML_SetUserData(parser_, this);
     XML_SetElementHandler(parser_, OnStart, OnEnd);
     XML_SetCharacterDataHandler(parser_, OnText);
@@ -351,8 +357,9 @@ class GpxReader {
   }
 
   static void XMLCALL OnSkippedEntity(void* data, const XML_Char* name, int) {
-    Guarded(data,
-            [name](GpxReader& r) { r.Fail(LoadStep::kSyntax, std::string("the entity ") + name + " is not declared"); });
+    Guarded(data, [name](GpxReader& r) {
+      r.Fail(LoadStep::kSyntax, std::string("the entity ") + name + " is not declared");
+    });
   }
 
   // Namespace declarations of an element, in scope until it ends.
@@ -495,7 +502,7 @@ class GpxReader {
       }
       if (!ParseDecimal(std::string_view(values[i]), degrees[i]) || !std::isfinite(degrees[i])) {
         Fail(LoadStep::kSyntax,
-             std::string(element) + " has a " + names[i] + " that is not a number: \"" + values[i] + "\"");
+             std::string(element) + " has a " + names[i] + " that is not a number: " + Quoted(values[i]));
         return;
       }
     }
@@ -520,7 +527,7 @@ class GpxReader {
       case Field::kEle:
         if (text.empty()) break;  // an empty ele gives no altitude
         if (!ParseDecimal(text, altitude_)) {
-          Fail(LoadStep::kSyntax, "ele is not a number: \"" + std::string(text) + "\"");
+          Fail(LoadStep::kSyntax, "ele is not a number: " + Quoted(text));
           return;
         }
         noAltitude_ = false;
@@ -534,7 +541,7 @@ class GpxReader {
       case Field::kTime:
         // Points keep what they can use; a time in another form is none.
         if (in_ == In::kTrkpt) noTime_ = !ParseTime(text, time_);
-        if (in_ == In::kWpt) waypointText_[4] = text;
+        if (in_ == In::kWpt) waypointText_[TextIndex(Field::kTime)] = text;
         break;
       case Field::kName:
         if (in_ == In::kTrk) {
@@ -543,9 +550,7 @@ class GpxReader {
         }
         [[fallthrough]];
       default:
-        for (std::size_t i = 0; i < std::size(kWaypointFields); ++i) {
-          if (kWaypointFields[i] == field) waypointText_[i] = text;
-        }
+        waypointText_[TextIndex(field)] = text;
         break;
     }
   }
@@ -554,7 +559,7 @@ class GpxReader {
   // file has no sym or its sym names that code's symbol; otherwise the code
   // of the symbol named, and the plain waypoint's for names we do not know.
   std::uint16_t SymbolCode() const {
-    const std::string_view sym = waypointText_[3];
+    const std::string_view sym = waypointText_[TextIndex(Field::kSym)];
     if (symbolCode_ >= 0) {
       const NamedSymbol* coded = SymbolWithCode(static_cast<std::uint16_t>(symbolCode_), SymbolCodes::kMps);
       if (sym.empty() || (coded && EqualsNoCase(sym, coded->name))) return static_cast<std::uint16_t>(symbolCode_);
@@ -570,8 +575,9 @@ class GpxReader {
       Fail(LoadStep::kWaypointAlloc, "out of memory for the waypoints");
       return;
     }
-    const std::string_view name = waypointText_[0];
-    doc_.unmappedCharacters += static_cast<std::int64_t>(SetRecordName(w->name, name, scratch_));
+    const std::string_view name = waypointText_[TextIndex(Field::kName)];
+    const std::size_t replaced = SetRecordName(w->name, name, NameCut::kNoHighLastByte, scratch_);
+    doc_.unmappedCharacters += static_cast<std::int64_t>(replaced);
     w->latitude = latitude_;
     w->longitude = longitude_;
     w->altitude = altitude_;
@@ -579,19 +585,17 @@ class GpxReader {
     w->symbol = SymbolCode();
     doc_.waypointText_.push_back(doc_.text_.size());
     for (const std::string& field : waypointText_) PutText(doc_.text_, field);
-    if (waypointSink_) AddLine(*waypointSink_, name, [&](char (&out)[kLineBufferSize]) {
-        return FormatWaypointLine(out, "", AltitudeShown(w->altitude));
-      });
+    if (waypointSink_) {
+      char rest[kLineBufferSize];
+      AddLine(*waypointSink_, name, {rest, FormatWaypointLine(rest, "", AltitudeShown(w->altitude))});
+    }
   }
 
-  // A line of the list: the whole name, then what `format` writes after an
-  // empty name (" 123" or " (45)").
-  template <typename Format>
-  void AddLine(ListSink& sink, std::string_view name, Format format) {
-    char rest[kLineBufferSize];
-    const std::size_t n = format(rest);
+  // A line of the list: the whole name, then what the line's format writes
+  // after an empty name (" 123" or " (45)").
+  void AddLine(ListSink& sink, std::string_view name, std::string_view rest) {
     line_.assign(name);
-    line_.append(rest, n);
+    line_.append(rest);
     sink.AddLine(line_);
   }
 
@@ -639,9 +643,10 @@ class GpxReader {
       doc_.trackText_.push_back(doc_.text_.size());
       PutText(doc_.text_, trackName_);
     }
-    if (trackSink_) AddLine(*trackSink_, trackName_, [&](char (&out)[kLineBufferSize]) {
-        return FormatTrackLine(out, "", pointCount);
-      });
+    if (trackSink_) {
+      char rest[kLineBufferSize];
+      AddLine(*trackSink_, trackName_, {rest, FormatTrackLine(rest, "", pointCount)});
+    }
   }
 
   // Hands what was read whole to the document; false when memory was short.
@@ -660,7 +665,7 @@ class GpxReader {
     for (std::size_t j = 0; j < trackStarts_.size(); ++j) {
       const auto [first, count] = trackStarts_[j];
       TrackRecord& t = doc_.tracks[j];
-      SetRecordName(t.name, doc_.TrackNameOf(static_cast<std::int32_t>(j)), scratch_);
+      SetRecordName(t.name, doc_.TrackNameOf(static_cast<std::int32_t>(j)), NameCut::kWholeCharacters, scratch_);
       t.pointCount = count;
       t.points = BorrowSlice(doc_.pointPool_.get() + first, static_cast<std::size_t>(count));
     }

@@ -2,10 +2,12 @@
 // a buffer that goes out a block at a time; the whole file is never held.
 // One waypoint or track point a line keeps the file short and easy to search.
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 
 #include "core/platform/transcode.h"
+#include "core/text/ascii.h"
 #include "formats/gpx/gpx_document.h"
 #include "formats/gpx/gpx_format.h"
 
@@ -20,13 +22,6 @@ constexpr std::string_view kHeader =
     "     xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\"\n"
     "     xsi:schemaLocation=\"http://www.topografix.com/GPX/1/1 http://www.topografix.com/GPX/1/1/gpx.xsd\"\n"
     "     xmlns:ridloe=\"";
-
-bool IsAscii(std::string_view text) {
-  for (char c : text) {
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
-  }
-  return true;
-}
 
 // Whether `c` needs more than a copy in XML character data.
 bool NeedsEscape(char c) {
@@ -110,18 +105,15 @@ class GpxOut {
 
   // Seconds since 1970-01-01 as "2007-03-04T15:59:55Z".
   void PutTime(std::uint32_t t) {
-    // Days to a civil date in the proleptic Gregorian calendar.
-    const std::int64_t z = static_cast<std::int64_t>(t / 86400) + 719468;
-    const std::int64_t era = z / 146097;
-    const auto doe = static_cast<unsigned>(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    const unsigned day = doy - (153 * mp + 2) / 5 + 1;
-    const unsigned month = mp < 10 ? mp + 3 : mp - 9;
-    const auto year = static_cast<unsigned>(static_cast<std::int64_t>(yoe) + era * 400 + (month <= 2));
+    using namespace std::chrono;
+    const year_month_day date{sys_days{days{t / 86400}}};
     const unsigned second = t % 86400;
-    const unsigned fields[] = {year, month, day, second / 3600, second / 60 % 60, second % 60};
+    const unsigned fields[] = {static_cast<unsigned>(static_cast<int>(date.year())),
+                               static_cast<unsigned>(date.month()),
+                               static_cast<unsigned>(date.day()),
+                               second / 3600,
+                               second / 60 % 60,
+                               second % 60};
     const char separators[] = {'-', '-', 'T', ':', ':', 'Z'};
     for (int i = 0; i < 6; ++i) {
       const int width = i == 0 ? 4 : 2;
