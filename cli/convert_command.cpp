@@ -35,6 +35,7 @@ bool ConvertOne(const ConversionJob& job, const ConvertOptions& options) {
     return false;
   }
   const ConvertResult result = ConvertFile(job.input, job.output, options);
+  if (!result.loaded) ReportLoadFailure(job.input, result.loadError, result.readError);
   switch (result.step) {
     case ConvertStep::kSameFile:
       Tell(in + ": the output " + out + " is the input itself");
@@ -58,11 +59,6 @@ bool ConvertOne(const ConversionJob& job, const ConvertOptions& options) {
     case ConvertStep::kSymbols:
       Tell("ridloe-cli: cannot write " + out + ": out of memory");
       return false;
-    default:
-      break;
-  }
-  if (!result.loaded) ReportLoadFailure(job.input, result.loadError, result.readError);
-  switch (result.step) {
     case ConvertStep::kLoad:
       return false;
     case ConvertStep::kNoWaypoints:
