@@ -1,38 +1,25 @@
 #include "convert/conversion_service.h"
 
+#include <memory>
+#include <set>
+
 #include "convert/symbols.h"
 #include "core/platform/paths.h"
-#include "formats/format_registry.h"
 
 namespace ridloe {
 namespace {
 
 const FormatWriter& WtrWriter() { return *FindWriter("wtr"); }
 
-}  // namespace
+bool NamesOutput(const std::string& operand) { return operand == "-" || WriterForPath(operand) != nullptr; }
 
-ConvertResult ConvertFile(const std::string& input, const std::string& output, const ConvertOptions& options) {
-  ConvertResult result;
-  if (PathExists(output)) {
-    if (SameFile(input, output)) {
-      result.step = ConvertStep::kSameFile;
-      return result;
-    }
-    if (!options.replace) {
-      result.step = ConvertStep::kExists;
-      return result;
-    }
-  }
-  // The input is read as an MPS file only: translating the symbols of a WTR
-  // file would turn its codes 8246 and 161 into 18.
-  OpenedDocument opened = OpenDocument(input, {FileFormat::kMps}, nullptr, nullptr, WtrWriter().reads);
-  ConvertResult written = WriteConverted(*opened.document, output);
-  written.loaded = opened.ok;
-  written.loadError = opened.document->error();
-  return written;
+ConvertStep StepFor(const WriteError& why) {
+  return why.failure == WriteFailure::kExists ? ConvertStep::kExists : ConvertStep::kWrite;
 }
 
-ConvertResult WriteConverted(GpsDocument& document, const std::string& output) {
+// Translates the symbols and writes the document to `out`, opening it first
+// unless `alreadyOpen`.
+ConvertResult WriteDocument(GpsDocument& document, const FormatWriter& writer, OutputFile& out, bool alreadyOpen) {
   ConvertResult result;
   if (document.waypointCount <= 0 || !document.waypoints) {
     result.step = ConvertStep::kNoWaypoints;
@@ -41,10 +28,93 @@ ConvertResult WriteConverted(GpsDocument& document, const std::string& output) {
   result.waypointCount = document.waypointCount;
   if (!MapSymbolsForWtr(document)) {
     result.step = ConvertStep::kSymbols;
-  } else if (!WtrWriter().save(document, output, &result.writeError)) {
-    result.step = ConvertStep::kWrite;
+  } else if ((!alreadyOpen && !out.Open()) || !writer.write(document, out) || !out.Commit()) {
+    result.writeError = out.error();
+    result.step = StepFor(result.writeError);
   }
   return result;
+}
+
+}  // namespace
+
+ConversionPlan PlanConversions(const std::vector<std::string>& operands, const std::string* folder) {
+  ConversionPlan plan;
+  if (operands.empty()) {
+    plan.usage = "convert needs an input file";
+  } else if (!folder && operands.size() == 2 && NamesOutput(operands[1])) {
+    plan.jobs.push_back({operands[0], operands[1]});
+  } else if (!folder && operands.size() > 2 && NamesOutput(operands.back())) {
+    plan.usage = "one output takes one input; for several, name a folder with -o DIR";
+  } else if (!folder && operands.size() == 1 && operands[0] == "-") {
+    plan.usage = "standard input needs an output name";
+  } else {
+    std::set<std::string> outputs;
+    for (const std::string& input : operands) {
+      ConversionJob job{input, OutputPathFor(input, folder)};
+      if (input == "-") {
+        job.refused = ConvertStep::kNoOutputName;
+      } else if (!outputs.insert(job.output).second) {
+        job.refused = ConvertStep::kOutputTaken;
+      }
+      plan.jobs.push_back(std::move(job));
+    }
+  }
+  return plan;
+}
+
+ConvertResult ConvertFile(const std::string& input, const std::string& output, const ConvertOptions& options) {
+  const FormatWriter& writer = WtrWriter();
+  if (input != "-" && output != "-" && SameFile(input, output)) {
+    ConvertResult result;
+    result.step = ConvertStep::kSameFile;
+    return result;
+  }
+  // The output is looked at first, so that a refusal comes before a long
+  // load. A file that holds another format is source data, never an output
+  // to write over.
+  FileFormat held = FileFormat::kUnknown;
+  const auto mayReplace = [&held, &writer](ByteSpan firstBytes) {
+    held = DetectFormat(firstBytes);
+    return held == FileFormat::kUnknown || held == writer.format;
+  };
+  std::unique_ptr<OutputFile> out;
+  if (output == "-") {
+    out = std::make_unique<StandardOutputWriter>();
+  } else {
+    out = std::make_unique<AtomicFileWriter>(
+        output, options.replace ? ExistingTarget::kReplace : ExistingTarget::kKeep, mayReplace);
+  }
+  if (!out->Open()) {
+    ConvertResult result;
+    result.writeError = out->error();
+    result.step = StepFor(result.writeError);
+    result.outputHeld = held;
+    return result;
+  }
+
+  // The input is read as an MPS file only: translating the symbols of a WTR
+  // file would turn its codes 8246 and 161 into 18.
+  OpenedDocument opened = OpenDocument(input, {FileFormat::kMps}, nullptr, nullptr, writer.reads);
+  if (!opened.ok && opened.format != FileFormat::kUnknown && opened.format != FileFormat::kMps) {
+    ConvertResult result;
+    result.step = ConvertStep::kInputFormat;
+    result.inputFormat = opened.format;
+    return result;
+  }
+  ConvertResult result = WriteDocument(*opened.document, writer, *out, true);
+  result.loaded = opened.ok;
+  result.loadError = opened.document->error();
+  result.readError = opened.readError;
+  result.outputHeld = held;
+  if (!opened.ok && result.step == ConvertStep::kNoWaypoints) result.step = ConvertStep::kLoad;
+  return result;
+}
+
+ConvertResult WriteConverted(GpsDocument& document, const std::string& output) {
+  // The dialog translates the symbols before it writes, so a write that
+  // fails leaves them translated.
+  AtomicFileWriter out(output);
+  return WriteDocument(document, WtrWriter(), out, false);
 }
 
 std::string ProposedOutputName(std::string_view path) { return SplitPath(path).baseName; }

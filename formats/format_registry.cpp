@@ -23,8 +23,12 @@ FileFormat ReaderFor(FileFormat detected, FormatSet allowed) {
   return FileFormat::kMps;
 }
 
+bool WriteWtrTo(const GpsDocument& document, OutputFile& out) {
+  return WriteWtr(document, [&out](const std::uint8_t* bytes, std::size_t size) { return out.Write(bytes, size); });
+}
+
 constexpr FormatWriter kWriters[] = {
-    {FileFormat::kWtr, "wtr", ".wtr", LoadParts::kWaypointsAndCounts, &SaveWtr},
+    {FileFormat::kWtr, "wtr", ".wtr", LoadParts::kWaypointsAndCounts, &WriteWtrTo},
 };
 
 }  // namespace
@@ -36,17 +40,37 @@ FileFormat DetectFormat(ByteSpan firstBytes) {
   return FileFormat::kUnknown;
 }
 
+const char* FormatName(FileFormat format) {
+  switch (format) {
+    case FileFormat::kMps: return "MPS";
+    case FileFormat::kWtr: return "WTR";
+    case FileFormat::kUnknown: break;
+  }
+  return "unknown";
+}
+
 OpenedDocument OpenDocument(const std::string& path, FormatSet allowed, ListSink* waypointSink, ListSink* trackSink,
                             LoadParts parts) {
   OpenedDocument opened;
   ByteBlock buffer;
-  ReadError why;
-  if (!ReadWholeFile(path, buffer, &why)) {
+  ReadOptions options;
+  options.prefixSize = kDetectBytes;
+  options.acceptsPrefix = [allowed](ByteSpan prefix) { return allowed.Has(DetectFormat(prefix)); };
+  if (!ReadWholeFile(path, buffer, &opened.readError, options) &&
+      opened.readError.failure != ReadFailure::kUnrecognised) {
     opened.document = MakeReader(ReaderFor(FileFormat::kUnknown, allowed));
-    opened.ok = opened.document->FailRead(why);
+    opened.ok = opened.document->FailRead(opened.readError);
     return opened;
   }
   opened.format = DetectFormat(buffer.bytes());
+  if (opened.format != FileFormat::kUnknown && !allowed.Has(opened.format)) {
+    opened.document = MakeReader(opened.format);
+    opened.readError = {ReadFailure::kUnrecognised, {}};
+    opened.ok = opened.document->FailRead(opened.readError);
+    return opened;
+  }
+  // Bytes of no format are parsed so that the reader says what is wrong.
+  opened.readError = {};
   opened.document = MakeReader(ReaderFor(opened.format, allowed));
   opened.document->parts = parts;
   opened.ok = opened.document->ParseBuffer(std::move(buffer), waypointSink, trackSink);

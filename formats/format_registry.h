@@ -18,6 +18,10 @@ enum class FileFormat { kUnknown, kMps, kWtr };
 
 // The format the first bytes of a file name; kUnknown when they name none.
 FileFormat DetectFormat(ByteSpan firstBytes);
+// "MPS", "WTR": how messages name a format.
+const char* FormatName(FileFormat format);
+// How many first bytes a file needs before DetectFormat can name its format.
+inline constexpr std::size_t kDetectBytes = 6;
 inline FileFormat DetectFormat(const std::uint8_t* data, std::size_t size) { return DetectFormat({data, size}); }
 
 // A set of formats, for the readers a caller accepts.
@@ -40,13 +44,19 @@ struct OpenedDocument {
   std::unique_ptr<WtrDocument> document;
   // What the first bytes named; kUnknown when the file could not be read.
   FileFormat format = FileFormat::kUnknown;
+  // Why the file could not be read, when it could not; the document's error
+  // then has the step LoadStep::kFileRead.
+  ReadError readError;
   bool ok = false;
 };
 
 // Reads `path` ("-" for standard input) and parses it with the reader of the
-// format its bytes name when `allowed` holds that format, and otherwise with
-// the reader of the first format in MPS, WTR order that `allowed` holds,
-// which then says why the bytes are not of its format.
+// format its bytes name when `allowed` holds that format. Bytes of a format
+// that `allowed` does not hold are not read past their first bytes nor
+// parsed: `format` names it and the load fails with
+// ReadFailure::kUnrecognised. Bytes of no format are not read past their
+// first bytes either, and the reader of the first format in MPS, WTR order
+// that `allowed` holds says why they are not of its format.
 OpenedDocument OpenDocument(const std::string& path, FormatSet allowed, ListSink* waypointSink, ListSink* trackSink,
                             LoadParts parts = LoadParts::kAll);
 
@@ -57,7 +67,9 @@ struct FormatWriter {
   const char* extension;  // ".wtr"
   // What the writer needs of a document it writes.
   LoadParts reads;
-  bool (*save)(const GpsDocument& document, const std::string& path, WriteError* why);
+  // Writes the document's bytes to `out`, already open; false at the first
+  // write that fails, or when the document holds nothing this format keeps.
+  bool (*write)(const GpsDocument& document, OutputFile& out);
 };
 
 // The writer of a format by its name ("wtr"), or null.
