@@ -1,7 +1,6 @@
 // ridloe-cli convert: MPS, WTR and GPX files to WTR or GPX, one or many.
-#include <cstdio>
-#include <set>
 #include <string>
+#include <string_view>
 
 #include "cli/commands.h"
 #include "cli/options.h"
@@ -12,54 +11,72 @@
 namespace ridloe::cli {
 namespace {
 
-bool ConvertOne(const std::string& input, const std::string& output, const ConvertOptions& options) {
-  const ConvertResult result = ConvertFile(input, output, options);
-  const char* in = input.c_str();
-  const char* out = output.c_str();
-  switch (result.step) {
-    case ConvertStep::kSameFile:
-      std::fprintf(stderr, "%s: the output %s is the input itself\n", in, out);
-      return false;
-    case ConvertStep::kExists:
-      std::fprintf(stderr, "%s: %s exists; use --force to replace it\n", in, out);
-      return false;
-    case ConvertStep::kFormatConflict:
-      std::fprintf(stderr, "%s: %s does not end in %s, the format asked for\n", in, out, result.writer->extension);
-      return false;
-    case ConvertStep::kSameFormat:
-      std::fprintf(stderr, "%s: already a %s file; nothing to convert\n", in, FormatName(result.inputFormat));
-      return false;
-    default:
-      break;
-  }
-  const bool tracks = result.writer->writesTracks;
-  if (!result.loaded) std::fprintf(stderr, "%s: %s\n", in, result.loadError.Describe().c_str());
-  if (result.step == ConvertStep::kNoWaypoints) {
-    std::fprintf(stderr, "%s: no waypoints%s to convert\n", in, tracks ? " or tracks" : "");
+// "an MPS file", "a WTR file".
+std::string AFileOf(FileFormat format) {
+  const std::string name = FormatName(format);
+  const bool vowelSound = std::string_view("AEFHILMNORSX").find(name[0]) != std::string_view::npos;
+  return (vowelSound ? "an " : "a ") + name + " file";
+}
+
+std::string Count(std::int64_t count, const char* what) {
+  return std::to_string(count) + " " + what + (count == 1 ? "" : "s");
+}
+
+// What became of one job, in one line per fault (and one on success); true
+// when nothing went wrong.
+bool ConvertOne(const ConversionJob& job, const ConvertOptions& options) {
+  const std::string in = Shown(job.input);
+  const std::string out = job.output == "-" ? "standard output" : job.output;
+  if (job.refused == ConvertStep::kNoOutputName) {
+    Tell("ridloe-cli: standard input needs an output name: convert - OUT");
     return false;
   }
-  if (!result.loaded) {
-    std::fprintf(stderr, "%s: converting the %d waypoints read before the failure\n", in, result.waypointCount);
+  if (job.refused == ConvertStep::kOutputTaken) {
+    Tell(in + ": " + out + " is the output of an earlier input too");
+    return false;
   }
+  const ConvertResult result = ConvertFile(job.input, job.output, options);
+  if (!result.loaded) ReportLoadFailure(job.input, result.loadError, result.readError);
   switch (result.step) {
-    case ConvertStep::kSymbols:
-      std::fprintf(stderr, "%s: cannot write %s: out of memory\n", in, out);
+    case ConvertStep::kSameFile:
+      Tell(in + ": the output " + out + " is the input itself");
+      return false;
+    case ConvertStep::kExists:
+      Tell(in + ": " + out + " exists; use --force to replace it");
+      return false;
+    case ConvertStep::kFormatConflict:
+      Tell(in + ": " + out + " does not end in " + result.writer->extension + ", the format asked for");
+      return false;
+    case ConvertStep::kInputFormat:
+      Tell(in + " is already " + AFileOf(result.inputFormat) + "; nothing to convert");
       return false;
     case ConvertStep::kWrite:
-      std::fprintf(stderr, "%s: cannot write %s: %s\n", in, out, result.writeError.Describe().c_str());
+      if (result.writeError.failure == WriteFailure::kKept && result.outputHeld != FileFormat::kUnknown) {
+        Tell("ridloe-cli: " + out + " is " + AFileOf(result.outputHeld) + "; it is never replaced");
+      } else if (result.writeError.failure == WriteFailure::kKept) {
+        Tell("ridloe-cli: " + out + " cannot be read to see what it holds (" + result.writeError.reason +
+             "); it is not replaced");
+      } else {
+        Tell("ridloe-cli: " + DescribeWriteError(result.writeError, out));
+      }
       return false;
+    case ConvertStep::kSymbols:
+      Tell("ridloe-cli: cannot write " + out + ": out of memory");
+      return false;
+    case ConvertStep::kLoad:
+      return false;
+    case ConvertStep::kNoWaypoints:
+      Tell(in + (result.writer->writesTracks ? ": no waypoints or tracks" : ": no waypoints") + "; nothing written");
+      return true;
     default:
       break;
   }
   if (result.replacedCharacters > 0) {
-    std::fprintf(stderr, "%s: %lld characters of the names have no code page 950 form and were written as ?\n", in,
-                 static_cast<long long>(result.replacedCharacters));
+    Tell(in + ": " + Count(result.replacedCharacters, "character") + " with no code page 950 form written as ?");
   }
-  if (tracks) {
-    std::fprintf(stderr, "%s -> %s: %d waypoints, %d tracks\n", in, out, result.waypointCount, result.trackCount);
-  } else {
-    std::fprintf(stderr, "%s -> %s: %d waypoints\n", in, out, result.waypointCount);
-  }
+  const std::string tracks = result.writer->writesTracks ? ", " + Count(result.trackCount, "track") : "";
+  Tell(in + " -> " + out + ": " + Count(result.waypointCount, "waypoint") + tracks +
+       (result.loaded ? "" : ", those read before the failure"));
   return result.ok();
 }
 
@@ -72,7 +89,7 @@ int Convert(const std::vector<std::string>& args) {
                     parsed)) {
     return Usage(parsed.error);
   }
-  const std::vector<std::string>& paths = parsed.operands;
+  if (parsed.help) return Help();
   ConvertOptions options;
   options.replace = parsed.Has("--force");
   if (parsed.Has("--to") && !(options.writer = FindWriter(parsed.Value("--to")))) {
@@ -80,38 +97,20 @@ int Convert(const std::vector<std::string>& args) {
   }
   if (parsed.Has("--encoding")) {
     options.codePage = parsed.Value("--encoding");
-    std::string probe;
-    if (!DecodeToUtf8("", options.codePage.c_str(), probe)) return Usage("unknown encoding " + options.codePage);
-  }
-  if (paths.empty()) return Usage("convert needs an input file");
-  if (parsed.Has("--output-dir")) {
-    const std::string& folder = parsed.Value("--output-dir");
-    if (!IsFolder(folder)) {
-      std::fprintf(stderr, "ridloe-cli: %s is not a folder\n", folder.c_str());
-      return kFailed;
+    if (!IsAsciiCompatibleEncoding(options.codePage.c_str())) {
+      return Usage("unknown encoding \"" + options.codePage + "\", or one that does not read ASCII as ASCII");
     }
-    // Two inputs with the same base name would name the same output; the
-    // second is refused rather than replacing what the first just wrote.
-    std::set<std::string> outputs;
-    bool all = true;
-    for (const std::string& input : paths) {
-      const std::string output = OutputPathFor(input, &folder, options.writer);
-      if (input == "-") {
-        std::fprintf(stderr, "ridloe-cli: standard input needs an output name, not -o\n");
-        all = false;
-      } else if (!outputs.insert(output).second) {
-        std::fprintf(stderr, "%s: %s is the output of an earlier input too\n", input.c_str(), output.c_str());
-        all = false;
-      } else {
-        all = ConvertOne(input, output, options) && all;
-      }
-    }
-    return all ? kOk : kFailed;
   }
-  if (paths.size() > 2) return Usage("several inputs need -o DIR");
-  if (paths[0] == "-" && paths.size() == 1) return Usage("standard input needs an output name");
-  const std::string output = paths.size() == 2 ? paths[1] : OutputPathFor(paths[0], nullptr, options.writer);
-  return ConvertOne(paths[0], output, options) ? kOk : kFailed;
+  const std::string* folder = parsed.Has("--output-dir") ? &parsed.Value("--output-dir") : nullptr;
+  const ConversionPlan plan = PlanConversions(parsed.operands, folder, options.writer);
+  if (!plan.usage.empty()) return Usage(plan.usage);
+  if (folder && !IsFolder(*folder)) {
+    Tell("ridloe-cli: " + (PathExists(*folder) ? *folder + " is not a folder" : "folder " + *folder + " does not exist"));
+    return kFailed;
+  }
+  bool all = true;
+  for (const ConversionJob& job : plan.jobs) all = ConvertOne(job, options) && all;
+  return all ? kOk : kFailed;
 }
 
 }  // namespace ridloe::cli

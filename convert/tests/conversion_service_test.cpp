@@ -45,6 +45,53 @@ TEST_F(ConversionServiceTest, ReplacesOnlyWhenAllowedAndNeverTheInput) {
   EXPECT_EQ(ReadBytes(in), before);
 }
 
+// Source data is never an output: an MPS file stays as it is, --force or
+// not, and a WTR file is not read as input.
+TEST_F(ConversionServiceTest, NeverWritesOverAnotherFormatNorReadsWtr) {
+  const std::string in = Write("in.mps", MpsBuilder().Header().Waypoint({.name = "A"}).End());
+  const std::string other = Write("other.wtr", MpsBuilder().Header().Waypoint({.name = "B"}).End());
+  const auto before = ReadBytes(other);
+  for (bool replace : {false, true}) {
+    const ConvertResult r = ConvertFile(in, other, {.replace = replace});
+    EXPECT_EQ(r.step, ConvertStep::kWrite);
+    EXPECT_EQ(r.writeError.failure, WriteFailure::kKept);
+    EXPECT_EQ(r.outputHeld, FileFormat::kMps);
+    EXPECT_EQ(ReadBytes(other), before);
+  }
+  const std::string wtr = dir_.Path("in.wtr");
+  ASSERT_TRUE(ConvertFile(in, wtr, {}).ok());
+  const ConvertResult again = ConvertFile(wtr, dir_.Path("again.wtr"), {});
+  EXPECT_EQ(again.step, ConvertStep::kInputFormat);
+  EXPECT_EQ(again.inputFormat, FileFormat::kWtr);
+  EXPECT_FALSE(fs::exists(dir_.Path("again.wtr")));
+}
+
+// "in>out", with " refused" for an input that is not run, or "usage".
+std::vector<std::string> Plan(const std::vector<std::string>& operands, const std::string* folder = nullptr) {
+  const ConversionPlan plan = PlanConversions(operands, folder);
+  if (!plan.usage.empty()) return {"usage"};
+  std::vector<std::string> jobs;
+  for (const ConversionJob& job : plan.jobs) {
+    jobs.push_back(job.input + ">" + job.output + (job.refused == ConvertStep::kNone ? "" : " refused"));
+  }
+  return jobs;
+}
+
+TEST(PlanConversions, InputsNeverBecomeOutputs) {
+  using V = std::vector<std::string>;
+  EXPECT_EQ(Plan({"a.mps", "b.mps"}), (V{"a.mps>a.wtr", "b.mps>b.wtr"}));
+  EXPECT_EQ(Plan({"a.mps", "b.mps", "c.mps"}), (V{"a.mps>a.wtr", "b.mps>b.wtr", "c.mps>c.wtr"}));
+  EXPECT_EQ(Plan({"a.mps", "x/b.WTR"}), (V{"a.mps>x/b.WTR"}));
+  EXPECT_EQ(Plan({"-", "-"}), (V{"->-"}));
+  EXPECT_EQ(Plan({"a.mps", "b.mps", "c.wtr"}), (V{"usage"}));
+  EXPECT_EQ(Plan({"-"}), (V{"usage"}));
+  EXPECT_EQ(Plan({}), (V{"usage"}));
+  const std::string out = "out";
+  EXPECT_EQ(Plan({"x/a.mps", "y/a.mps", "-", "b.wtr"}, &out),
+            (V{"x/a.mps>out/a.wtr", "y/a.mps>out/a.wtr refused", "->out/-.wtr refused", "b.wtr>out/b.wtr"}));
+  EXPECT_EQ(Plan({"a.mps", "a.MPS", "-", "b"}), (V{"a.mps>a.wtr", "a.MPS>a.wtr refused", "->-.wtr refused", "b>b.wtr"}));
+}
+
 TEST_F(ConversionServiceTest, DamagedInputWritesWhatLoadedAndSaysWhy) {
   const std::string in = Write("broken.mps", MpsBuilder()
                                                  .Header()
@@ -59,12 +106,17 @@ TEST_F(ConversionServiceTest, DamagedInputWritesWhatLoadedAndSaysWhy) {
 
   r = ConvertFile(Write("empty.mps", MpsBuilder().Header().End()), dir_.Path("empty.wtr"), {});
   EXPECT_EQ(r.step, ConvertStep::kNoWaypoints);
-  EXPECT_TRUE(r.loaded);
+  EXPECT_TRUE(r.ok());  // nothing to convert is no failure
   EXPECT_FALSE(fs::exists(dir_.Path("empty.wtr")));
 
   r = ConvertFile(in, dir_.Path("missing/out.wtr"), {});
   EXPECT_EQ(r.step, ConvertStep::kWrite);
-  EXPECT_EQ(r.writeError.Describe(), "No such file or directory");
+  EXPECT_EQ(r.writeError.failure, WriteFailure::kNoFolder);
+  EXPECT_EQ(r.writeError.reason, "No such file or directory");
+
+  r = ConvertFile(dir_.Path("missing.mps"), dir_.Path("missing.wtr"), {});
+  EXPECT_EQ(r.step, ConvertStep::kLoad);
+  EXPECT_EQ(r.readError.failure, ReadFailure::kOpen);
 }
 
 TEST_F(ConversionServiceTest, OutputNamesKeepEveryCharacterOfTheFileName) {
@@ -87,7 +139,7 @@ TEST_F(ConversionServiceTest, PicksTheOutputFormatAndNeverWritesTheOneItRead) {
                                              .Track({.name = "T", .points = {{.latitude = 1}}})
                                              .End());
   ConvertResult r = ConvertFile(in, dir_.Path("out.gpx"), {});
-  ASSERT_TRUE(r.ok()) << r.writeError.Describe();
+  ASSERT_TRUE(r.ok()) << DescribeWriteError(r.writeError, "out.gpx");
   EXPECT_EQ(r.writer, FindWriter("gpx"));
   EXPECT_EQ(r.trackCount, 1);
   EXPECT_TRUE(testing::ValidatesAsGpx11(dir_.Path("out.gpx")));
@@ -100,7 +152,7 @@ TEST_F(ConversionServiceTest, PicksTheOutputFormatAndNeverWritesTheOneItRead) {
   // already in the output's format, write nothing.
   EXPECT_EQ(ConvertFile(in, dir_.Path("out.wtr"), toGpx).step, ConvertStep::kFormatConflict);
   r = ConvertFile(dir_.Path("out.gpx"), dir_.Path("again.gpx"), {});
-  EXPECT_EQ(r.step, ConvertStep::kSameFormat);
+  EXPECT_EQ(r.step, ConvertStep::kInputFormat);
   EXPECT_EQ(r.inputFormat, FileFormat::kGpx);
   EXPECT_FALSE(fs::exists(dir_.Path("out.wtr")) || fs::exists(dir_.Path("again.gpx")));
 

@@ -31,7 +31,9 @@ std::string_view GpsDocument::TrackNameOf(std::int32_t index) const {
 }
 
 bool GpsDocument::FailRead(const ReadError& why) {
-  return Fail(LoadStep::kFileRead, std::string("file ") + DescribeReadFailure(why.failure));
+  std::string reason = std::string("file ") + DescribeReadFailure(why.failure);
+  if (!why.reason.empty()) reason += ": " + why.reason;
+  return Fail(LoadStep::kFileRead, std::move(reason));
 }
 
 }  // namespace ridloe

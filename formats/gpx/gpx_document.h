@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "core/document/gps_document.h"
-#include "core/platform/file_access.h"
 
 namespace ridloe {
 
@@ -43,13 +42,11 @@ class GpxDocument : public GpsDocument {
 // Writes the waypoints, then the tracks (one segment each), of any document
 // as GPX 1.1, streamed to `write` a block at a time; stops at the first write
 // that returns false. Names and comments of documents whose text is 8-bit are
-// decoded from `codePage`. The same document always gives the same bytes.
+// decoded from `codePage` (false, writing nothing, when the system does not
+// know it). The same document always gives the same bytes.
 using GpxWrite = bool (*)(void* context, const char* bytes, std::size_t size);
 bool WriteGpx(const GpsDocument& document, const char* codePage, GpxWrite write, void* context);
 // The same bytes as a string, for callers that keep the file in memory.
 bool EncodeGpx(const GpsDocument& document, const char* codePage, std::string& out);
-// The same bytes written to `path`; an existing file is replaced only when
-// every byte of the new one has been written.
-bool SaveGpx(const GpsDocument& document, const std::string& path, const char* codePage, WriteError* why = nullptr);
 
 }  // namespace ridloe

@@ -36,6 +36,13 @@ bool SkipDoctype(ByteCursor& cursor) {
 
 }  // namespace
 
+bool MayBeginXml(ByteSpan prefix) {
+  ByteCursor cursor(prefix);
+  if (cursor.StartsWith(Bytes("\xEF\xBB\xBF"))) cursor.Skip(3);
+  SkipSpace(cursor);
+  return cursor.AtEnd() || cursor.StartsWith(Bytes("<"));
+}
+
 bool LooksLikeGpx(ByteSpan bytes) {
   ByteCursor cursor(bytes);
   if (cursor.StartsWith(Bytes("\xEF\xBB\xBF"))) cursor.Skip(3);

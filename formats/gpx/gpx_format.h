@@ -23,4 +23,8 @@ inline constexpr std::string_view kWtrSymbolElement = "wtrSymbol";
 // well-formed GPX is the reader's to find out.
 bool LooksLikeGpx(ByteSpan bytes);
 
+// Whether a file's first bytes may begin XML: after an optional UTF-8
+// byte-order mark and white space, nothing yet or '<'.
+bool MayBeginXml(ByteSpan prefix);
+
 }  // namespace ridloe

@@ -249,6 +249,8 @@ class GpxFormatter {
 }  // namespace
 
 bool WriteGpx(const GpsDocument& document, const char* codePage, GpxWrite write, void* context) {
+  std::string probe;
+  if (!document.TextIsUtf8() && !TranscodeToUtf8("", codePage, probe)) return false;  // a code page nobody knows
   GpxOut out(write, context);
   GpxFormatter gpx(document, codePage, out);
   out.Put(kHeader);
@@ -268,25 +270,6 @@ bool EncodeGpx(const GpsDocument& document, const char* codePage, std::string& o
         return true;
       },
       &out);
-}
-
-bool SaveGpx(const GpsDocument& document, const std::string& path, const char* codePage, WriteError* why) {
-  std::string probe;
-  if (!TranscodeToUtf8("", codePage, probe)) {
-    if (why) *why = {std::string("the system does not know the code page ") + codePage, {}};
-    return false;
-  }
-  AtomicFileWriter file(path);
-  const bool ok = file.Open() &&
-                  WriteGpx(
-                      document, codePage,
-                      [](void* context, const char* bytes, std::size_t size) {
-                        return static_cast<AtomicFileWriter*>(context)->Write(bytes, size);
-                      },
-                      &file) &&
-                  file.Commit();
-  if (!ok && why) *why = file.error();
-  return ok;
 }
 
 }  // namespace ridloe

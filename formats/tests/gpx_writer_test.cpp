@@ -151,7 +151,9 @@ TEST(GpxWriter, RealFilesMakeValidGpx) {
     MpsDocument mps;
     ASSERT_TRUE(mps.Load(entry.path().string(), nullptr, nullptr)) << mps.error().Describe();
     const std::string path = out.Path(entry.path().stem().string() + ".gpx");
-    ASSERT_TRUE(SaveGpx(mps, path, "CP950"));
+    std::string gpx;
+    ASSERT_TRUE(EncodeGpx(mps, "CP950", gpx));
+    ASSERT_TRUE(testing::WriteBytes(path, testing::AsBytes(gpx)));
     EXPECT_TRUE(testing::ValidatesAsGpx11(path));
     const auto waypoints = testing::OgrLayer(path, "waypoints");
     const auto tracks = testing::OgrLayer(path, "tracks");

@@ -109,7 +109,7 @@ TEST(LoadError, SaysWhichRecordFailedAndWhere) {
   MpsDocument missing;
   EXPECT_FALSE(missing.Load(testing::TempPath("missing.mps"), nullptr, nullptr));
   EXPECT_EQ(missing.error().step, LoadStep::kFileRead);
-  EXPECT_EQ(missing.error().Describe(), "file cannot be opened");
+  EXPECT_EQ(missing.error().Describe(), "file cannot be opened: No such file or directory");
 }
 
 TEST(LoadError, EmptyFileLoadsNothing) {

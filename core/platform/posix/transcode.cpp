@@ -51,7 +51,10 @@ thread_local CachedConverter fromUtf8;
 // starts none (or one cut off at the end).
 std::size_t Utf8Length(const char* text, std::size_t left) {
   const auto lead = static_cast<unsigned char>(text[0]);
-  const std::size_t n = lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3 : lead >= 0xF0 && lead <= 0xF4 ? 4 : 1;
+  const std::size_t n = lead >= 0xC2 && lead <= 0xDF   ? 2
+                        : lead >= 0xE0 && lead <= 0xEF ? 3
+                        : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                       : 1;
   if (n == 1 || n > left) return 1;
   for (std::size_t i = 1; i < n; ++i) {
     if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) return 1;
