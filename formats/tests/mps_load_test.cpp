@@ -128,10 +128,12 @@ TEST(RealFiles, CountsMatchTheirReadme) {
   const std::pair<const char*, int> files[] = {{"empty-v3.mps", 0}, {"track-v3.mps", 0},  {"geocaches-v4.mps", 9},
                                                {"route-v4.mps", 14}, {"wifi-v5.mps", 37}, {"places-v5.mps", 45},
                                                {"track-v5.mps", 0}};
+  const std::string folder = testing::SharedTestData("mps");
+  if (folder.empty()) GTEST_SKIP() << testing::kNoSharedTestData;
   for (const auto& [file, waypoints] : files) {
     MpsDocument doc;
     VectorListSink lines;
-    EXPECT_TRUE(doc.Load(std::string(RIDLOE_SHARED_TESTDATA) + "/mps/" + file, &lines, &lines))
+    EXPECT_TRUE(doc.Load(folder + "/" + file, &lines, &lines))
         << file << ": " << doc.error().Describe();
     EXPECT_EQ(doc.waypointCount, waypoints) << file;
     EXPECT_EQ(doc.trackCount, 0) << file;
