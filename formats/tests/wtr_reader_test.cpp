@@ -301,7 +301,8 @@ TEST_F(WtrRoundTripTest, RealMpsFiles) {
   const struct {
     const char* file;
     int waypoints;
-  } files[] = {{"geocaches-v4.mps", 9}, {"route-v4.mps", 14}, {"wifi-v5.mps", 37}, {"places-v5.mps", 45}};
+  } files[] = {{"waypoints-v3.mps", 2}, {"geocaches-v4.mps", 9}, {"route-v4.mps", 14}, {"wifi-v5.mps", 37},
+               {"places-v5.mps", 45}};
   const std::string folder = testing::SharedTestData("mps");
   if (folder.empty()) GTEST_SKIP() << testing::kNoSharedTestData;
   for (const auto& f : files) {
