@@ -31,10 +31,11 @@ bool MpsDocument::ParseBuffer(ByteBlock buffer, ListSink* waypointSink, ListSink
   if (!header.ReadHeader(cursor, error_)) return stopHere(false);
   waypointSection.headerForm = header.IsVersion3() ? MpsWaypointHeader::kVersion3 : MpsWaypointHeader::kByByte4;
   if (!waypointSection.ReadRun(cursor, error_)) return stopHere(false);
-
   waypointCount = waypointSection.count;
-  // Without waypoints the rest of the file is not read.
-  if (waypointCount == 0) return stopHere(true);
+
+  // Routes sit between the waypoints and the tracks. Their points are stored
+  // as waypoints, so the routes themselves are only framed and passed.
+  SkipRun(cursor, 'R');
 
   // Frame the track and 'L' runs before the document grows, so that the
   // bytes after them can go first. Their records are parsed in their turn
@@ -47,15 +48,17 @@ bool MpsDocument::ParseBuffer(ByteBlock buffer, ListSink* waypointSink, ListSink
   const bool lFramed = tracksFramed && lSection.FrameRun(cursor, lFrameError);
   stopHere(true);
 
-  waypoints = AllocateZeroed<WaypointRecord>(static_cast<std::size_t>(waypointCount));
-  if (!waypoints) return Fail(LoadStep::kWaypointAlloc, "out of memory for the waypoints");
-  char line[kLineBufferSize];
-  for (std::int32_t i = 0; i < waypointCount; ++i) {
-    WaypointRecord& waypoint = waypoints[i];
-    waypointSection.ConvertWaypoint(i, waypoint);
-    if (waypointSink) {
-      const std::size_t n = FormatWaypointLine(line, waypoint.name, AltitudeShown(waypoint.altitude));
-      waypointSink->AddLine({line, n});
+  if (waypointCount > 0) {
+    waypoints = AllocateZeroed<WaypointRecord>(static_cast<std::size_t>(waypointCount));
+    if (!waypoints) return Fail(LoadStep::kWaypointAlloc, "out of memory for the waypoints");
+    char line[kLineBufferSize];
+    for (std::int32_t i = 0; i < waypointCount; ++i) {
+      WaypointRecord& waypoint = waypoints[i];
+      waypointSection.ConvertWaypoint(i, waypoint);
+      if (waypointSink) {
+        const std::size_t n = FormatWaypointLine(line, waypoint.name, AltitudeShown(waypoint.altitude));
+        waypointSink->AddLine({line, n});
+      }
     }
   }
 

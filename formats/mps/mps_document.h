@@ -15,8 +15,9 @@ class MpsDocument : public WtrDocument {
   ~MpsDocument() override = default;
 
   // Reads the signature, the header, the waypoint run (converting and listing
-  // every waypoint), the track run (converting and listing every track) and
-  // the 'L' run, in this order. A failure keeps what was filled before it.
+  // every waypoint), passes the route run, reads the track run (converting
+  // and listing every track) and the 'L' run, in this order. A failure keeps
+  // what was filled before it.
   bool Parse(const std::uint8_t* data, std::size_t size, ListSink* waypointSink, ListSink* trackSink) override;
   // The same on a buffer handed over: its bytes up to the end of the last run
   // become the records' storage, and the rest is released before the

@@ -40,6 +40,10 @@ FrameResult FrameRecord(ByteCursor& cursor, RecordSlot& slot);
 // FrameRecord for a record already known to frame: true when it did.
 inline bool ReadRecord(ByteCursor& cursor, RecordSlot& slot) { return FrameRecord(cursor, slot) == FrameResult::kOk; }
 
+// Moves past the run of records of type `letter` at the cursor without
+// reading them; the record that ends the run stays unread. How many it passed.
+std::size_t SkipRun(ByteCursor& cursor, std::uint8_t letter);
+
 // The 'A' and 'L' records carry three NUL-terminated strings in a row. Moves
 // past them; null when all three end inside the payload, else which does not.
 const char* SkipThreeStrings(ByteCursor& payload);
