@@ -33,6 +33,19 @@ std::size_t SkipRun(ByteCursor& cursor, std::uint8_t letter) {
   }
 }
 
+FrameResult FrameToEnd(ByteCursor& cursor, std::size_t& framed) {
+  framed = 0;
+  while (!cursor.AtEnd()) {
+    ByteCursor scan = cursor;
+    RecordSlot frame;
+    if (const FrameResult result = FrameRecord(scan, frame); result != FrameResult::kOk) return result;
+    cursor = scan;
+    ++framed;
+    if (frame.type == 'V') break;
+  }
+  return FrameResult::kOk;
+}
+
 const char* SkipThreeStrings(ByteCursor& payload) {
   static const char* const kMissingNul[3] = {"first string has no terminating NUL",
                                              "second string has no terminating NUL",

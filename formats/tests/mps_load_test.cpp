@@ -158,6 +158,52 @@ TEST(RealFiles, CountsMatchTheirReadme) {
   EXPECT_EQ(std::vector<int>({v3.tracks[0].pointCount, v3.tracks[1].pointCount}), std::vector<int>({8, 4}));
 }
 
+// Every cut of every real file inside a record fails as cut short, naming the
+// record, after listing every waypoint and track before it; a cut between
+// two records loads what comes before it.
+TEST(RealFiles, EveryCutInsideARecordFailsAfterListingWhatCameBefore) {
+  const std::string folder = testing::SharedTestData("mps");
+  if (folder.empty()) GTEST_SKIP() << testing::kNoSharedTestData;
+  for (const auto& [file, waypoints, tracks] : kRealFiles) {
+    const Bytes whole = testing::ReadBytes(folder + "/" + file);
+    auto all = LoadBytes(whole);
+    ASSERT_TRUE(all->ok) << file;
+    // Where each record ends, and how many waypoints and tracks end by then.
+    std::vector<std::size_t> ends;
+    std::vector<std::pair<int, int>> countsAt;
+    ByteCursor cursor(whole.data(), whole.size());
+    cursor.Skip(6);
+    std::pair<int, int> counts;
+    for (RecordSlot slot; ReadRecord(cursor, slot);) {
+      counts.first += slot.type == 'W';
+      counts.second += slot.type == 'T';
+      ends.push_back(cursor.offset());
+      countsAt.push_back(counts);
+    }
+    ASSERT_EQ(ends.back(), whole.size()) << file;
+    std::size_t next = 0;  // the first record that does not end before the cut
+    for (std::size_t size = ends[1]; size < whole.size(); ++size) {
+      while (ends[next] < size) ++next;
+      SCOPED_TRACE(std::string(file) + " cut to " + std::to_string(size));
+      auto r = LoadBytes(Bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(size)));
+      const bool between = ends[next] == size;
+      const auto [w, t] = between ? countsAt[next] : countsAt[next - 1];
+      ASSERT_EQ(r->ok, between) << r->doc.error().Describe();
+      if (!between) {
+        EXPECT_EQ(r->doc.error().step, LoadStep::kTruncated);
+        EXPECT_EQ(r->doc.error().index, static_cast<std::int64_t>(next));
+        EXPECT_EQ(r->doc.error().offset, static_cast<std::int64_t>(ends[next - 1]));
+      }
+      EXPECT_EQ(r->doc.waypointCount, w);
+      EXPECT_EQ(r->doc.trackCount, t);
+      EXPECT_EQ(r->waypointLines.lines,
+                std::vector<std::string>(all->waypointLines.lines.begin(), all->waypointLines.lines.begin() + w));
+      EXPECT_EQ(r->trackLines.lines,
+                std::vector<std::string>(all->trackLines.lines.begin(), all->trackLines.lines.begin() + t));
+    }
+  }
+}
+
 // Checks a load's result against what the failure table allows for the step
 // that failed, and the lines against the records.
 void ExpectAgreesWithFailureTable(const Loaded& r, const Bytes& bytes) {
@@ -165,7 +211,7 @@ void ExpectAgreesWithFailureTable(const Loaded& r, const Bytes& bytes) {
   const LoadStep step = d.error().step;
   const bool early = step == LoadStep::kSignature || step == LoadStep::kFirstRecord || step == LoadStep::kARecord ||
                      step == LoadStep::kWaypointRun;
-  const bool tracksRead = step == LoadStep::kNone || step == LoadStep::kLRun;
+  const bool tracksRead = step == LoadStep::kNone || step == LoadStep::kLRun || step == LoadStep::kTruncated;
   ASSERT_EQ(r.ok, step == LoadStep::kNone);
   ASSERT_TRUE(early || tracksRead || step == LoadStep::kTrackRun || step == LoadStep::kTrackCount)
       << d.error().Describe();
@@ -213,19 +259,28 @@ TEST(DamagedFiles, EveryTruncationAndByteFlipAgreesWithTheFailureTable) {
   trackEnds.push_back(b.size());
   b.L({.text1 = "a", .tail = {1, 2, 3}}).L({}).End();
   const Bytes file = b.bytes();
+  // Where every record after the header ends.
+  std::vector<std::size_t> recordEnds = {headerEnd};
+  for (ByteCursor c(file.data() + headerEnd, file.size() - headerEnd); !c.AtEnd();) {
+    RecordSlot slot;
+    ASSERT_TRUE(ReadRecord(c, slot));
+    recordEnds.push_back(headerEnd + c.offset());
+  }
 
   for (std::size_t size = 0; size <= file.size(); ++size) {
     SCOPED_TRACE("truncated to " + std::to_string(size));
     const Bytes cut(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(size));
     auto r = LoadBytes(cut);
     ExpectAgreesWithFailureTable(*r, cut);
-    // A cut record cannot be framed, so it ends its run: only a cut header fails.
-    EXPECT_EQ(r->ok, size >= headerEnd);
+    // A cut record ends its run and fails the load after the records before it.
+    const bool headerRead = size >= headerEnd;
+    EXPECT_EQ(r->ok, headerRead && std::count(recordEnds.begin(), recordEnds.end(), size) == 1);
+    EXPECT_EQ(r->doc.error().step == LoadStep::kTruncated, headerRead && !r->ok);
     const auto whole = [size](const std::vector<std::size_t>& ends) {
       return static_cast<std::int32_t>(std::count_if(ends.begin(), ends.end(), [size](auto e) { return e <= size; }));
     };
-    EXPECT_EQ(r->doc.waypointCount, r->ok ? whole(waypointEnds) : 0);
-    EXPECT_EQ(r->doc.trackCount, r->ok ? whole(trackEnds) : 0);
+    EXPECT_EQ(r->doc.waypointCount, headerRead ? whole(waypointEnds) : 0);
+    EXPECT_EQ(r->doc.trackCount, headerRead ? whole(trackEnds) : 0);
   }
   for (std::uint8_t pattern : {0xFF, 0x01, 0x20}) {
     for (std::size_t i = 0; i < file.size(); ++i) {
