@@ -1,11 +1,29 @@
 #include "app/converter_app.h"
 
+#include <QDir>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
 #include "app/converter_dialog.h"
 #include "app/file_prompts.h"
 #include "app/main_icon.h"
 #include "app/settings_store.h"
 
 namespace ridloe {
+
+bool InstallQtTranslations(QCoreApplication& app) {
+  auto* translator = new QTranslator(&app);
+  const QString beside = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("translations"));
+  for (const QString& folder : {QLibraryInfo::path(QLibraryInfo::TranslationsPath), beside}) {
+    if (!translator->load(QStringLiteral("qtbase_zh_TW"), folder)) continue;
+    // The prompts name file types in the default locale's language too.
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::TraditionalChineseScript, QLocale::Taiwan));
+    return QCoreApplication::installTranslator(translator);
+  }
+  delete translator;
+  return false;
+}
 
 ConverterApp::ConverterApp(int& argc, char** argv) : QApplication(argc, argv) {
   // Names the program to the desktop (its .desktop entry and icon); the
@@ -14,6 +32,7 @@ ConverterApp::ConverterApp(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationVersion(QStringLiteral("1.0"));
   setDesktopFileName(QStringLiteral("ridloe"));
   setWindowIcon(LoadMainIcon());
+  InstallQtTranslations(*this);
 }
 
 bool ConverterApp::InitInstance() {

@@ -4,7 +4,16 @@
 
 #include <QApplication>
 
+class QCoreApplication;
+
 namespace ridloe {
+
+// Qt's own texts (the file prompts' titles, buttons, labels and messages) in
+// Traditional Chinese whatever the system's locale, as the dialog is:
+// qtbase_zh_TW.qm from Qt's translations folder, else from a "translations"
+// folder beside the program. False when neither has it; the prompts then
+// speak the toolkit's default.
+bool InstallQtTranslations(QCoreApplication& app);
 
 class ConverterApp : public QApplication {
   Q_OBJECT

@@ -224,9 +224,13 @@ void ConverterDialog::dropEvent(QDropEvent* event) {
 }
 
 bool ConverterDialog::eventFilter(QObject* watched, QEvent* event) {
-  // The path field takes dropped text itself, but a dropped .mps file is
-  // listed as if it were dropped on the dialog.
-  if (watched == pathEdit_ && HandleFileDrag(event)) return true;
+  // The path field would take any dropped text or URL into its text: it
+  // takes one .mps file as the dialog does, and refuses everything else.
+  const QEvent::Type type = event->type();
+  if (watched == pathEdit_ && (type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop)) {
+    if (!HandleFileDrag(event)) event->ignore();
+    return true;
+  }
   return QDialog::eventFilter(watched, event);
 }
 

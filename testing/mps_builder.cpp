@@ -1,5 +1,6 @@
 #include "testing/mps_builder.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 #include <fstream>
@@ -35,9 +36,14 @@ void PutString(Bytes& out, const std::string& s) {
 Bytes WaypointPayload(const WaypointFields& w) {
   Bytes out;
   PutString(out, w.name);
-  // Header: byte 4 decides its length (a space: 29 bytes, else 27).
+  // Header: byte 4 decides its length (a space: 29 bytes, else 27), except
+  // in version-3 files, where it is 22 bytes.
   Bytes header(w.longHeader ? 29 : 27, 0);
   header[4] = w.longHeader ? 0x20 : 0x00;
+  if (w.version3Header) {
+    header.assign(22, 0);
+    std::fill(header.begin() + 13, header.begin() + 21, 0xFF);
+  }
   out.insert(out.end(), header.begin(), header.end());
   PutU32(out, static_cast<std::uint32_t>(w.latitude));
   PutU32(out, static_cast<std::uint32_t>(w.longitude));

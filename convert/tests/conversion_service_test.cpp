@@ -148,6 +148,14 @@ TEST_F(ConversionServiceTest, PicksTheOutputFormatAndNeverWritesTheOneItRead) {
   EXPECT_EQ(ReadBytes(dir_.Path("named.txt")), ReadBytes(dir_.Path("out.gpx")));
   EXPECT_EQ(OutputPathFor("gps/trip.mps", nullptr, toGpx.writer), "gps/trip.gpx");
 
+  // Tracks alone make a GPX file, and no WTR file.
+  const std::string tracks = Write("tracks.mps", MpsBuilder().Header().Track({.name = "T", .points = {{}}}).End());
+  r = ConvertFile(tracks, dir_.Path("tracks.gpx"), {});
+  EXPECT_TRUE(r.ok());
+  EXPECT_EQ(r.waypointCount, 0);
+  EXPECT_EQ(r.trackCount, 1);
+  EXPECT_EQ(ConvertFile(tracks, dir_.Path("tracks.wtr"), {}).step, ConvertStep::kNoWaypoints);
+
   // An extension naming another format than the one asked for, and an input
   // already in the output's format, write nothing.
   EXPECT_EQ(ConvertFile(in, dir_.Path("out.wtr"), toGpx).step, ConvertStep::kFormatConflict);

@@ -20,7 +20,7 @@ enum class LoadStep {
   kTrackAlloc,        // the track array cannot be allocated
   kTrackConversion,   // a track's points cannot be allocated
   kLRun,              // an 'L' record does not parse
-  kTruncated,         // WTR: the data ends before a closing marker
+  kTruncated,         // the data ends early: WTR before a closing marker, MPS inside a record
   kSyntax,            // GPX: the XML is malformed, or a value the file must give is missing or wrong
 };
 

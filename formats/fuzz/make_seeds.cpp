@@ -105,6 +105,18 @@ void MpsSeeds(const fs::path& dir) {
   shortLong.pop_back();
   Put(dir, "waypoint_long_header_short.mps", MpsBuilder().Header().Record('W', shortLong).bytes());
   Put(dir, "waypoint_no_nul.mps", MpsBuilder().Header().Record('W', {'A', 'B', 'C'}).bytes());
+  // Version 3: a 22-byte header after the name, whatever its byte 4 holds.
+  MpsBuilder v3;
+  v3.Header('d');
+  for (WaypointFields w : waypoints) {
+    w.version3Header = true;
+    v3.Waypoint(w);
+  }
+  Put(dir, "version3_waypoints.mps", v3.Track(Track("V3", 2)).End().bytes());
+  Bytes v3Smallest = ridloe::testing::WaypointPayload({.version3Header = true, .tailLength = 0});
+  Put(dir, "version3_smallest.mps", MpsBuilder().Header('d').Record('W', v3Smallest).End().bytes());
+  v3Smallest.pop_back();
+  Put(dir, "version3_short.mps", MpsBuilder().Header('d').Record('W', v3Smallest).bytes());
 
   // Tracks, 'L' records and the full order of runs.
   MpsBuilder full = WithOneWaypoint();
@@ -118,6 +130,10 @@ void MpsSeeds(const fs::path& dir) {
   }
   PutMps(dir, "track_times.mps", WithOneWaypoint().Track(times).End().bytes());
   Put(dir, "tracks_without_waypoints.mps", MpsBuilder().Header().Track(Track("T", 2)).End().bytes());
+  // Routes between the waypoints and the tracks are passed unread.
+  Put(dir, "routes_then_tracks.mps",
+      WithOneWaypoint().Record('R', {1, 2, 3}).Record('R', Bytes(40, 0xFF)).Track(Track("AFTER", 1)).End().bytes());
+  Put(dir, "routes_only.mps", MpsBuilder().Header('g').Record('R', {0}).End().bytes());
   Put(dir, "waypoints_then_l.mps", WithOneWaypoint().L({.value1 = 1, .value2 = 2}).End().bytes());
   Bytes track61 = ridloe::testing::TrackPayload(Track("BAD", 2));
   track61.pop_back();
@@ -128,11 +144,14 @@ void MpsSeeds(const fs::path& dir) {
   Put(dir, "track_count_wraps.mps", WithOneWaypoint().Record('T', wrap).bytes());
   Put(dir, "l_10_bytes.mps", WithOneWaypoint().Record('L', Bytes(10, 0)).bytes());
 
-  // Records that cannot be framed end a run without failing the load.
+  // A record that cannot be framed ends its run and fails the load as cut
+  // short, unless a 'V' record came before it.
   Put(dir, "zero_length_in_run.mps", WithOneWaypoint().Frame(0, 'W').Waypoint({.name = "AFTER"}).bytes());
   Put(dir, "claims_4gb.mps", WithOneWaypoint().Frame(0xFFFFFFFFu, 'W').Raw(Bytes(40, 0)).bytes());
   Put(dir, "track_claims_4gb.mps", WithOneWaypoint().Frame(0xFFFFFFFFu, 'T').Raw(Bytes(40, 0)).bytes());
   Put(dir, "truncated_frame.mps", WithOneWaypoint().Raw({5, 0, 0}).bytes());
+  Put(dir, "cut_after_l.mps", WithOneWaypoint().L({}).Record('Z', {1}).Frame(9, 'V').Raw({0, 1}).bytes());
+  Put(dir, "junk_after_v.mps", WithOneWaypoint().End().Frame(0, 'W').Raw({1}).bytes());
   Put(dir, "many_tiny_records.mps", [] {
     MpsBuilder b = WithOneWaypoint();
     for (int i = 0; i < 200; ++i) b.Record('L', {static_cast<std::uint8_t>(i)});

@@ -9,6 +9,7 @@ namespace ridloe {
 namespace {
 
 constexpr std::size_t kExaminedHeader = 29;
+constexpr std::uint8_t kVersion3Header = 22;
 constexpr std::size_t kPositionBlock = 17;
 constexpr std::size_t kTrackBlock = 9;
 constexpr std::size_t kSymbolInTail = 17;
@@ -24,20 +25,23 @@ void SetName(char (&field)[N], ByteSpan name, std::size_t keep) {
 
 }  // namespace
 
-const char* MpsWaypointSection::ParseEntry(const RecordSlot& slot, MpsWaypointEntry& entry) {
+const char* MpsWaypointSection::ParseEntry(const RecordSlot& slot, MpsWaypointEntry& entry) const {
   ByteCursor payload(slot.bytes());
   ByteSpan name;
   if (!payload.ReadCString(name)) return "name has no terminating NUL";
-  // Byte 4 of the 29 bytes after the name tells the header's length: a space
-  // means 29 bytes, anything else 27 (the position block then starts 2 bytes
-  // earlier).
-  ByteCursor examined;
-  if (!ByteCursor(payload).Sub(kExaminedHeader, examined)) return "fewer than 29 header bytes after the name";
-  std::uint8_t byte4 = 0;
-  examined.Skip(4);
-  examined.ReadU8(byte4);
-  const std::uint8_t headerLength = byte4 == 0x20 ? 29 : 27;
-  payload.Skip(headerLength);
+  std::uint8_t headerLength = kVersion3Header;
+  if (headerForm == MpsWaypointHeader::kByByte4) {
+    // Byte 4 of the 29 bytes after the name tells the header's length: a
+    // space means 29 bytes, anything else 27 (the position block then starts
+    // 2 bytes earlier).
+    ByteCursor examined;
+    if (!ByteCursor(payload).Sub(kExaminedHeader, examined)) return "fewer than 29 header bytes after the name";
+    std::uint8_t byte4 = 0;
+    examined.Skip(4);
+    examined.ReadU8(byte4);
+    headerLength = byte4 == 0x20 ? 29 : 27;
+  }
+  if (!payload.Skip(headerLength)) return "fewer than 22 header bytes after the name";
   if (!payload.Skip(kPositionBlock)) return "no room for the position block";
   ByteSpan comment;
   if (!payload.ReadCString(comment)) return "comment has no terminating NUL";

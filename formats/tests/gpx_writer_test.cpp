@@ -163,5 +163,43 @@ TEST(GpxWriter, RealFilesMakeValidGpx) {
   }
 }
 
+// What the real files say of themselves: WT2 and the points of the track
+// Short in waypoints-v3.mps were given no altitude (and the points no time),
+// Track A's points were recorded in March 2007, and a file of tracks alone
+// exports them.
+TEST(GpxWriter, RealFilesSayWhatWasGiven) {
+  const std::string folder = std::string(RIDLOE_SHARED_TESTDATA) + "/mps/";
+  if (!std::filesystem::exists(folder)) GTEST_SKIP() << "no shared test files in " << folder;
+  MpsDocument v3;
+  ASSERT_TRUE(v3.Load(folder + "waypoints-v3.mps", nullptr, nullptr)) << v3.error().Describe();
+  std::string gpx;
+  ASSERT_TRUE(EncodeGpx(v3, "CP950", gpx));
+  const std::vector<std::string> lines = testing::Lines(gpx);
+  const auto line = [&lines](const std::string& has) {
+    for (const std::string& l : lines) {
+      if (l.find(has) != std::string::npos) return l;
+    }
+    return std::string();
+  };
+  EXPECT_NE(line("<name>WT1</name>").find("<ele>1500.5</ele>"), std::string::npos);
+  EXPECT_NE(line("<name>WT1</name>").find("<sym>Summit</sym>"), std::string::npos);
+  EXPECT_EQ(line("<name>WT2</name>").find("<ele>"), std::string::npos);
+  EXPECT_NE(line("<name>WT2</name>").find("<sym>Residence</sym>"), std::string::npos);
+  EXPECT_NE(line("<wpt lat=\"24.069999950\" lon=\"121.069999952\">"), "");  // 287166285, 1444421362
+  EXPECT_NE(line("<time>2007-03-04T15:59:55Z</time>"), "");
+  EXPECT_NE(line("<trkpt lat=\"-32.999999961\" lon=\"-69.999999935\"></trkpt>"), "");  // Short: neither
+
+  MpsDocument tracksOnly;
+  ASSERT_TRUE(tracksOnly.Load(folder + "track-v5.mps", nullptr, nullptr)) << tracksOnly.error().Describe();
+  gpx.clear();
+  ASSERT_TRUE(EncodeGpx(tracksOnly, "CP950", gpx));
+  GpxDocument back;
+  ASSERT_TRUE(back.Parse(reinterpret_cast<const std::uint8_t*>(gpx.data()), gpx.size(), nullptr, nullptr));
+  EXPECT_EQ(back.waypointCount, 0);
+  ASSERT_EQ(back.trackCount, 1);
+  EXPECT_EQ(back.TrackNameOf(0), "20050116_Fahrradtour Gerd");
+  EXPECT_EQ(back.tracks[0].pointCount, 496);
+}
+
 }  // namespace
 }  // namespace ridloe

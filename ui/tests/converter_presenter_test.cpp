@@ -142,6 +142,12 @@ TEST_F(PresenterTest, ListingAgainShowsEachLineOnceAndStoresTheNewPath) {
 // rather than leaving the previous file's, keeps "MPSFile", and converts.
 TEST_F(PresenterTest, FailedListingBlanksCountsKeepsLinesAndStillConverts) {
   List(trip_);
+  // A file cut short inside its last record fails as any other.
+  testing::Bytes cut = testing::ReadBytes(trip_);
+  cut.resize(cut.size() - 3);
+  List(Write("cut.mps", MpsBuilder().Raw(cut)));
+  EXPECT_EQ(view_.lines, kTripLines);
+  EXPECT_EQ(view_.tracks, "");
   List(broken_);
   EXPECT_EQ(view_.lines, (Lines{"P1   1", "P2   2"}));
   EXPECT_EQ(view_.waypoints, "");
