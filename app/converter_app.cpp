@@ -33,6 +33,8 @@ ConverterApp::ConverterApp(int& argc, char** argv) : QApplication(argc, argv) {
   setDesktopFileName(QStringLiteral("ridloe"));
   setWindowIcon(LoadMainIcon());
   InstallQtTranslations(*this);
+  // QApplication has taken its own options out of argv by now.
+  if (argc > 1) startFile_ = argv[1];
 }
 
 bool ConverterApp::InitInstance() {
@@ -40,6 +42,7 @@ bool ConverterApp::InitInstance() {
   QtFilePrompts prompts;
   ConverterDialog dialog(settings, prompts);
   prompts.SetOwner(&dialog);
+  if (!startFile_.empty()) dialog.SetStartFile(startFile_);
   dialog.DoModal();
   return false;
 }

@@ -22,7 +22,7 @@ ridloe_need_packages() {
 # the dialog its Ming face, whose metrics its layout is measured in, and
 # qt6-translations-l10n Qt's own Traditional Chinese texts for its prompts.
 RIDLOE_BUILD_PACKAGES=(build-essential cmake pkg-config libgtest-dev libgmock-dev nlohmann-json3-dev
-  qt6-base-dev qt6-translations-l10n fonts-arphic-uming xvfb xauth)
+  qt6-base-dev qt6-translations-l10n fonts-arphic-uming xvfb xauth shared-mime-info)
 
 # What the fuzz step (formats/fuzz/run.sh) needs on top: clang with libFuzzer and the
 # sanitizer runtimes.
