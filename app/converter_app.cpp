@@ -4,6 +4,8 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+#include <filesystem>
+#include <system_error>
 
 #include "app/converter_dialog.h"
 #include "app/file_prompts.h"
@@ -33,6 +35,14 @@ ConverterApp::ConverterApp(int& argc, char** argv) : QApplication(argc, argv) {
   setDesktopFileName(QStringLiteral("ridloe"));
   setWindowIcon(LoadMainIcon());
   InstallQtTranslations(*this);
+  // QApplication has taken its own options out of argv by now. The path is
+  // made absolute, so that the one stored after it lists is found again
+  // from whatever folder the next start is made in.
+  if (argc > 1 && argv[1][0] != '\0') {
+    std::error_code failed;
+    const std::filesystem::path absolute = std::filesystem::absolute(argv[1], failed);
+    startFile_ = failed ? std::string(argv[1]) : absolute.string();
+  }
 }
 
 bool ConverterApp::InitInstance() {
@@ -40,6 +50,7 @@ bool ConverterApp::InitInstance() {
   QtFilePrompts prompts;
   ConverterDialog dialog(settings, prompts);
   prompts.SetOwner(&dialog);
+  if (!startFile_.empty()) dialog.SetStartFile(startFile_);
   dialog.DoModal();
   return false;
 }

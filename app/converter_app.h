@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QApplication>
+#include <string>
 
 class QCoreApplication;
 
@@ -25,6 +26,11 @@ class ConverterApp : public QApplication {
   // Torva/Melsid, runs the dialog modally, and returns false once it has
   // ended, so no event loop is entered afterwards.
   bool InitInstance();
+
+ private:
+  // The file named on the command line (what "Open with" passes), as the
+  // bytes the system gave; empty when none was.
+  std::string startFile_;
 };
 
 }  // namespace ridloe

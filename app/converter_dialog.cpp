@@ -143,12 +143,11 @@ int ConverterDialog::DoModal() {
   return exec();
 }
 
-bool ConverterDialog::OnInitDialog() {
+void ConverterDialog::OnInitDialog() {
   // One icon serves as the big and the small one; the toolkit picks the size.
   setWindowIcon(icon_);
-  presenter_.OnInitDialog();
+  presenter_.OnInitDialog(startFile_);
   pathEdit_->setFocus(Qt::OtherFocusReason);
-  return true;
 }
 
 std::string ConverterDialog::PathText() const { return pathEdit_->text().toStdString(); }

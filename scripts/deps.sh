@@ -24,7 +24,8 @@ ridloe_need_packages() {
 # GPX is read with expat; the tests check every GPX they write with xmllint
 # (the schema) and GDAL's ogrinfo (a real reader).
 RIDLOE_BUILD_PACKAGES=(build-essential cmake pkg-config libgtest-dev libgmock-dev nlohmann-json3-dev
-  qt6-base-dev qt6-translations-l10n fonts-arphic-uming xvfb xauth libexpat1-dev libxml2-utils gdal-bin)
+  qt6-base-dev qt6-translations-l10n fonts-arphic-uming xvfb xauth shared-mime-info libexpat1-dev libxml2-utils
+  gdal-bin)
 
 # What the fuzz step (formats/fuzz/run.sh) needs on top: clang with libFuzzer and the
 # sanitizer runtimes.

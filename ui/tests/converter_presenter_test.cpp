@@ -127,6 +127,23 @@ TEST_F(PresenterTest, StoredPathIsListedAtStartAndWrittenBack) {
   EXPECT_EQ(settings_.Stored("MPSFile"), trip_);
 }
 
+// A program started on a file lists that file instead of the stored path, and
+// stores it as any listing that succeeds does; one that fails stores nothing.
+TEST_F(PresenterTest, StartFileIsListedInsteadOfTheStoredPath) {
+  settings_.values["Dialog/MPSFile"] = other_;
+  presenter_.OnInitDialog(trip_);
+  EXPECT_EQ(view_.path, trip_);
+  EXPECT_EQ(view_.lines, kTripLines);
+  EXPECT_EQ(settings_.Stored("MPSFile"), trip_);
+
+  RecordingView fresh;
+  ConverterPresenter again(fresh, settings_, prompts_);
+  again.OnInitDialog(dir_.Path("gone.mps"));
+  EXPECT_EQ(fresh.path, dir_.Path("gone.mps"));
+  EXPECT_TRUE(fresh.lines.empty());
+  EXPECT_EQ(settings_.Stored("MPSFile"), trip_);
+}
+
 TEST_F(PresenterTest, ListingAgainShowsEachLineOnceAndStoresTheNewPath) {
   List(trip_);
   List(trip_);
