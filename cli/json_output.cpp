@@ -89,7 +89,8 @@ void WriteDocumentJson(const GpsDocument& document, const char* encoding, bool o
   for (std::int32_t i = 0; document.waypoints && i < document.waypointCount; ++i) {
     const WaypointRecord& w = document.waypoints[i];
     const WaypointText text = document.TextOf(i);
-    json.Raw(i ? ",\n{" : "\n{").Text("name", text.name, textEncoding, true).Text("comment", text.comment, textEncoding);
+    json.Raw(i ? ",\n{" : "\n{").Text("name", text.name, textEncoding, true);
+    json.Text("comment", text.comment, textEncoding);
     json.Text("record_name", FieldText(w.name, sizeof w.name), recordEncoding);
     json.Coordinate("latitude", w.latitude, SemicirclesToDegrees(w.latitude));
     json.Coordinate("longitude", w.longitude, SemicirclesToDegrees(w.longitude));
