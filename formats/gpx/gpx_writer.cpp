@@ -49,7 +49,7 @@ std::size_t FormatElevation(float metres, char (&text)[64]) {
 
 class GpxOut {
  public:
-  GpxOut(GpxWrite write, void* context) : write_(write), context_(context) { buffer_.reserve(kBlock + 4096); }
+  GpxOut(GpxWrite write, void* context) : write_(write), context_(context) {}
 
   void Put(std::string_view text) {
     buffer_.append(text);
