@@ -91,6 +91,10 @@ void WriteDocumentJson(const GpsDocument& document, const char* encoding, bool o
     const WaypointText text = document.TextOf(i);
     json.Raw(i ? ",\n{" : "\n{").Text("name", text.name, textEncoding, true);
     json.Text("comment", text.comment, textEncoding);
+    // What only some formats hold (GPX), where a waypoint has it.
+    if (!text.description.empty()) json.Text("description", text.description, textEncoding);
+    if (!text.symbol.empty()) json.Text("symbol_name", text.symbol, textEncoding);
+    if (!text.time.empty()) json.Text("time", text.time, textEncoding);
     json.Text("record_name", FieldText(w.name, sizeof w.name), recordEncoding);
     json.Coordinate("latitude", w.latitude, SemicirclesToDegrees(w.latitude));
     json.Coordinate("longitude", w.longitude, SemicirclesToDegrees(w.longitude));

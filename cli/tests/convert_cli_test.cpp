@@ -257,6 +257,9 @@ TEST_F(ConvertCliTest, GpxOutAndBackIn) {
   EXPECT_TRUE(testing::ValidatesAsGpx11((dir_ / "trip.gpx").string()));
   EXPECT_EQ(Cli({"info", "trip.gpx"}).out, "waypoints: 12\ntracks: 2\nroutes: 0\n");
   EXPECT_EQ(Lines(Cli({"list", "trip.gpx"}).out)[0], "玉山主峰 3952");
+  const std::string json = Cli({"list", "--json", "trip.gpx"}).out;
+  EXPECT_NE(json.find("{\"name\":\"玉山主峰\""), std::string::npos) << json.substr(0, 300);
+  EXPECT_NE(json.find("\"symbol_name\":\"Summit\""), std::string::npos);
 
   // Back to WTR beside it, as the sample converts directly.
   ASSERT_EQ(Cli({"convert", "trip.gpx"}).status, 0);
