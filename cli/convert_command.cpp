@@ -1,4 +1,4 @@
-// ridloe-cli convert: MPS waypoints to WTR files, one or many.
+// ridloe-cli convert: MPS, WTR and GPX files to WTR or GPX, one or many.
 #include <string>
 #include <string_view>
 
@@ -6,6 +6,7 @@
 #include "cli/options.h"
 #include "convert/conversion_service.h"
 #include "core/platform/file_access.h"
+#include "core/text/cp950.h"
 
 namespace ridloe::cli {
 namespace {
@@ -17,8 +18,8 @@ std::string AFileOf(FileFormat format) {
   return (vowelSound ? "an " : "a ") + name + " file";
 }
 
-std::string Waypoints(std::int32_t count) {
-  return std::to_string(count) + (count == 1 ? " waypoint" : " waypoints");
+std::string Count(std::int64_t count, const char* what) {
+  return std::to_string(count) + " " + what + (count == 1 ? "" : "s");
 }
 
 // What became of one job, in one line per fault (and one on success); true
@@ -43,8 +44,11 @@ bool ConvertOne(const ConversionJob& job, const ConvertOptions& options) {
     case ConvertStep::kExists:
       Tell(in + ": " + out + " exists; use --force to replace it");
       return false;
+    case ConvertStep::kFormatConflict:
+      Tell(in + ": " + out + " does not end in " + result.writer->extension + ", the format asked for");
+      return false;
     case ConvertStep::kInputFormat:
-      Tell(in + " is " + AFileOf(result.inputFormat) + "; convert reads MPS files");
+      Tell(in + " is already " + AFileOf(result.inputFormat) + "; nothing to convert");
       return false;
     case ConvertStep::kWrite:
       if (result.writeError.failure == WriteFailure::kKept && result.outputHeld != FileFormat::kUnknown) {
@@ -62,12 +66,16 @@ bool ConvertOne(const ConversionJob& job, const ConvertOptions& options) {
     case ConvertStep::kLoad:
       return false;
     case ConvertStep::kNoWaypoints:
-      Tell(in + ": no waypoints; nothing written");
+      Tell(in + (result.writer->writesTracks ? ": no waypoints or tracks" : ": no waypoints") + "; nothing written");
       return true;
     default:
       break;
   }
-  Tell(in + " -> " + out + ": " + Waypoints(result.waypointCount) +
+  if (result.replacedCharacters > 0) {
+    Tell(in + ": " + Count(result.replacedCharacters, "character") + " with no code page 950 form written as ?");
+  }
+  const std::string tracks = result.writer->writesTracks ? ", " + Count(result.trackCount, "track") : "";
+  Tell(in + " -> " + out + ": " + Count(result.waypointCount, "waypoint") + tracks +
        (result.loaded ? "" : ", those read before the failure"));
   return result.ok();
 }
@@ -76,12 +84,25 @@ bool ConvertOne(const ConversionJob& job, const ConvertOptions& options) {
 
 int Convert(const std::vector<std::string>& args) {
   ParsedOptions parsed;
-  if (!ParseOptions(args, {{"--force", "-f"}, {"--output-dir", "-o", true}}, parsed)) return Usage(parsed.error);
+  if (!ParseOptions(args, {{"--force", "-f"}, {"--output-dir", "-o", true}, {"--to", nullptr, true},
+                           {"--encoding", nullptr, true}},
+                    parsed)) {
+    return Usage(parsed.error);
+  }
   if (parsed.help) return Help();
   ConvertOptions options;
   options.replace = parsed.Has("--force");
+  if (parsed.Has("--to") && !(options.writer = FindWriter(parsed.Value("--to")))) {
+    return Usage("--to takes gpx or wtr, not " + parsed.Value("--to"));
+  }
+  if (parsed.Has("--encoding")) {
+    options.codePage = parsed.Value("--encoding");
+    if (!IsAsciiCompatibleEncoding(options.codePage.c_str())) {
+      return Usage("unknown encoding \"" + options.codePage + "\", or one that does not read ASCII as ASCII");
+    }
+  }
   const std::string* folder = parsed.Has("--output-dir") ? &parsed.Value("--output-dir") : nullptr;
-  const ConversionPlan plan = PlanConversions(parsed.operands, folder);
+  const ConversionPlan plan = PlanConversions(parsed.operands, folder, options.writer);
   if (!plan.usage.empty()) return Usage(plan.usage);
   if (folder && !IsFolder(*folder)) {
     Tell("ridloe-cli: " + (PathExists(*folder) ? *folder + " is not a folder" : "folder " + *folder + " does not exist"));

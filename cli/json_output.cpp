@@ -15,7 +15,7 @@ namespace {
 // JSON text built in a small buffer that goes out whenever it fills.
 class JsonStream {
  public:
-  JsonStream(std::FILE* out, const char* encoding) : out_(out), encoding_(encoding) {}
+  explicit JsonStream(std::FILE* out) : out_(out) {}
   ~JsonStream() { Flush(); }
   JsonStream(const JsonStream&) = delete;
   JsonStream& operator=(const JsonStream&) = delete;
@@ -42,10 +42,11 @@ class JsonStream {
   // the same, and null for what JSON has no number for.
   JsonStream& Float(double value) { return Raw(nlohmann::json(value).dump()); }
   JsonStream& Bool(bool value) { return Raw(value ? "true" : "false"); }
+  JsonStream& Null() { return Raw("null"); }
 
   // "name":"decoded","name_hex":"...": text as decoded and as its bytes.
-  JsonStream& Text(std::string_view key, std::string_view bytes, bool first = false) {
-    DecodeToUtf8(bytes, encoding_, decoded_);
+  JsonStream& Text(std::string_view key, std::string_view bytes, const char* encoding, bool first = false) {
+    DecodeToUtf8(bytes, encoding, decoded_);
     Key(key, first).String(decoded_);
     hex_.clear();
     for (unsigned char c : bytes) {
@@ -68,7 +69,6 @@ class JsonStream {
   static constexpr std::size_t kFlushAt = 64 * 1024;
   static constexpr char kDigits[] = "0123456789abcdef";
   std::FILE* out_;
-  const char* encoding_;
   std::string buffer_, decoded_, hex_;
 };
 
@@ -77,7 +77,10 @@ std::string_view FieldText(const char* field, std::size_t size) { return {field,
 }  // namespace
 
 void WriteDocumentJson(const GpsDocument& document, const char* encoding, bool ok, std::FILE* out) {
-  JsonStream json(out, encoding);
+  // The records' names are 8-bit text in the code page; the whole text may be UTF-8.
+  const char* textEncoding = document.TextIsUtf8() ? "UTF-8" : encoding;
+  const char* recordEncoding = document.TextIsUtf8() ? "CP950" : encoding;
+  JsonStream json(out);
   json.Raw("{").Key("loaded", true).Bool(ok);
   if (!ok) json.Key("error").String(document.error().Describe());
   json.Key("waypoint_count").Integer(document.waypointCount);
@@ -86,24 +89,36 @@ void WriteDocumentJson(const GpsDocument& document, const char* encoding, bool o
   for (std::int32_t i = 0; document.waypoints && i < document.waypointCount; ++i) {
     const WaypointRecord& w = document.waypoints[i];
     const WaypointText text = document.TextOf(i);
-    json.Raw(i ? ",\n{" : "\n{").Text("name", text.name, true).Text("comment", text.comment);
-    json.Text("record_name", FieldText(w.name, sizeof w.name));
+    json.Raw(i ? ",\n{" : "\n{").Text("name", text.name, textEncoding, true);
+    json.Text("comment", text.comment, textEncoding);
+    // What only some formats hold (GPX), where a waypoint has it.
+    if (!text.description.empty()) json.Text("description", text.description, textEncoding);
+    if (!text.symbol.empty()) json.Text("symbol_name", text.symbol, textEncoding);
+    if (!text.time.empty()) json.Text("time", text.time, textEncoding);
+    json.Text("record_name", FieldText(w.name, sizeof w.name), recordEncoding);
     json.Coordinate("latitude", w.latitude, SemicirclesToDegrees(w.latitude));
     json.Coordinate("longitude", w.longitude, SemicirclesToDegrees(w.longitude));
-    json.Key("altitude").Float(w.altitude).Key("symbol").Integer(w.symbol).Raw("}");
+    json.Key("altitude");
+    w.noAltitude ? json.Null() : json.Float(w.altitude);
+    json.Key("symbol").Integer(w.symbol).Raw("}");
   }
   json.Raw("],\n").Key("tracks", true).Raw("[");
   for (std::int32_t j = 0; document.tracks && j < document.trackCount; ++j) {
     const TrackRecord& t = document.tracks[j];
-    json.Raw(j ? ",\n{" : "\n{").Text("name", FieldText(t.name, sizeof t.name), true);
+    json.Raw(j ? ",\n{" : "\n{").Text("name", document.TrackNameOf(j), textEncoding, true);
     json.Key("point_count").Integer(t.pointCount).Key("points").Raw("[");
     for (std::int32_t k = 0; t.points && k < t.pointCount; ++k) {
       const TrackPoint& p = t.points[k];
       char clock[16];
       std::snprintf(clock, sizeof clock, "%02d:%02d:%02d", p.hour, p.minute, p.second);
       json.Raw(k ? ",\n{" : "\n{").Coordinate("latitude", p.latitude, p.latitudeDegrees, true);
-      json.Coordinate("longitude", p.longitude, p.longitudeDegrees).Key("altitude").Float(p.altitude);
-      json.Key("time").Integer(p.time).Key("time_of_day").String(clock).Raw("}");
+      json.Coordinate("longitude", p.longitude, p.longitudeDegrees).Key("altitude");
+      p.noAltitude ? json.Null() : json.Float(p.altitude);
+      json.Key("time");
+      p.noTime ? json.Null() : json.Integer(p.time);
+      json.Key("time_of_day");
+      p.noTime ? json.Null() : json.String(clock);
+      json.Raw("}");
     }
     json.Raw("]}");
   }

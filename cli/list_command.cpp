@@ -17,6 +17,7 @@ namespace {
 class PrintingSink final : public ListSink {
  public:
   PrintingSink(bool raw, const char* encoding) : raw_(raw), encoding_(encoding) {}
+  void LinesAreUtf8() override { encoding_ = "UTF-8"; }
   void AddLine(std::string_view line) override {
     if (raw_) {
       std::fwrite(line.data(), 1, line.size(), stdout);
@@ -93,6 +94,7 @@ int Info(const std::vector<std::string>& args) {
   const GpsDocument& document = *opened.document;
   if (opened.ok || ReachedRecords(document.error())) {
     std::printf("waypoints: %d\ntracks: %d\n", document.waypointCount, document.trackCount);
+    if (document.routeCount >= 0) std::printf("routes: %d\n", document.routeCount);
   }
   if (!opened.ok) ReportLoadFailure(file, opened);
   return opened.ok ? kOk : kFailed;

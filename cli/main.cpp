@@ -15,10 +15,11 @@ namespace ridloe::cli {
 const char kUsageText[] =
     "usage: ridloe-cli list [--raw] [--tracks] [--json] [--encoding NAME] FILE\n"
     "       ridloe-cli info FILE\n"
-    "       ridloe-cli convert [--force] IN [OUT.wtr | -]\n"
-    "       ridloe-cli convert [--force] IN...\n"
-    "       ridloe-cli convert [--force] -o DIR IN...\n"
-    "FILE and IN may be - for standard input; OUT - is standard output.\n"
+    "       ridloe-cli convert [--force] [--to gpx|wtr] [--encoding NAME] IN [OUT.wtr | OUT.gpx | -]\n"
+    "       ridloe-cli convert [--force] [--to gpx|wtr] [--encoding NAME] IN...\n"
+    "       ridloe-cli convert [--force] [--to gpx|wtr] [--encoding NAME] -o DIR IN...\n"
+    "FILE and IN are MPS, WTR or GPX files, or - for standard input; OUT - is standard output.\n"
+    "convert writes the format OUT's extension or --to names, else WTR.\n"
     "Options also take the form --name=value; after -- every argument is a file.\n";
 
 void Tell(const std::string& message) {

@@ -17,18 +17,25 @@ ConvertStep StepFor(const WriteError& why) {
   return why.failure == WriteFailure::kExists ? ConvertStep::kExists : ConvertStep::kWrite;
 }
 
-// Translates the symbols and writes the document to `out`, opening it first
-// unless `alreadyOpen`.
-ConvertResult WriteDocument(GpsDocument& document, const FormatWriter& writer, OutputFile& out, bool alreadyOpen) {
+// Writes the document to `out`, opening it first unless `alreadyOpen`; for
+// WTR, translates the symbols first.
+ConvertResult WriteDocument(GpsDocument& document, const FormatWriter& writer, const std::string& codePage,
+                            OutputFile& out, bool alreadyOpen) {
   ConvertResult result;
-  if (document.waypointCount <= 0 || !document.waypoints) {
+  result.writer = &writer;
+  const bool waypoints = document.waypointCount > 0 && document.waypoints;
+  const bool tracks = writer.writesTracks && document.trackCount > 0 && document.tracks;
+  if (!waypoints && !tracks) {
     result.step = ConvertStep::kNoWaypoints;
     return result;
   }
-  result.waypointCount = document.waypointCount;
-  if (!MapSymbolsForWtr(document)) {
+  result.waypointCount = waypoints ? document.waypointCount : 0;
+  result.trackCount = tracks ? document.trackCount : 0;
+  const bool toWtr = writer.format == FileFormat::kWtr;
+  if (toWtr) result.replacedCharacters = document.unmappedCharacters;
+  if (toWtr && !MapSymbolsForWtr(document)) {
     result.step = ConvertStep::kSymbols;
-  } else if ((!alreadyOpen && !out.Open()) || !writer.write(document, out) || !out.Commit()) {
+  } else if ((!alreadyOpen && !out.Open()) || !writer.write(document, codePage.c_str(), out) || !out.Commit()) {
     result.writeError = out.error();
     result.step = StepFor(result.writeError);
   }
@@ -37,7 +44,8 @@ ConvertResult WriteDocument(GpsDocument& document, const FormatWriter& writer, O
 
 }  // namespace
 
-ConversionPlan PlanConversions(const std::vector<std::string>& operands, const std::string* folder) {
+ConversionPlan PlanConversions(const std::vector<std::string>& operands, const std::string* folder,
+                               const FormatWriter* writer) {
   ConversionPlan plan;
   if (operands.empty()) {
     plan.usage = "convert needs an input file";
@@ -50,7 +58,7 @@ ConversionPlan PlanConversions(const std::vector<std::string>& operands, const s
   } else {
     std::set<std::string> outputs;
     for (const std::string& input : operands) {
-      ConversionJob job{input, OutputPathFor(input, folder)};
+      ConversionJob job{input, OutputPathFor(input, folder, writer)};
       if (input == "-") {
         job.refused = ConvertStep::kNoOutputName;
       } else if (!outputs.insert(job.output).second) {
@@ -63,7 +71,14 @@ ConversionPlan PlanConversions(const std::vector<std::string>& operands, const s
 }
 
 ConvertResult ConvertFile(const std::string& input, const std::string& output, const ConvertOptions& options) {
-  const FormatWriter& writer = WtrWriter();
+  const FormatWriter* named = output == "-" ? nullptr : WriterForPath(output);
+  if (options.writer && named && named != options.writer) {
+    ConvertResult result;
+    result.step = ConvertStep::kFormatConflict;
+    result.writer = options.writer;
+    return result;
+  }
+  const FormatWriter& writer = options.writer ? *options.writer : named ? *named : WtrWriter();
   if (input != "-" && output != "-" && SameFile(input, output)) {
     ConvertResult result;
     result.step = ConvertStep::kSameFile;
@@ -75,6 +90,8 @@ ConvertResult ConvertFile(const std::string& input, const std::string& output, c
   FileFormat held = FileFormat::kUnknown;
   const auto mayReplace = [&held, &writer](ByteSpan firstBytes) {
     held = DetectFormat(firstBytes);
+    // XML whose root is past the first bytes may be GPX: kept, unless GPX is written.
+    if (held == FileFormat::kUnknown && MayBeginFormat(firstBytes, FileFormat::kGpx)) held = FileFormat::kGpx;
     return held == FileFormat::kUnknown || held == writer.format;
   };
   std::unique_ptr<OutputFile> out;
@@ -92,16 +109,17 @@ ConvertResult ConvertFile(const std::string& input, const std::string& output, c
     return result;
   }
 
-  // The input is read as an MPS file only: translating the symbols of a WTR
-  // file would turn its codes 8246 and 161 into 18.
-  OpenedDocument opened = OpenDocument(input, {FileFormat::kMps}, nullptr, nullptr, writer.reads);
-  if (!opened.ok && opened.format != FileFormat::kUnknown && opened.format != FileFormat::kMps) {
+  // Never the output's own format: there is nothing to convert, and
+  // translating the symbols of a WTR file again would turn 8246 and 161 into 18.
+  const FormatSet allowed = FormatSet::AllBut(writer.format);
+  OpenedDocument opened = OpenDocument(input, allowed, nullptr, nullptr, writer.reads);
+  if (!opened.ok && opened.format != FileFormat::kUnknown && !allowed.Has(opened.format)) {
     ConvertResult result;
     result.step = ConvertStep::kInputFormat;
     result.inputFormat = opened.format;
     return result;
   }
-  ConvertResult result = WriteDocument(*opened.document, writer, *out, true);
+  ConvertResult result = WriteDocument(*opened.document, writer, options.codePage, *out, true);
   result.loaded = opened.ok;
   result.loadError = opened.document->error();
   result.readError = opened.readError;
@@ -114,16 +132,16 @@ ConvertResult WriteConverted(GpsDocument& document, const std::string& output) {
   // The dialog translates the symbols before it writes, so a write that
   // fails leaves them translated.
   AtomicFileWriter out(output);
-  return WriteDocument(document, WtrWriter(), out, false);
+  return WriteDocument(document, WtrWriter(), {}, out, false);
 }
 
 std::string ProposedOutputName(std::string_view path) { return SplitPath(path).baseName; }
 
-std::string OutputPathFor(const std::string& input, const std::string* folder) {
+std::string OutputPathFor(const std::string& input, const std::string* folder, const FormatWriter* writer) {
   const PathParts parts = SplitPath(input);
   std::string dir = folder ? *folder : parts.drive + parts.directory;
   if (folder && !dir.empty() && dir.back() != '/') dir += '/';
-  return dir + parts.baseName + WtrWriter().extension;
+  return dir + parts.baseName + (writer ? *writer : WtrWriter()).extension;
 }
 
 }  // namespace ridloe

@@ -1,6 +1,7 @@
-// The one conversion service both front-ends use: MPS waypoints in, their
-// symbols translated, a WTR file out; the one rule that pairs inputs with
-// outputs; and what an existing output must be to be replaced.
+// The one conversion service both front-ends use: an MPS, WTR or GPX file
+// in, written in another format (WTR, with the symbols translated, or GPX);
+// the one rule that pairs inputs with outputs; and what an existing output
+// must be to be replaced.
 #pragma once
 
 #include <cstdint>
@@ -22,15 +23,22 @@ enum class ConvertStep {
   kOutputTaken,   // an earlier input of the same command names the same output
   kSameFile,      // the output names the input itself
   kExists,        // the output exists and may not be replaced
-  kInputFormat,   // the input is a file of a format this conversion does not read
+  kFormatConflict,  // the output's name ends in another format's extension than the one asked for
+  kInputFormat,   // the input is already in the output's format: nothing to convert
   kLoad,          // the input did not load and gave no waypoints
-  kNoWaypoints,   // the input loaded and holds no waypoints: nothing to write
+  kNoWaypoints,   // the input loaded and holds no waypoints (nor tracks, for GPX): nothing to write
   kSymbols,       // no memory to keep the symbol codes as loaded
   kWrite,         // the output could not be written, or is never replaced
 };
 
 struct ConvertOptions {
   bool replace = false;  // an existing output may be replaced
+  // The output's format; null for the one the output's name ends in, and
+  // WTR when it ends in none.
+  const FormatWriter* writer = nullptr;
+  // The code page of names the input holds as 8-bit text (MPS and WTR
+  // files), for an output that holds Unicode text.
+  std::string codePage = "CP950";
 };
 
 struct ConvertResult {
@@ -43,7 +51,12 @@ struct ConvertResult {
   WriteError writeError;  // why the output was not written, for kExists and kWrite
   FileFormat inputFormat = FileFormat::kUnknown;  // what the input is, for kInputFormat
   FileFormat outputHeld = FileFormat::kUnknown;   // what an output kept as it was holds
+  const FormatWriter* writer = nullptr;           // the output's format, once chosen
   std::int32_t waypointCount = 0;  // the waypoints converted (written unless the write failed)
+  std::int32_t trackCount = 0;     // the tracks converted, for a format that holds them
+  // Characters of the waypoints' names that WTR's code page has no form
+  // for, written as '?'.
+  std::int64_t replacedCharacters = 0;
 
   bool written() const { return step == ConvertStep::kNone; }
   // Nothing went wrong: the input loaded whole, and its waypoints were
@@ -73,15 +86,20 @@ struct ConversionPlan {
 //   proposed name. More than two operands whose last names an output make
 //   no command, as does "-" alone.
 // Standard input has no name to propose, and an output named by an earlier
-// input is not written twice: those inputs are refused.
-ConversionPlan PlanConversions(const std::vector<std::string>& operands, const std::string* folder);
+// input is not written twice: those inputs are refused. Proposed names take
+// the extension of `writer` (WTR when null).
+ConversionPlan PlanConversions(const std::vector<std::string>& operands, const std::string* folder,
+                               const FormatWriter* writer = nullptr);
 
-// Loads `input` as an MPS file and writes its waypoints as a WTR file to
-// `output` ("-": standard output, never a terminal). The output is checked
-// before the input is read. An existing output is kept unless
-// `options.replace`; even then only a regular file (or, through a link, the
-// file it names) is replaced, and never one whose first bytes name a format
-// other than the one written (an MPS file is never written over).
+// Loads `input` (MPS, WTR or GPX, never in the output's format) and writes
+// it to `output` ("-": standard output, never a terminal) in the format
+// `options.writer` names, else the one `output`'s name ends in, else WTR:
+// its waypoints as WTR, translating the symbols; its waypoints and tracks as
+// GPX. The output is checked before the input is read. An existing output is
+// kept unless `options.replace`; even then only a regular file (or, through a
+// link, the file it names) is replaced, and never one whose first bytes name
+// (or, being XML, may be) a format other than the one written: an MPS or GPX
+// file is never written over by WTR.
 ConvertResult ConvertFile(const std::string& input, const std::string& output, const ConvertOptions& options);
 
 // Translates the symbols of a document already loaded and writes its
@@ -92,8 +110,10 @@ ConvertResult WriteConverted(GpsDocument& document, const std::string& output);
 // and extension ("trip" for "gps/trip.mps"), split at this system's separators.
 std::string ProposedOutputName(std::string_view path);
 
-// The output path for `input`: the proposed name with the extension ".wtr",
-// in `folder` when one is given, else beside the input.
-std::string OutputPathFor(const std::string& input, const std::string* folder);
+// The output path for `input`: the proposed name with the extension of
+// `writer` (".wtr" when null), in `folder` when one is given, else beside
+// the input.
+std::string OutputPathFor(const std::string& input, const std::string* folder,
+                          const FormatWriter* writer = nullptr);
 
 }  // namespace ridloe

@@ -21,8 +21,11 @@ ridloe_need_packages() {
 # The dialog's tests run on Qt's offscreen platform; fonts-arphic-uming gives
 # the dialog its Ming face, whose metrics its layout is measured in, and
 # qt6-translations-l10n Qt's own Traditional Chinese texts for its prompts.
+# GPX is read with expat; the tests check every GPX they write with xmllint
+# (the schema) and GDAL's ogrinfo (a real reader).
 RIDLOE_BUILD_PACKAGES=(build-essential cmake pkg-config libgtest-dev libgmock-dev nlohmann-json3-dev
-  qt6-base-dev qt6-translations-l10n fonts-arphic-uming xvfb xauth shared-mime-info)
+  qt6-base-dev qt6-translations-l10n fonts-arphic-uming xvfb xauth shared-mime-info libexpat1-dev libxml2-utils
+  gdal-bin)
 
 # What the fuzz step (formats/fuzz/run.sh) needs on top: clang with libFuzzer and the
 # sanitizer runtimes.

@@ -1,12 +1,12 @@
 #include "testing/mps_builder.h"
 
-#include <iconv.h>
-
 #include <algorithm>
 #include <bit>
 #include <cstring>
 #include <fstream>
 #include <iterator>
+
+#include "core/platform/transcode.h"
 
 namespace ridloe::testing {
 namespace {
@@ -47,7 +47,7 @@ Bytes WaypointPayload(const WaypointFields& w) {
   out.insert(out.end(), header.begin(), header.end());
   PutU32(out, static_cast<std::uint32_t>(w.latitude));
   PutU32(out, static_cast<std::uint32_t>(w.longitude));
-  out.push_back(1);
+  out.push_back(w.noAltitude ? 0 : 1);
   PutF64(out, w.altitude);
   PutString(out, w.comment);
   Bytes tail(w.tailLength, 0);
@@ -66,9 +66,9 @@ Bytes TrackPayload(const TrackFields& t) {
   for (const TrackPointFields& p : t.points) {
     PutU32(out, static_cast<std::uint32_t>(p.latitude));
     PutU32(out, static_cast<std::uint32_t>(p.longitude));
-    out.push_back(1);
+    out.push_back(p.noAltitude ? 0 : 1);
     PutF64(out, p.altitude);
-    out.push_back(1);
+    out.push_back(p.noTime ? 0 : 1);
     PutU32(out, p.time);
     out.insert(out.end(), 9, 0);
   }
@@ -143,17 +143,9 @@ std::string ReadText(const std::string& path) {
 }
 
 std::string Cp950FromUtf8(const std::string& utf8) {
-  iconv_t cd = iconv_open("CP950", "UTF-8");
-  if (cd == reinterpret_cast<iconv_t>(-1)) return {};
-  std::string out(utf8.size() * 2 + 4, '\0');
-  char* in = const_cast<char*>(utf8.data());
-  std::size_t inLeft = utf8.size();
-  char* dst = out.data();
-  std::size_t dstLeft = out.size();
-  const std::size_t converted = iconv(cd, &in, &inLeft, &dst, &dstLeft);
-  iconv_close(cd);
-  if (converted == static_cast<std::size_t>(-1)) return {};
-  out.resize(out.size() - dstLeft);
+  std::string out;
+  std::size_t replaced = 0;
+  if (!TranscodeFromUtf8(utf8, "CP950", out, replaced) || replaced) return {};
   return out;
 }
 

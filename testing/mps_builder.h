@@ -22,6 +22,7 @@ struct WaypointFields {
   // either; such files start with Header('d').
   bool version3Header = false;
   std::size_t tailLength = 24;  // the symbol sits at tail bytes 17-18 when they exist
+  bool noAltitude = false;      // the position block says no altitude was given
 };
 
 struct TrackPointFields {
@@ -29,6 +30,8 @@ struct TrackPointFields {
   std::int32_t longitude = 0;
   double altitude = 0.0;
   std::uint32_t time = 0;
+  bool noAltitude = false;
+  bool noTime = false;
 };
 
 struct TrackFields {

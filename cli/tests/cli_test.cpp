@@ -149,7 +149,7 @@ TEST(Cli, OneMessagePerFaultWithTheSystemsReason) {
   EXPECT_EQ(Sh(dir, "cp \"" + kSample + "\" a.mps; $CLI info a.mps/x"),
             "--\nridloe-cli: cannot open a.mps/x: Not a directory\n");
   EXPECT_EQ(Sh(dir, "$CLI convert a.mps w.wtr 2>/dev/null; $CLI convert w.wtr x.wtr"),
-            "--\nw.wtr is a WTR file; convert reads MPS files\n");
+            "--\nw.wtr is already a WTR file; nothing to convert\n");
   EXPECT_EQ(Sh(dir, "$CLI convert a.mps no/x.wtr"), "--\nridloe-cli: folder no/ does not exist\n");
 
   // A file without waypoints is a note, not a failure, in a batch too.

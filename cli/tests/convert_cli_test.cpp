@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "testing/gpx_checks.h"
 #include "testing/test_support.h"
 
 namespace ridloe {
@@ -163,7 +164,7 @@ TEST_F(ConvertCliTest, WtrFilesAreKnownByTheirFirstBytes) {
   const CliRun info = Cli({"info", "renamed.mps"});
   EXPECT_EQ(info.out, "waypoints: 12\ntracks: 0\n");
 
-  // convert reads MPS files only: translating WTR codes again would turn them into 18.
+  // convert never writes the format it read: translating WTR codes again would turn them into 18.
   const CliRun again = Cli({"convert", "renamed.mps", "again.wtr"});
   EXPECT_EQ(again.status, 1);
   EXPECT_FALSE(fs::exists(dir_ / "again.wtr"));
@@ -247,6 +248,44 @@ TEST_F(ConvertCliTest, DashWritesStandardOutput) {
   if (std::system("command -v script >/dev/null 2>&1") != 0) GTEST_SKIP() << "no script(1) to make a terminal";
   EXPECT_EQ(Shell("script -qec \"$CLI convert '" + Sample() + "' -\" /dev/null > tty.txt"), 1);
   EXPECT_NE(ReadText(dir_ / "tty.txt").find("standard output is a terminal"), std::string::npos);
+}
+
+TEST_F(ConvertCliTest, GpxOutAndBackIn) {
+  CliRun run = Cli({"convert", Sample(), "trip.gpx"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, Sample() + " -> trip.gpx: 12 waypoints, 2 tracks\n");
+  EXPECT_TRUE(testing::ValidatesAsGpx11((dir_ / "trip.gpx").string()));
+  EXPECT_EQ(Cli({"info", "trip.gpx"}).out, "waypoints: 12\ntracks: 2\nroutes: 0\n");
+  EXPECT_EQ(Lines(Cli({"list", "trip.gpx"}).out)[0], "玉山主峰 3952");
+  const std::string json = Cli({"list", "--json", "trip.gpx"}).out;
+  EXPECT_NE(json.find("{\"name\":\"玉山主峰\""), std::string::npos) << json.substr(0, 300);
+  EXPECT_NE(json.find("\"symbol_name\":\"Summit\""), std::string::npos);
+
+  // Back to WTR beside it, as the sample converts directly.
+  ASSERT_EQ(Cli({"convert", "trip.gpx"}).status, 0);
+  ASSERT_EQ(Cli({"convert", Sample(), "direct.wtr"}).status, 0);
+  EXPECT_EQ(ReadText(dir_ / "trip.wtr"), ReadText(dir_ / "direct.wtr"));
+
+  fs::create_directory(dir_ / "out");
+  run = Cli({"convert", "--to", "gpx", "-o", "out", Sample()});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(ReadText(dir_ / "out/sample.gpx"), ReadText(dir_ / "trip.gpx"));
+  run = Cli({"convert", "--to", "gpx", "trip.gpx", "copy.gpx"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "trip.gpx is already a GPX file; nothing to convert\n");
+  EXPECT_FALSE(fs::exists(dir_ / "copy.gpx"));
+  EXPECT_EQ(Cli({"convert", "--to", "gpx", Sample(), "x.wtr"}).status, 1);
+  EXPECT_EQ(Cli({"convert", "--to", "kml", Sample()}).status, 2);
+
+  // A GPX file is source data: WTR is never written over it.
+  fs::copy_file(dir_ / "trip.gpx", dir_ / "kept.wtr");
+  run = Cli({"convert", "--force", Sample(), "kept.wtr"});
+  EXPECT_EQ(run.err, "ridloe-cli: kept.wtr is a GPX file; it is never replaced\n");
+
+  Put("planned.gpx", testing::AsBytes(testing::GpxText("<wpt lat=\"1\" lon=\"2\"><name>⛰ 1</name></wpt>")));
+  run = Cli({"convert", "planned.gpx"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(Lines(run.err)[0], "planned.gpx: 1 character with no code page 950 form written as ?");
 }
 
 }  // namespace

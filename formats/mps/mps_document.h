@@ -27,6 +27,8 @@ class MpsDocument : public WtrDocument {
   bool ParseBuffer(ByteBlock buffer, ListSink* waypointSink, ListSink* trackSink) override;
 
   WaypointText TextOf(std::int32_t index) const override { return waypointSection.TextOf(index); }
+  std::string_view TrackNameOf(std::int32_t index) const override { return trackSection.NameOf(index); }
+  SymbolCodes symbolCodes() const override { return SymbolCodes::kMps; }
 
   // A document holds at most this many tracks.
   static constexpr std::int32_t kMaxTracks = 9999;

@@ -14,6 +14,8 @@ constexpr std::size_t kPositionBlock = 17;
 constexpr std::size_t kTrackBlock = 9;
 constexpr std::size_t kSymbolInTail = 17;
 
+std::string_view AsText(ByteSpan bytes) { return {reinterpret_cast<const char*>(bytes.data()), bytes.size()}; }
+
 // Copies the `keep` first bytes of `name` into a NUL-terminated field.
 template <std::size_t N>
 void SetName(char (&field)[N], ByteSpan name, std::size_t keep) {
@@ -61,11 +63,13 @@ bool MpsWaypointSection::ConvertWaypoint(std::int32_t index, WaypointRecord& rec
   SetName(record.name, name, FitName(name, sizeof record.name - 1, NameCut::kNoHighLastByte));
   payload.Skip(1 + entry.headerLength);
   double altitude = 0;
+  std::uint8_t altitudeGiven = 0;
   payload.ReadI32(record.latitude);
   payload.ReadI32(record.longitude);
-  payload.Skip(1);
+  payload.ReadU8(altitudeGiven);  // 1, or 0 when the waypoint has no altitude
   payload.ReadF64(altitude);
   record.altitude = static_cast<float>(altitude);
+  record.noAltitude = altitudeGiven == 0;
   // The symbol sits at tail bytes 17-18; bytes past the tail read as zero.
   payload.Skip(entry.commentLength + 1);
   record.symbol = 0;
@@ -84,8 +88,7 @@ WaypointText MpsWaypointSection::TextOf(std::int32_t index) const {
   payload.ReadBytes(entry.nameLength, name);
   payload.Skip(1 + entry.headerLength + kPositionBlock);
   payload.ReadBytes(entry.commentLength, comment);
-  const auto text = [](ByteSpan bytes) { return std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()); };
-  return {text(name), text(comment)};
+  return {.name = AsText(name), .comment = AsText(comment)};
 }
 
 const char* MpsTrackSection::ParseEntry(const RecordSlot& slot, MpsTrackEntry& entry) {
@@ -104,6 +107,12 @@ const char* MpsTrackSection::ParseEntry(const RecordSlot& slot, MpsTrackEntry& e
   entry.nameLength = static_cast<std::uint32_t>(name.size());
   entry.pointCount = points;
   return nullptr;
+}
+
+std::string_view MpsTrackSection::NameOf(std::int32_t index) const {
+  ByteSpan name;
+  ByteCursor(slots[index].bytes()).ReadBytes(entries[index].nameLength, name);
+  return AsText(name);
 }
 
 std::uint64_t MpsTrackSection::TotalPoints() const {
@@ -131,15 +140,19 @@ bool MpsTrackSection::ConvertTrack(std::int32_t index, TrackRecord& record, Trac
     TrackPoint& point = record.points[k];
     double altitude = 0;
     std::uint32_t time = 0;
+    std::uint8_t altitudeGiven = 0;
+    std::uint8_t timeGiven = 0;
     in.ReadI32(point.latitude);
     in.ReadI32(point.longitude);
-    in.Skip(1);
+    in.ReadU8(altitudeGiven);  // each 1, or 0 when the point has none
     in.ReadF64(altitude);
-    in.Skip(1);
+    in.ReadU8(timeGiven);
     in.ReadU32(time);
     point.longitudeDegrees = SemicirclesToDegrees(point.longitude);
     point.latitudeDegrees = SemicirclesToDegrees(point.latitude);
     point.altitude = static_cast<float>(altitude);
+    point.noAltitude = altitudeGiven == 0;
+    point.noTime = timeGiven == 0;
     SetPointTime(point, time);
   }
   return true;

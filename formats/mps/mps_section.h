@@ -133,6 +133,8 @@ class MpsTrackSection : public MpsSection<MpsTrackSection, MpsTrackEntry, 'T', L
   // the run or when the points cannot be allocated. With `storage` the points
   // go there (room for the entry's point count) instead of an array of their own.
   bool ConvertTrack(std::int32_t index, TrackRecord& record, TrackPoint* storage = nullptr) const;
+  // The whole name of entry `index`, viewing its payload.
+  std::string_view NameOf(std::int32_t index) const;
   // The points of every track in the run, for one shared allocation.
   std::uint64_t TotalPoints() const;
 };
