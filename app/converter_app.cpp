@@ -1,11 +1,31 @@
 #include "app/converter_app.h"
 
+#include <QDir>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+#include <filesystem>
+#include <system_error>
+
 #include "app/converter_dialog.h"
 #include "app/file_prompts.h"
 #include "app/main_icon.h"
 #include "app/settings_store.h"
 
 namespace ridloe {
+
+bool InstallQtTranslations(QCoreApplication& app) {
+  auto* translator = new QTranslator(&app);
+  const QString beside = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("translations"));
+  for (const QString& folder : {QLibraryInfo::path(QLibraryInfo::TranslationsPath), beside}) {
+    if (!translator->load(QStringLiteral("qtbase_zh_TW"), folder)) continue;
+    // The prompts name file types in the default locale's language too.
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::TraditionalChineseScript, QLocale::Taiwan));
+    return QCoreApplication::installTranslator(translator);
+  }
+  delete translator;
+  return false;
+}
 
 ConverterApp::ConverterApp(int& argc, char** argv) : QApplication(argc, argv) {
   // Names the program to the desktop (its .desktop entry and icon); the
@@ -14,6 +34,15 @@ ConverterApp::ConverterApp(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationVersion(QStringLiteral("1.0"));
   setDesktopFileName(QStringLiteral("ridloe"));
   setWindowIcon(LoadMainIcon());
+  InstallQtTranslations(*this);
+  // QApplication has taken its own options out of argv by now. The path is
+  // made absolute, so that the one stored after it lists is found again
+  // from whatever folder the next start is made in.
+  if (argc > 1 && argv[1][0] != '\0') {
+    std::error_code failed;
+    const std::filesystem::path absolute = std::filesystem::absolute(argv[1], failed);
+    startFile_ = failed ? std::string(argv[1]) : absolute.string();
+  }
 }
 
 bool ConverterApp::InitInstance() {
@@ -21,6 +50,7 @@ bool ConverterApp::InitInstance() {
   QtFilePrompts prompts;
   ConverterDialog dialog(settings, prompts);
   prompts.SetOwner(&dialog);
+  if (!startFile_.empty()) dialog.SetStartFile(startFile_);
   dialog.DoModal();
   return false;
 }

@@ -143,12 +143,11 @@ int ConverterDialog::DoModal() {
   return exec();
 }
 
-bool ConverterDialog::OnInitDialog() {
+void ConverterDialog::OnInitDialog() {
   // One icon serves as the big and the small one; the toolkit picks the size.
   setWindowIcon(icon_);
-  presenter_.OnInitDialog();
+  presenter_.OnInitDialog(startFile_);
   pathEdit_->setFocus(Qt::OtherFocusReason);
-  return true;
 }
 
 std::string ConverterDialog::PathText() const { return pathEdit_->text().toStdString(); }
@@ -224,9 +223,13 @@ void ConverterDialog::dropEvent(QDropEvent* event) {
 }
 
 bool ConverterDialog::eventFilter(QObject* watched, QEvent* event) {
-  // The path field takes dropped text itself, but a dropped .mps file is
-  // listed as if it were dropped on the dialog.
-  if (watched == pathEdit_ && HandleFileDrag(event)) return true;
+  // The path field would take any dropped text or URL into its text: it
+  // takes one .mps file as the dialog does, and refuses everything else.
+  const QEvent::Type type = event->type();
+  if (watched == pathEdit_ && (type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop)) {
+    if (!HandleFileDrag(event)) event->ignore();
+    return true;
+  }
   return QDialog::eventFilter(watched, event);
 }
 

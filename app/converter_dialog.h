@@ -5,7 +5,9 @@
 
 #include <QDialog>
 #include <QIcon>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ui/converter_presenter.h"
@@ -34,9 +36,12 @@ class ConverterDialog : public QDialog, private ConverterView {
 
   // Initialises and runs the dialog modally; the result of exec().
   int DoModal();
-  // Sets the icon, then lets the presenter list the stored MPS path; the
-  // path field then has the focus.
-  bool OnInitDialog();
+  // Sets the icon, then lets the presenter list the stored MPS path (or the
+  // file the program was started on); the path field then has the focus.
+  void OnInitDialog();
+  // The file the program was started on, listed at start instead of the
+  // stored path.
+  void SetStartFile(std::string path) { startFile_ = std::move(path); }
 
   ConverterPresenter& presenter() { return presenter_; }
   const WtrDocument* document() const { return presenter_.document(); }
@@ -65,6 +70,7 @@ class ConverterDialog : public QDialog, private ConverterView {
 
   QIcon icon_;
   ConverterPresenter presenter_;
+  std::optional<std::string> startFile_;
 
   QLineEdit* pathEdit_ = nullptr;
   QPushButton* browseButton_ = nullptr;

@@ -15,6 +15,10 @@ bool RunPrompt(QFileDialog& prompt, std::string& chosen) {
   return true;
 }
 
+// Qt's own prompt rather than the desktop's, so that it speaks the dialog's
+// language whatever the desktop's.
+void UseOwnPrompt(QFileDialog& prompt) { prompt.setOption(QFileDialog::DontUseNativeDialog, true); }
+
 }  // namespace
 
 QString InitialFolder(const QString& initial) {
@@ -24,15 +28,23 @@ QString InitialFolder(const QString& initial) {
   return info.absolutePath();
 }
 
-void SetUpOpenMpsPrompt(QFileDialog& prompt, const QString& initial) {
-  prompt.setAcceptMode(QFileDialog::AcceptOpen);
-  prompt.setFileMode(QFileDialog::ExistingFile);
-  prompt.setNameFilter(QString::fromLatin1(kMpsFilter));
+OpenMpsPrompt::OpenMpsPrompt(QWidget* owner, const QString& initial) : QFileDialog(owner) {
+  UseOwnPrompt(*this);
+  setAcceptMode(QFileDialog::AcceptOpen);
+  setFileMode(QFileDialog::AnyFile);
+  setNameFilter(QString::fromLatin1(kMpsFilter));
   const QString folder = InitialFolder(initial);
-  if (!folder.isEmpty()) prompt.setDirectory(folder);
+  if (!folder.isEmpty()) setDirectory(folder);
+}
+
+void OpenMpsPrompt::accept() {
+  const QStringList files = selectedFiles();
+  if (!files.isEmpty() && !QFileInfo(files.first()).absoluteDir().exists()) return;
+  QFileDialog::accept();
 }
 
 void SetUpSaveWtrPrompt(QFileDialog& prompt, const QString& initial, const QString& proposedName) {
+  UseOwnPrompt(prompt);
   prompt.setAcceptMode(QFileDialog::AcceptSave);
   prompt.setFileMode(QFileDialog::AnyFile);
   prompt.setNameFilter(QString::fromLatin1(kWtrFilter));
@@ -45,8 +57,7 @@ void SetUpSaveWtrPrompt(QFileDialog& prompt, const QString& initial, const QStri
 }
 
 bool QtFilePrompts::OpenMps(const std::string& initial, std::string& chosen) {
-  QFileDialog prompt(owner_);
-  SetUpOpenMpsPrompt(prompt, QString::fromStdString(initial));
+  OpenMpsPrompt prompt(owner_, QString::fromStdString(initial));
   return RunPrompt(prompt, chosen);
 }
 

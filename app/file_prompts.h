@@ -1,11 +1,11 @@
 // The dialog's two file prompts as QFileDialog shows them.
 #pragma once
 
+#include <QFileDialog>
 #include <QString>
 
 #include "ui/converter_view.h"
 
-class QFileDialog;
 class QWidget;
 
 namespace ridloe {
@@ -32,8 +32,17 @@ class QtFilePrompts final : public FilePrompts {
 // not), and nothing (the prompt's own choice) when it is empty.
 QString InitialFolder(const QString& initial);
 
-// Set a file dialog up as the open or the save prompt.
-void SetUpOpenMpsPrompt(QFileDialog& prompt, const QString& initial);
+// The open prompt. Only the folder must exist: a name typed in an existing
+// folder is taken as it is, with no message, whether or not the file exists
+// (listing a missing file then fails as any such listing does). A name in a
+// folder that does not exist keeps the prompt open.
+class OpenMpsPrompt final : public QFileDialog {
+ public:
+  OpenMpsPrompt(QWidget* owner, const QString& initial);
+  void accept() override;
+};
+
+// Sets a file dialog up as the save prompt.
 void SetUpSaveWtrPrompt(QFileDialog& prompt, const QString& initial, const QString& proposedName);
 
 }  // namespace ridloe

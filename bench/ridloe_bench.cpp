@@ -1,5 +1,6 @@
-// Benchmarks of the readers, the writer and a whole conversion. The inputs
-// come from bench/run.sh: RIDLOE_BENCH_MPS names a large generated MPS file.
+// Benchmarks of the readers, the writers and whole conversions. The inputs
+// come from bench/run.sh: RIDLOE_BENCH_MPS names a large generated MPS file,
+// RIDLOE_BENCH_GPX the same file converted to GPX.
 #include <benchmark/benchmark.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -12,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "convert/conversion_service.h"
 #include "core/document/list_sink.h"
 #include "formats/wtr/wtr_document.h"
 #include "formats/mps/mps_document.h"
@@ -20,8 +22,8 @@ extern char** environ;
 
 namespace {
 
-std::string InputPath() {
-  const char* path = std::getenv("RIDLOE_BENCH_MPS");
+std::string InputPath(const char* variable = "RIDLOE_BENCH_MPS") {
+  const char* path = std::getenv(variable);
   return path ? path : "";
 }
 
@@ -124,8 +126,17 @@ bool Run(std::vector<std::string> args) {
   return ok;
 }
 
-void Converts(benchmark::State& state, std::vector<std::string> command, const char* output) {
-  const std::string path = InputPath();
+// The waypoints of a file, counted outside the timed runs.
+std::int64_t WaypointsIn(const std::string& path) {
+  return ridloe::OpenDocument(path, ridloe::FormatSet::All(), nullptr, nullptr, ridloe::LoadParts::kWaypointsAndCounts)
+      .document->waypointCount;
+}
+
+// Runs `command` on the input `variable` names, writing `output`; the rate
+// is of the input's bytes and of its waypoints.
+void Converts(benchmark::State& state, std::vector<std::string> command, const char* output,
+              const char* variable = "RIDLOE_BENCH_MPS") {
+  const std::string path = InputPath(variable);
   if (Skip(state, path)) return;
   const std::string out = ScratchPath(output);
   command.push_back(path);
@@ -133,11 +144,34 @@ void Converts(benchmark::State& state, std::vector<std::string> command, const c
   for (auto _ : state) {
     if (!Run(command)) state.SkipWithError((command[0] + " failed").c_str());
   }
-  Report(state, FileSize(path), (FileSize(out) - 48) / 64);
+  Report(state, FileSize(path), WaypointsIn(path));
 }
 
 // The whole command as a user runs it: start the process, load, translate, write.
 void BM_CliConvert(benchmark::State& state) { Converts(state, {RIDLOE_CLI_PATH, "convert", "--force"}, "bench-cli.wtr"); }
+void BM_CliMpsToGpx(benchmark::State& state) {
+  Converts(state, {RIDLOE_CLI_PATH, "convert", "--force"}, "bench-cli.gpx");
+}
+void BM_CliGpxToWtr(benchmark::State& state) {
+  Converts(state, {RIDLOE_CLI_PATH, "convert", "--force"}, "bench-cli-gpx.wtr", "RIDLOE_BENCH_GPX");
+}
+
+// The same conversions through the conversion service, in this process.
+void ConvertsHere(benchmark::State& state, const char* variable, const char* output) {
+  const std::string path = InputPath(variable);
+  if (Skip(state, path)) return;
+  const std::string out = ScratchPath(output);
+  std::int64_t waypoints = 0;
+  for (auto _ : state) {
+    const ridloe::ConvertResult r = ridloe::ConvertFile(path, out, {.replace = true});
+    if (!r.ok()) state.SkipWithError("conversion failed");
+    waypoints = r.waypointCount;
+  }
+  Report(state, FileSize(path), waypoints);
+}
+
+void BM_MpsToGpx(benchmark::State& state) { ConvertsHere(state, "RIDLOE_BENCH_MPS", "bench-service.gpx"); }
+void BM_GpxToWtr(benchmark::State& state) { ConvertsHere(state, "RIDLOE_BENCH_GPX", "bench-service.wtr"); }
 
 // The least work a conversion needs (bench/minimal_convert.cpp), written as
 // safely as ridloe-cli writes, and without flushing to disk.
@@ -158,5 +192,9 @@ RIDLOE_BENCH(BM_WtrLoad);
 RIDLOE_BENCH(BM_CliConvert);
 RIDLOE_BENCH(BM_MinimalConvert);
 RIDLOE_BENCH(BM_MinimalConvertNoSync);
+RIDLOE_BENCH(BM_MpsToGpx);
+RIDLOE_BENCH(BM_GpxToWtr);
+RIDLOE_BENCH(BM_CliMpsToGpx);
+RIDLOE_BENCH(BM_CliGpxToWtr);
 
 BENCHMARK_MAIN();

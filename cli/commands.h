@@ -1,11 +1,11 @@
 // The three ridloe-cli commands and what they share: exit statuses, the usage
-// text and the one-line failure report.
+// text and the messages on standard error.
 #pragma once
 
 #include <string>
 #include <vector>
 
-#include "core/document/gps_document.h"
+#include "formats/format_registry.h"
 
 namespace ridloe::cli {
 
@@ -15,10 +15,23 @@ constexpr int kUsage = 2;
 
 extern const char kUsageText[];
 
+// How messages name a file: "standard input" for "-".
+inline std::string Shown(const std::string& file) { return file == "-" ? "standard input" : file; }
+// Prints one line to standard error. File names in it are shown as names in
+// lines are: bytes that are no UTF-8 and control characters (which a
+// terminal would act on) become U+FFFD.
+void Tell(const std::string& message);
 // Prints the complaint, if any, and the usage text to standard error; kUsage.
 int Usage(const std::string& complaint = {});
-// "FILE: waypoint record 4 at byte 1234: comment has no terminating NUL"
-void ReportLoadFailure(const std::string& file, const GpsDocument& document);
+// The usage text on standard output, for --help; kOk.
+int Help();
+// Why `file` did not load, in one line: "cannot open FILE: Permission
+// denied", or "FILE: waypoint record 4 at byte 1234: comment has no
+// terminating NUL".
+void ReportLoadFailure(const std::string& file, const LoadError& error, const ReadError& readError);
+inline void ReportLoadFailure(const std::string& file, const OpenedDocument& opened) {
+  ReportLoadFailure(file, opened.document->error(), opened.readError);
+}
 
 int List(const std::vector<std::string>& args);
 int Info(const std::vector<std::string>& args);

@@ -1,49 +1,82 @@
-// ridloe-cli convert: MPS waypoints to WTR files, one or many.
-#include <cstdio>
-#include <set>
+// ridloe-cli convert: MPS, WTR and GPX files to WTR or GPX, one or many.
 #include <string>
+#include <string_view>
 
 #include "cli/commands.h"
 #include "cli/options.h"
 #include "convert/conversion_service.h"
 #include "core/platform/file_access.h"
+#include "core/text/cp950.h"
 
 namespace ridloe::cli {
 namespace {
 
-bool ConvertOne(const std::string& input, const std::string& output, const ConvertOptions& options) {
-  const ConvertResult result = ConvertFile(input, output, options);
-  const char* in = input.c_str();
-  const char* out = output.c_str();
-  switch (result.step) {
-    case ConvertStep::kSameFile:
-      std::fprintf(stderr, "%s: the output %s is the input itself\n", in, out);
-      return false;
-    case ConvertStep::kExists:
-      std::fprintf(stderr, "%s: %s exists; use --force to replace it\n", in, out);
-      return false;
-    default:
-      break;
-  }
-  if (!result.loaded) std::fprintf(stderr, "%s: %s\n", in, result.loadError.Describe().c_str());
-  if (result.step == ConvertStep::kNoWaypoints) {
-    std::fprintf(stderr, "%s: no waypoints to convert\n", in);
+// "an MPS file", "a WTR file".
+std::string AFileOf(FileFormat format) {
+  const std::string name = FormatName(format);
+  const bool vowelSound = std::string_view("AEFHILMNORSX").find(name[0]) != std::string_view::npos;
+  return (vowelSound ? "an " : "a ") + name + " file";
+}
+
+std::string Count(std::int64_t count, const char* what) {
+  return std::to_string(count) + " " + what + (count == 1 ? "" : "s");
+}
+
+// What became of one job, in one line per fault (and one on success); true
+// when nothing went wrong.
+bool ConvertOne(const ConversionJob& job, const ConvertOptions& options) {
+  const std::string in = Shown(job.input);
+  const std::string out = job.output == "-" ? "standard output" : job.output;
+  if (job.refused == ConvertStep::kNoOutputName) {
+    Tell("ridloe-cli: standard input needs an output name: convert - OUT");
     return false;
   }
-  if (!result.loaded) {
-    std::fprintf(stderr, "%s: converting the %d waypoints read before the failure\n", in, result.waypointCount);
+  if (job.refused == ConvertStep::kOutputTaken) {
+    Tell(in + ": " + out + " is the output of an earlier input too");
+    return false;
   }
+  const ConvertResult result = ConvertFile(job.input, job.output, options);
+  if (!result.loaded) ReportLoadFailure(job.input, result.loadError, result.readError);
   switch (result.step) {
-    case ConvertStep::kSymbols:
-      std::fprintf(stderr, "%s: cannot write %s: out of memory\n", in, out);
+    case ConvertStep::kSameFile:
+      Tell(in + ": the output " + out + " is the input itself");
+      return false;
+    case ConvertStep::kExists:
+      Tell(in + ": " + out + " exists; use --force to replace it");
+      return false;
+    case ConvertStep::kFormatConflict:
+      Tell(in + ": " + out + " does not end in " + result.writer->extension + ", the format asked for");
+      return false;
+    case ConvertStep::kInputFormat:
+      Tell(in + " is already " + AFileOf(result.inputFormat) + "; nothing to convert");
       return false;
     case ConvertStep::kWrite:
-      std::fprintf(stderr, "%s: cannot write %s: %s\n", in, out, result.writeError.Describe().c_str());
+      if (result.writeError.failure == WriteFailure::kKept && result.outputHeld != FileFormat::kUnknown) {
+        Tell("ridloe-cli: " + out + " is " + AFileOf(result.outputHeld) + "; it is never replaced");
+      } else if (result.writeError.failure == WriteFailure::kKept) {
+        Tell("ridloe-cli: " + out + " cannot be read to see what it holds (" + result.writeError.reason +
+             "); it is not replaced");
+      } else {
+        Tell("ridloe-cli: " + DescribeWriteError(result.writeError, out));
+      }
       return false;
+    case ConvertStep::kSymbols:
+      Tell("ridloe-cli: cannot write " + out + ": out of memory");
+      return false;
+    case ConvertStep::kLoad:
+      return false;
+    case ConvertStep::kNoWaypoints:
+      Tell(in + (result.writer->writesTracks ? ": no waypoints or tracks" : ": no waypoints") + "; nothing written");
+      return true;
     default:
       break;
   }
-  std::fprintf(stderr, "%s -> %s: %d waypoints\n", in, out, result.waypointCount);
+  if (result.replacedCharacters > 0) {
+    Tell(in + ": " + Count(result.replacedCharacters, "character") + " with no code page 950 form written as ?");
+  }
+  const std::string tracks = result.writer->writesTracks ? ", " + Count(result.trackCount, "track") : "";
+  Tell(in + " -> " + out + ": " + Count(result.waypointCount, "waypoint") + tracks +
+       (result.loaded ? "" : ", those read before the failure"));
   return result.ok();
 }
 
@@ -51,39 +84,33 @@ bool ConvertOne(const std::string& input, const std::string& output, const Conve
 
 int Convert(const std::vector<std::string>& args) {
   ParsedOptions parsed;
-  if (!ParseOptions(args, {{"--force", "-f"}, {"--output-dir", "-o", true}}, parsed)) return Usage(parsed.error);
-  const std::vector<std::string>& paths = parsed.operands;
+  if (!ParseOptions(args, {{"--force", "-f"}, {"--output-dir", "-o", true}, {"--to", nullptr, true},
+                           {"--encoding", nullptr, true}},
+                    parsed)) {
+    return Usage(parsed.error);
+  }
+  if (parsed.help) return Help();
   ConvertOptions options;
   options.replace = parsed.Has("--force");
-  if (paths.empty()) return Usage("convert needs an input file");
-  if (parsed.Has("--output-dir")) {
-    const std::string& folder = parsed.Value("--output-dir");
-    if (!IsFolder(folder)) {
-      std::fprintf(stderr, "ridloe-cli: %s is not a folder\n", folder.c_str());
-      return kFailed;
-    }
-    // Two inputs with the same base name would name the same output; the
-    // second is refused rather than replacing what the first just wrote.
-    std::set<std::string> outputs;
-    bool all = true;
-    for (const std::string& input : paths) {
-      const std::string output = OutputPathFor(input, &folder);
-      if (input == "-") {
-        std::fprintf(stderr, "ridloe-cli: standard input needs an output name, not -o\n");
-        all = false;
-      } else if (!outputs.insert(output).second) {
-        std::fprintf(stderr, "%s: %s is the output of an earlier input too\n", input.c_str(), output.c_str());
-        all = false;
-      } else {
-        all = ConvertOne(input, output, options) && all;
-      }
-    }
-    return all ? kOk : kFailed;
+  if (parsed.Has("--to") && !(options.writer = FindWriter(parsed.Value("--to")))) {
+    return Usage("--to takes gpx or wtr, not " + parsed.Value("--to"));
   }
-  if (paths.size() > 2) return Usage("several inputs need -o DIR");
-  if (paths[0] == "-" && paths.size() == 1) return Usage("standard input needs an output name");
-  const std::string output = paths.size() == 2 ? paths[1] : OutputPathFor(paths[0], nullptr);
-  return ConvertOne(paths[0], output, options) ? kOk : kFailed;
+  if (parsed.Has("--encoding")) {
+    options.codePage = parsed.Value("--encoding");
+    if (!IsAsciiCompatibleEncoding(options.codePage.c_str())) {
+      return Usage("unknown encoding \"" + options.codePage + "\", or one that does not read ASCII as ASCII");
+    }
+  }
+  const std::string* folder = parsed.Has("--output-dir") ? &parsed.Value("--output-dir") : nullptr;
+  const ConversionPlan plan = PlanConversions(parsed.operands, folder, options.writer);
+  if (!plan.usage.empty()) return Usage(plan.usage);
+  if (folder && !IsFolder(*folder)) {
+    Tell("ridloe-cli: " + (PathExists(*folder) ? *folder + " is not a folder" : "folder " + *folder + " does not exist"));
+    return kFailed;
+  }
+  bool all = true;
+  for (const ConversionJob& job : plan.jobs) all = ConvertOne(job, options) && all;
+  return all ? kOk : kFailed;
 }
 
 }  // namespace ridloe::cli

@@ -1,73 +1,128 @@
 #include "cli/json_output.h"
 
-#include <cstdio>
+#include <charconv>
 #include <cstring>
 #include <string>
 #include <string_view>
+
+#include <nlohmann/json.hpp>
 
 #include "core/text/cp950.h"
 
 namespace ridloe::cli {
 namespace {
 
-std::string Hex(std::string_view bytes) {
-  static const char kDigits[] = "0123456789abcdef";
-  std::string out;
-  for (unsigned char c : bytes) {
-    out += kDigits[c >> 4];
-    out += kDigits[c & 15];
-  }
-  return out;
-}
+// JSON text built in a small buffer that goes out whenever it fills.
+class JsonStream {
+ public:
+  explicit JsonStream(std::FILE* out) : out_(out) {}
+  ~JsonStream() { Flush(); }
+  JsonStream(const JsonStream&) = delete;
+  JsonStream& operator=(const JsonStream&) = delete;
 
-nlohmann::json Coordinate(std::int32_t semicircles, double degrees) {
-  return {{"semicircles", semicircles}, {"degrees", degrees}};
-}
+  JsonStream& Raw(std::string_view text) {
+    buffer_.append(text);
+    if (buffer_.size() >= kFlushAt) Flush();
+    return *this;
+  }
+  // `"key":`, after a comma unless it opens its object.
+  JsonStream& Key(std::string_view key, bool first = false) {
+    if (!first) Raw(",");
+    return String(key).Raw(":");
+  }
+  JsonStream& String(std::string_view text) {
+    return Raw(nlohmann::json(text).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
+  }
+  JsonStream& Integer(long long value) {
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    return Raw(std::string_view(digits, static_cast<std::size_t>(end - digits)));
+  }
+  // As the JSON library writes a number: the shortest text that reads back
+  // the same, and null for what JSON has no number for.
+  JsonStream& Float(double value) { return Raw(nlohmann::json(value).dump()); }
+  JsonStream& Bool(bool value) { return Raw(value ? "true" : "false"); }
+  JsonStream& Null() { return Raw("null"); }
+
+  // "name":"decoded","name_hex":"...": text as decoded and as its bytes.
+  JsonStream& Text(std::string_view key, std::string_view bytes, const char* encoding, bool first = false) {
+    DecodeToUtf8(bytes, encoding, decoded_);
+    Key(key, first).String(decoded_);
+    hex_.clear();
+    for (unsigned char c : bytes) {
+      hex_ += kDigits[c >> 4];
+      hex_ += kDigits[c & 15];
+    }
+    return Key(std::string(key) + "_hex").String(hex_);
+  }
+  JsonStream& Coordinate(std::string_view key, std::int32_t semicircles, double degrees, bool first = false) {
+    Key(key, first).Raw("{").Key("semicircles", true).Integer(semicircles);
+    return Key("degrees").Float(degrees).Raw("}");
+  }
+
+  void Flush() {
+    std::fwrite(buffer_.data(), 1, buffer_.size(), out_);
+    buffer_.clear();
+  }
+
+ private:
+  static constexpr std::size_t kFlushAt = 64 * 1024;
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::FILE* out_;
+  std::string buffer_, decoded_, hex_;
+};
+
+std::string_view FieldText(const char* field, std::size_t size) { return {field, strnlen(field, size)}; }
 
 }  // namespace
 
-nlohmann::json DocumentToJson(const GpsDocument& document, const char* encoding, bool ok) {
-  auto decode = [encoding](std::string_view raw) {
-    std::string text;
-    DecodeToUtf8(raw, encoding, text);
-    return text;
-  };
-  nlohmann::json waypoints = nlohmann::json::array();
+void WriteDocumentJson(const GpsDocument& document, const char* encoding, bool ok, std::FILE* out) {
+  // The records' names are 8-bit text in the code page; the whole text may be UTF-8.
+  const char* textEncoding = document.TextIsUtf8() ? "UTF-8" : encoding;
+  const char* recordEncoding = document.TextIsUtf8() ? "CP950" : encoding;
+  JsonStream json(out);
+  json.Raw("{").Key("loaded", true).Bool(ok);
+  if (!ok) json.Key("error").String(document.error().Describe());
+  json.Key("waypoint_count").Integer(document.waypointCount);
+  json.Key("track_count").Integer(document.trackCount);
+  json.Raw(",\n").Key("waypoints", true).Raw("[");
   for (std::int32_t i = 0; document.waypoints && i < document.waypointCount; ++i) {
     const WaypointRecord& w = document.waypoints[i];
-    const std::string_view name(w.name, strnlen(w.name, sizeof w.name));
-    waypoints.push_back({{"name", decode(name)},
-                         {"name_hex", Hex(name)},
-                         {"latitude", Coordinate(w.latitude, SemicirclesToDegrees(w.latitude))},
-                         {"longitude", Coordinate(w.longitude, SemicirclesToDegrees(w.longitude))},
-                         {"altitude", w.altitude},
-                         {"symbol", w.symbol}});
+    const WaypointText text = document.TextOf(i);
+    json.Raw(i ? ",\n{" : "\n{").Text("name", text.name, textEncoding, true);
+    json.Text("comment", text.comment, textEncoding);
+    // What only some formats hold (GPX), where a waypoint has it.
+    if (!text.description.empty()) json.Text("description", text.description, textEncoding);
+    if (!text.symbol.empty()) json.Text("symbol_name", text.symbol, textEncoding);
+    if (!text.time.empty()) json.Text("time", text.time, textEncoding);
+    json.Text("record_name", FieldText(w.name, sizeof w.name), recordEncoding);
+    json.Coordinate("latitude", w.latitude, SemicirclesToDegrees(w.latitude));
+    json.Coordinate("longitude", w.longitude, SemicirclesToDegrees(w.longitude));
+    json.Key("altitude");
+    w.noAltitude ? json.Null() : json.Float(w.altitude);
+    json.Key("symbol").Integer(w.symbol).Raw("}");
   }
-  nlohmann::json tracks = nlohmann::json::array();
+  json.Raw("],\n").Key("tracks", true).Raw("[");
   for (std::int32_t j = 0; document.tracks && j < document.trackCount; ++j) {
     const TrackRecord& t = document.tracks[j];
-    const std::string_view name(t.name, strnlen(t.name, sizeof t.name));
-    nlohmann::json points = nlohmann::json::array();
+    json.Raw(j ? ",\n{" : "\n{").Text("name", document.TrackNameOf(j), textEncoding, true);
+    json.Key("point_count").Integer(t.pointCount).Key("points").Raw("[");
     for (std::int32_t k = 0; t.points && k < t.pointCount; ++k) {
       const TrackPoint& p = t.points[k];
       char clock[16];
       std::snprintf(clock, sizeof clock, "%02d:%02d:%02d", p.hour, p.minute, p.second);
-      points.push_back({{"latitude", Coordinate(p.latitude, p.latitudeDegrees)},
-                        {"longitude", Coordinate(p.longitude, p.longitudeDegrees)},
-                        {"altitude", p.altitude},
-                        {"time", p.time},
-                        {"time_of_day", clock}});
+      json.Raw(k ? ",\n{" : "\n{").Coordinate("latitude", p.latitude, p.latitudeDegrees, true);
+      json.Coordinate("longitude", p.longitude, p.longitudeDegrees).Key("altitude");
+      p.noAltitude ? json.Null() : json.Float(p.altitude);
+      json.Key("time");
+      p.noTime ? json.Null() : json.Integer(p.time);
+      json.Key("time_of_day");
+      p.noTime ? json.Null() : json.String(clock);
+      json.Raw("}");
     }
-    tracks.push_back({{"name", decode(name)}, {"name_hex", Hex(name)}, {"point_count", t.pointCount},
-                      {"points", std::move(points)}});
+    json.Raw("]}");
   }
-  nlohmann::json out = {{"loaded", ok},
-                        {"waypoint_count", document.waypointCount},
-                        {"track_count", document.trackCount},
-                        {"waypoints", std::move(waypoints)},
-                        {"tracks", std::move(tracks)}};
-  if (!ok) out["error"] = document.error().Describe();
-  return out;
+  json.Raw("]}\n");
 }
 
 }  // namespace ridloe::cli

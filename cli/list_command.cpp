@@ -8,7 +8,6 @@
 #include "cli/options.h"
 #include "core/document/list_sink.h"
 #include "core/text/cp950.h"
-#include "formats/format_registry.h"
 
 namespace ridloe::cli {
 namespace {
@@ -18,6 +17,7 @@ namespace {
 class PrintingSink final : public ListSink {
  public:
   PrintingSink(bool raw, const char* encoding) : raw_(raw), encoding_(encoding) {}
+  void LinesAreUtf8() override { encoding_ = "UTF-8"; }
   void AddLine(std::string_view line) override {
     if (raw_) {
       std::fwrite(line.data(), 1, line.size(), stdout);
@@ -34,6 +34,20 @@ class PrintingSink final : public ListSink {
   std::string decoded_;
 };
 
+// Whether a failed load got as far as the file's records: before that it
+// has nothing to count (a file that cannot be read, or of no known format).
+bool ReachedRecords(const LoadError& error) {
+  switch (error.step) {
+    case LoadStep::kFileRead:
+    case LoadStep::kSignature:
+    case LoadStep::kFirstRecord:
+    case LoadStep::kARecord:
+      return false;
+    default:
+      return true;
+  }
+}
+
 }  // namespace
 
 int List(const std::vector<std::string>& args) {
@@ -41,16 +55,21 @@ int List(const std::vector<std::string>& args) {
   if (!ParseOptions(args, {{"--raw"}, {"--tracks"}, {"--json"}, {"--encoding", nullptr, true}}, options)) {
     return Usage(options.error);
   }
+  if (options.help) return Help();
   if (options.operands.size() != 1) return Usage("list takes one file");
   const std::string& file = options.operands[0];
   const char* encoding = options.Has("--encoding") ? options.Value("--encoding").c_str() : "CP950";
-  std::string probe;
-  if (!DecodeToUtf8("", encoding, probe)) return Usage("unknown encoding " + std::string(encoding));
+  if (!IsAsciiCompatibleEncoding(encoding)) {
+    return Usage("unknown encoding \"" + std::string(encoding) + "\", or one that does not read ASCII as ASCII");
+  }
 
   if (options.Has("--json")) {
     const OpenedDocument opened = OpenDocument(file, FormatSet::All(), nullptr, nullptr);
-    std::puts(DocumentToJson(*opened.document, encoding, opened.ok).dump(2).c_str());
-    if (!opened.ok) ReportLoadFailure(file, *opened.document);
+    // A file that could not be read has no document to show.
+    if (opened.document->error().step != LoadStep::kFileRead) {
+      WriteDocumentJson(*opened.document, encoding, opened.ok, stdout);
+    }
+    if (!opened.ok) ReportLoadFailure(file, opened);
     return opened.ok ? kOk : kFailed;
   }
   const bool withTracks = options.Has("--tracks");
@@ -61,17 +80,23 @@ int List(const std::vector<std::string>& args) {
     std::fputc('\n', stdout);
     for (const std::string& line : trackLines.lines) waypointLines.AddLine(line);
   }
-  std::fflush(stdout);
-  if (!opened.ok) ReportLoadFailure(file, *opened.document);
+  if (!opened.ok) ReportLoadFailure(file, opened);
   return opened.ok ? kOk : kFailed;
 }
 
 int Info(const std::vector<std::string>& args) {
-  if (args.size() != 1 || (args[0].size() > 1 && args[0][0] == '-')) return Usage("info takes one file");
-  const OpenedDocument opened = OpenDocument(args[0], FormatSet::All(), nullptr, nullptr);
-  std::printf("waypoints: %d\ntracks: %d\n", opened.document->waypointCount, opened.document->trackCount);
-  std::fflush(stdout);
-  if (!opened.ok) ReportLoadFailure(args[0], *opened.document);
+  ParsedOptions options;
+  if (!ParseOptions(args, {}, options)) return Usage(options.error);
+  if (options.help) return Help();
+  if (options.operands.size() != 1) return Usage("info takes one file");
+  const std::string& file = options.operands[0];
+  const OpenedDocument opened = OpenDocument(file, FormatSet::All(), nullptr, nullptr);
+  const GpsDocument& document = *opened.document;
+  if (opened.ok || ReachedRecords(document.error())) {
+    std::printf("waypoints: %d\ntracks: %d\n", document.waypointCount, document.trackCount);
+    if (document.routeCount >= 0) std::printf("routes: %d\n", document.routeCount);
+  }
+  if (!opened.ok) ReportLoadFailure(file, opened);
   return opened.ok ? kOk : kFailed;
 }
 

@@ -2,58 +2,95 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <exception>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "cli/commands.h"
 #include "core/platform/standard_streams.h"
+#include "core/text/cp950.h"
 
 namespace ridloe::cli {
 
 const char kUsageText[] =
     "usage: ridloe-cli list [--raw] [--tracks] [--json] [--encoding NAME] FILE\n"
     "       ridloe-cli info FILE\n"
-    "       ridloe-cli convert [--force] IN [OUT]\n"
-    "       ridloe-cli convert [--force] -o DIR IN...\n"
-    "FILE may be an MPS or a WTR file, or - for standard input.\n";
+    "       ridloe-cli convert [--force] [--to gpx|wtr] [--encoding NAME] IN [OUT.wtr | OUT.gpx | -]\n"
+    "       ridloe-cli convert [--force] [--to gpx|wtr] [--encoding NAME] IN...\n"
+    "       ridloe-cli convert [--force] [--to gpx|wtr] [--encoding NAME] -o DIR IN...\n"
+    "FILE and IN are MPS, WTR or GPX files, or - for standard input; OUT - is standard output.\n"
+    "convert writes the format OUT's extension or --to names, else WTR.\n"
+    "Options also take the form --name=value; after -- every argument is a file.\n";
+
+void Tell(const std::string& message) {
+  std::string shown;
+  DecodeToUtf8(message, "UTF-8", shown);
+  shown += '\n';
+  std::fflush(stdout);
+  std::fwrite(shown.data(), 1, shown.size(), stderr);
+}
 
 int Usage(const std::string& complaint) {
-  if (!complaint.empty()) std::fprintf(stderr, "ridloe-cli: %s\n", complaint.c_str());
+  if (!complaint.empty()) Tell("ridloe-cli: " + complaint);
   std::fputs(kUsageText, stderr);
   return kUsage;
 }
 
-void ReportLoadFailure(const std::string& file, const GpsDocument& document) {
-  std::fprintf(stderr, "%s: %s\n", file.c_str(), document.error().Describe().c_str());
+int Help() {
+  std::fputs(kUsageText, stdout);
+  return kOk;
 }
 
-}  // namespace ridloe::cli
+void ReportLoadFailure(const std::string& file, const LoadError& error, const ReadError& readError) {
+  if (error.step == LoadStep::kFileRead && readError.failure != ReadFailure::kNone) {
+    Tell("ridloe-cli: " + DescribeReadError(readError, Shown(file)));
+  } else {
+    Tell(Shown(file) + ": " + error.Describe());
+  }
+}
 
-int main(int argc, char** argv) {
-  using namespace ridloe::cli;
-  ridloe::PrepareStandardStreams();
-  std::vector<std::string> args = ridloe::CommandLineArguments(argc, argv);
-  if (args.empty()) return Usage();
-  const std::string command = args.front();
-  args.erase(args.begin());
+namespace {
+
+int Run(const std::string& command, const std::vector<std::string>& args) {
   if (command == "list" || command == "info") {
     const int status = command == "list" ? List(args) : Info(args);
     // Lines that never reached their destination (a full disk, a closed
     // pipe) are no success.
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-      std::fprintf(stderr, "ridloe-cli: cannot write the output: %s\n", std::strerror(errno));
+      Tell(std::string("ridloe-cli: cannot write the output: ") + std::strerror(errno));
       return status == kOk ? kFailed : status;
     }
     return status;
   }
   if (command == "convert") return Convert(args);
-  if (command == "--help" || command == "-h" || command == "help") {
-    std::fputs(kUsageText, stdout);
-    return kOk;
-  }
+  if (command == "--help" || command == "-h" || command == "help") return Help();
   if (command == "--version") {
     std::puts("ridloe-cli 1.0");
     return kOk;
   }
   return Usage("unknown command " + command);
+}
+
+}  // namespace
+}  // namespace ridloe::cli
+
+int main(int argc, char** argv) {
+  using namespace ridloe::cli;
+  ridloe::PrepareStandardStreams();
+  // Nothing ends the tool unreported: running out of memory (a huge list in
+  // a small machine) is one line and a failure like any other.
+  try {
+    std::vector<std::string> args = ridloe::CommandLineArguments(argc, argv);
+    if (args.empty()) return Usage();
+    const std::string command = args.front();
+    args.erase(args.begin());
+    return Run(command, args);
+  } catch (const std::bad_alloc&) {
+    std::fflush(stdout);
+    std::fputs("ridloe-cli: out of memory\n", stderr);
+  } catch (const std::exception& e) {
+    Tell(std::string("ridloe-cli: ") + e.what());
+  }
+  return kFailed;
 }

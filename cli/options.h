@@ -9,14 +9,15 @@
 namespace ridloe::cli {
 
 struct OptionSpec {
-  const char* name;         // "--encoding"
+  const char* name;             // "--encoding"
   const char* alias = nullptr;  // "-o", or null
-  bool takesValue = false;  // the next argument is its value
+  bool takesValue = false;      // its value follows as the next argument, or after "="
 };
 
 struct ParsedOptions {
   std::map<std::string, std::string> values;  // by the option's name; "" for a flag
   std::vector<std::string> operands;          // the files, in order; "-" is one
+  bool help = false;                          // --help or -h was given
   std::string error;                          // why the arguments do not parse
 
   bool Has(const char* name) const { return values.count(name) != 0; }
@@ -24,7 +25,9 @@ struct ParsedOptions {
 };
 
 // Splits `args` into the options of `specs` and the operands; false with
-// `error` set for an option that is not known or lacks its value.
+// `error` set for an option that is not known, lacks its value or takes
+// none. "--name=value" gives a value in one argument; after "--" every
+// argument is an operand. --help and -h are known to every command.
 bool ParseOptions(const std::vector<std::string>& args, std::initializer_list<OptionSpec> specs, ParsedOptions& out);
 
 }  // namespace ridloe::cli

@@ -9,9 +9,8 @@ namespace ridloe {
 
 // 106 becomes 8246, 48 becomes 161, every other code 18.
 inline std::uint16_t MapSymbolForWtr(std::uint16_t mps) {
-  if (mps == 106) return 8246;
-  if (mps == 48) return 161;
-  return 18;
+  const NamedSymbol* named = SymbolWithCode(mps, SymbolCodes::kMps);
+  return named ? named->wtr : kPlainSymbol;
 }
 
 // Replaces every waypoint's symbol by its WTR code. The first call keeps the

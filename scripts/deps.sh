@@ -19,9 +19,13 @@ ridloe_need_packages() {
 
 # What building and testing the core, the command-line tool and the dialog needs.
 # The dialog's tests run on Qt's offscreen platform; fonts-arphic-uming gives
-# the dialog its Ming face, whose metrics its layout is measured in.
+# the dialog its Ming face, whose metrics its layout is measured in, and
+# qt6-translations-l10n Qt's own Traditional Chinese texts for its prompts.
+# GPX is read with expat; the tests check every GPX they write with xmllint
+# (the schema) and GDAL's ogrinfo (a real reader).
 RIDLOE_BUILD_PACKAGES=(build-essential cmake pkg-config libgtest-dev libgmock-dev nlohmann-json3-dev
-  qt6-base-dev fonts-arphic-uming xvfb xauth)
+  qt6-base-dev qt6-translations-l10n fonts-arphic-uming xvfb xauth shared-mime-info libexpat1-dev libxml2-utils
+  gdal-bin)
 
 # What the fuzz step (formats/fuzz/run.sh) needs on top: clang with libFuzzer and the
 # sanitizer runtimes.
@@ -35,5 +39,5 @@ RIDLOE_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64 googletest nlohmann-json3-dev wine
   xvfb xauth x11-utils xdotool fonts-arphic-uming)
 
 # What scripts/screenshot.sh needs on top: an X server without a screen, and
-# tools to find the dialog's window and save it as PNG.
-RIDLOE_SCREENSHOT_PACKAGES=(xvfb xauth x11-utils imagemagick)
+# tools to find a window, type into it and save it as PNG.
+RIDLOE_SCREENSHOT_PACKAGES=(xvfb xauth x11-utils xdotool imagemagick)

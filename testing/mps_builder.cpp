@@ -1,9 +1,12 @@
 #include "testing/mps_builder.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 #include <fstream>
 #include <iterator>
+
+#include "core/platform/transcode.h"
 
 namespace ridloe::testing {
 namespace {
@@ -33,13 +36,18 @@ void PutString(Bytes& out, const std::string& s) {
 Bytes WaypointPayload(const WaypointFields& w) {
   Bytes out;
   PutString(out, w.name);
-  // Header: byte 4 decides its length (a space: 29 bytes, else 27).
+  // Header: byte 4 decides its length (a space: 29 bytes, else 27), except
+  // in version-3 files, where it is 22 bytes.
   Bytes header(w.longHeader ? 29 : 27, 0);
   header[4] = w.longHeader ? 0x20 : 0x00;
+  if (w.version3Header) {
+    header.assign(22, 0);
+    std::fill(header.begin() + 13, header.begin() + 21, 0xFF);
+  }
   out.insert(out.end(), header.begin(), header.end());
   PutU32(out, static_cast<std::uint32_t>(w.latitude));
   PutU32(out, static_cast<std::uint32_t>(w.longitude));
-  out.push_back(1);
+  out.push_back(w.noAltitude ? 0 : 1);
   PutF64(out, w.altitude);
   PutString(out, w.comment);
   Bytes tail(w.tailLength, 0);
@@ -58,9 +66,9 @@ Bytes TrackPayload(const TrackFields& t) {
   for (const TrackPointFields& p : t.points) {
     PutU32(out, static_cast<std::uint32_t>(p.latitude));
     PutU32(out, static_cast<std::uint32_t>(p.longitude));
-    out.push_back(1);
+    out.push_back(p.noAltitude ? 0 : 1);
     PutF64(out, p.altitude);
-    out.push_back(1);
+    out.push_back(p.noTime ? 0 : 1);
     PutU32(out, p.time);
     out.insert(out.end(), 9, 0);
   }
@@ -132,6 +140,13 @@ Bytes ReadBytes(const std::filesystem::path& path) {
 std::string ReadText(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::string Cp950FromUtf8(const std::string& utf8) {
+  std::string out;
+  std::size_t replaced = 0;
+  if (!TranscodeFromUtf8(utf8, "CP950", out, replaced) || replaced) return {};
+  return out;
 }
 
 }  // namespace ridloe::testing

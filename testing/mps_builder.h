@@ -19,7 +19,11 @@ struct WaypointFields {
   std::uint16_t symbol = 0;
   std::string comment;
   bool longHeader = false;  // a 29-byte header (byte 4 a space) instead of 27
+  // The 22-byte header of version-3 files (00 x 13, FF x 8, 00) instead of
+  // either; such files start with Header('d').
+  bool version3Header = false;
   std::size_t tailLength = 24;  // the symbol sits at tail bytes 17-18 when they exist
+  bool noAltitude = false;      // the position block says no altitude was given
 };
 
 struct TrackPointFields {
@@ -27,6 +31,8 @@ struct TrackPointFields {
   std::int32_t longitude = 0;
   double altitude = 0.0;
   std::uint32_t time = 0;
+  bool noAltitude = false;
+  bool noTime = false;
 };
 
 struct TrackFields {

@@ -1,6 +1,5 @@
 // What the test helpers need from the system they run on: this process's id,
-// a fresh folder, a program run with its standard streams on files, and
-// UTF-8 text in code page 950.
+// a fresh folder, and a program run with its standard streams on files.
 #pragma once
 
 #include <string>

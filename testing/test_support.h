@@ -86,6 +86,21 @@ inline std::string SystemReasonFor(const std::string& path) {
   return why.reason;
 }
 
+// A folder of the real files shared between checkouts ("mps", "gpx"):
+// RIDLOE_SHARED_TESTDATA from the environment, else as configured (by default
+// ../shared/testdata beside the project). Empty when it is not there, as in a
+// clean clone, and a test that reads it then skips:
+//   const std::string mps = SharedTestData("mps");
+//   if (mps.empty()) GTEST_SKIP() << kNoSharedTestData;
+inline std::string SharedTestData(const std::string& kind) {
+  const char* env = std::getenv("RIDLOE_SHARED_TESTDATA");
+  const std::string folder = std::string(env && *env ? env : RIDLOE_SHARED_TESTDATA) + "/" + kind;
+  std::error_code ignored;
+  return std::filesystem::is_directory(folder, ignored) ? folder : std::string();
+}
+inline constexpr char kNoSharedTestData[] = "no shared test files in " RIDLOE_SHARED_TESTDATA
+                                           " (a clean clone has none; RIDLOE_SHARED_TESTDATA names a folder that has)";
+
 // A file name in the test's temporary folder, unique to this test and process.
 inline std::string TempPath(const std::string& name) {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();

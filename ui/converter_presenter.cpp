@@ -14,8 +14,8 @@ namespace ridloe {
 ConverterPresenter::ConverterPresenter(ConverterView& view, SettingsStore& settings, FilePrompts& prompts)
     : view_(view), settings_(settings), prompts_(prompts) {}
 
-void ConverterPresenter::OnInitDialog() {
-  view_.SetPathText(settings_.GetProfileString(kDialogSection, kMpsFileValue, ""));
+void ConverterPresenter::OnInitDialog(const std::optional<std::string>& startFile) {
+  view_.SetPathText(startFile ? *startFile : settings_.GetProfileString(kDialogSection, kMpsFileValue, ""));
   OnListWaypoints();
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,8 +19,10 @@ class ConverterPresenter {
  public:
   ConverterPresenter(ConverterView& view, SettingsStore& settings, FilePrompts& prompts);
 
-  // Puts the stored MPS path into the path field and lists it.
-  void OnInitDialog();
+  // Puts the stored MPS path into the path field and lists it; or, when the
+  // program was started on a file (a file manager's "Open with"), that file
+  // instead, stored as any listing stores it.
+  void OnInitDialog(const std::optional<std::string>& startFile = std::nullopt);
   // The three commands.
   void OnListWaypoints();
   void OnBrowseMps();

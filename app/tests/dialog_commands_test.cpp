@@ -122,25 +122,33 @@ class DialogCommandsTest : public QObject, private DialogUnderTest {
     QCOMPARE(settings_->Stored("MPSFile").toString(), trip_);
   }
 
+  // Everywhere on the dialog, the path field included, which would otherwise
+  // take a dropped URL or text into its text.
   void otherDropsAreRefused() {
     dialog_->OnInitDialog();
     dialog_->show();
     Controls c(*dialog_);
     c.path->setText(QStringLiteral("unchanged"));
     QFile::copy(trip_, settings_->dataPath("trip.txt"));
-    QList<QList<QUrl>> refused = {
+    const QList<QList<QUrl>> refused = {
         {QUrl::fromLocalFile(trip_), QUrl::fromLocalFile(trip_)},  // two files
         {QUrl::fromLocalFile(settings_->dataPath("trip.txt"))},    // not .mps
         {QUrl(QStringLiteral("https://example.invalid/trip.mps"))},  // not local
+        {},                                                          // text alone
     };
-    for (const QList<QUrl>& urls : refused) {
-      QMimeData data;
-      data.setUrls(urls);
-      QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-      QApplication::sendEvent(dialog_.get(), &enter);
-      QVERIFY(!enter.isAccepted());
-      QDropEvent drop(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-      QApplication::sendEvent(dialog_.get(), &drop);
+    for (QWidget* target : {static_cast<QWidget*>(dialog_.get()), static_cast<QWidget*>(c.path)}) {
+      for (const QList<QUrl>& urls : refused) {
+        QMimeData data;
+        data.setUrls(urls);
+        data.setText(QStringLiteral("dropped text"));
+        const QPoint at = target->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &enter);
+        QVERIFY(!enter.isAccepted());
+        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &drop);
+        QVERIFY(!drop.isAccepted());
+      }
     }
     QCOMPARE(c.path->text(), QStringLiteral("unchanged"));
     QCOMPARE(c.Lines(), QStringList());

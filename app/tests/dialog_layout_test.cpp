@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QKeyEvent>
 
+#include "app/converter_app.h"
 #include "app/dialog_units.h"
 #include "app/tests/dialog_fixture.h"
 
@@ -239,12 +240,37 @@ class DialogLayoutTest : public QObject, private DialogUnderTest {
 
   void openPromptIsSetUpForMpsFiles() {
     const QString file = WriteMps(settings_->dataPath("trip.mps"), MpsBuilder().Header().End());
-    QFileDialog prompt;
-    SetUpOpenMpsPrompt(prompt, file);
+    OpenMpsPrompt prompt(nullptr, file);
     QCOMPARE(prompt.acceptMode(), QFileDialog::AcceptOpen);
     QCOMPARE(prompt.nameFilters(), QStringList{"Garmin MPS Files (*.mps)"});
     QCOMPARE(prompt.defaultSuffix(), QString());
     QCOMPARE(prompt.directory().absolutePath(), settings_->folder.path());
+  }
+
+  // A name typed in an existing folder is taken without a message, whether
+  // or not the file exists; one in a missing folder keeps the prompt open.
+  void openPromptTakesATypedNameInAnExistingFolder() {
+    for (const QString& name : {QStringLiteral("typed.mps"), QStringLiteral("gone/typed.mps")}) {
+      OpenMpsPrompt prompt(nullptr, settings_->folder.path());
+      prompt.show();
+      prompt.selectFile(name);
+      prompt.accept();
+      const bool taken = !name.contains('/');
+      QCOMPARE(prompt.result(), taken ? int(QDialog::Accepted) : int(QDialog::Rejected));
+      QCOMPARE(prompt.isVisible(), !taken);
+      if (taken) QCOMPARE(prompt.selectedFiles(), QStringList{settings_->dataPath(name)});
+    }
+  }
+
+  // Qt's own texts speak Traditional Chinese whatever the locale: the
+  // prompts' titles come from qtbase_zh_TW.
+  void promptsSpeakTraditionalChinese() {
+    QVERIFY(InstallQtTranslations(*QCoreApplication::instance()));
+    OpenMpsPrompt open(nullptr, QString());
+    QCOMPARE(open.windowTitle(), QStringLiteral("開啟"));
+    QFileDialog save;
+    SetUpSaveWtrPrompt(save, QString(), QString());
+    QCOMPARE(save.windowTitle(), QStringLiteral("另存新檔"));
   }
 
   void savePromptIsSetUpForWtrFiles() {

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <nlohmann/json.hpp>
+#include <string>
 
 #include "core/text/cp950.h"
 #include "testing/test_support.h"
@@ -96,7 +97,8 @@ TEST(Cli, DamagedFilePrintsWhatLoadedThenTheReason) {
 
   run = RunCli("info '" + TempPath("missing.mps") + "'");
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err, TempPath("missing.mps") + ": file cannot be opened\n");
+  EXPECT_EQ(run.err, "ridloe-cli: cannot open " + TempPath("missing.mps") + ": No such file or directory\n");
+  EXPECT_EQ(run.out, "");
 }
 
 TEST(Cli, UsageErrorsExitWith2) {
@@ -114,6 +116,94 @@ TEST(Cli, OutputThatCannotBeWrittenFails) {
   if (::access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
   EXPECT_EQ(RunCli("list '" + kSample + "'", {.output = "/dev/full"}).status, 1);
   EXPECT_EQ(RunCli("info '" + kSample + "'", {.output = "/dev/full"}).status, 1);
+}
+
+// A shell line run in `folder` with $CLI naming the tool; its standard
+// output, then its standard error after a line "--".
+std::string Sh(const testing::TempFolder& folder, const std::string& script) {
+  const std::string out = folder.Path(".out"), err = folder.Path(".err");
+  const std::string command = "cd '" + folder.path().string() + "' && CLI='" + RIDLOE_CLI + "' && export CLI && " +
+                              "timeout 20 sh -c '" + script + "' >'" + out + "' 2>'" + err + "'";
+  std::system(command.c_str());
+  return testing::ReadText(out) + "--\n" + testing::ReadText(err);
+}
+
+// Pipes, FIFOs and devices are read as streams, as "-" is; folders and
+// sockets are refused at once; an endless stream fails at its first bytes.
+TEST(Cli, StreamsAreReadAndNothingHangs) {
+  testing::TempFolder dir;
+  const std::string counts = "waypoints: 12\ntracks: 2\n";
+  EXPECT_EQ(Sh(dir, "mkfifo f.mps; cat \"" + kSample + "\" > f.mps & $CLI info f.mps"), counts + "--\n");
+  EXPECT_EQ(Sh(dir, "cat \"" + kSample + "\" | $CLI info /dev/stdin"), counts + "--\n");
+  EXPECT_EQ(Sh(dir, "mkdir d.mps; $CLI info d.mps"), "--\nridloe-cli: d.mps is a folder\n");
+  EXPECT_EQ(Sh(dir, "timeout 5 $CLI info - < /dev/zero; echo $?"),
+            "1\n--\nstandard input: at byte 0: file does not start with the MsRcd signature\n");
+}
+
+// One line for each fault, with the system's reason; nothing on standard
+// output for a file that could not be read; file names cleaned as names are.
+TEST(Cli, OneMessagePerFaultWithTheSystemsReason) {
+  testing::TempFolder dir;
+  EXPECT_EQ(Sh(dir, "$CLI convert missing.mps"), "--\nridloe-cli: cannot open missing.mps: No such file or directory\n");
+  EXPECT_EQ(Sh(dir, "$CLI info missing.mps/x"), "--\nridloe-cli: cannot open missing.mps/x: No such file or directory\n");
+  EXPECT_EQ(Sh(dir, "cp \"" + kSample + "\" a.mps; $CLI info a.mps/x"),
+            "--\nridloe-cli: cannot open a.mps/x: Not a directory\n");
+  EXPECT_EQ(Sh(dir, "$CLI convert a.mps w.wtr 2>/dev/null; $CLI convert w.wtr x.wtr"),
+            "--\nw.wtr is already a WTR file; nothing to convert\n");
+  EXPECT_EQ(Sh(dir, "$CLI convert a.mps no/x.wtr"), "--\nridloe-cli: folder no/ does not exist\n");
+
+  // A file without waypoints is a note, not a failure, in a batch too.
+  ASSERT_TRUE(testing::WriteBytes(dir.Path("none.mps"), MpsBuilder().Header().End().bytes()));
+  EXPECT_EQ(Sh(dir, "mkdir out; $CLI convert -o out a.mps none.mps; echo $?"),
+            "0\n--\na.mps -> out/a.wtr: 12 waypoints\nnone.mps: no waypoints; nothing written\n");
+
+  // A name that would set the terminal's title and clear its screen.
+  const std::string shown = Sh(dir, "cp a.mps \"$(printf \"\\033]0;owned\\007\\033[2Jx.mps\")\"; $CLI convert --force ./*x.mps");
+  EXPECT_EQ(shown.find_first_of("\x1b\x07"), std::string::npos) << shown;
+  EXPECT_NE(shown.find("\uFFFD]0;owned\uFFFD\uFFFD[2Jx.mps -> "), std::string::npos) << shown;
+}
+
+TEST(Cli, EncodingsMustReadAsciiAsAscii) {
+  for (const char* encoding : {"UTF-16", "UTF-32", "UTF-7", ""}) {
+    EXPECT_EQ(RunCli("list --encoding '" + std::string(encoding) + "' '" + kSample + "'").status, 2) << encoding;
+  }
+  MpsBuilder b;
+  b.Header().Waypoint({.name = "ab\u202Ecd\u2066", .altitude = 1}).End();
+  const std::string path = TempPath("bidi.mps");
+  ASSERT_TRUE(testing::WriteBytes(path, b.bytes()));
+  EXPECT_EQ(RunCli("list --encoding=UTF-8 '" + path + "'").out, "ab\uFFFDcd\uFFFD   1\n");
+  std::remove(path.c_str());
+}
+
+// JSON gives each waypoint's name and comment whole, beside the name its
+// record keeps.
+TEST(Cli, JsonKeepsWholeNamesAndComments) {
+  MpsBuilder b;
+  b.Header().Waypoint({.name = "bei D 95030 Hof/Innenstadt", .comment = "Parkplatz \"Nord\""}).End();
+  const std::string path = TempPath("long.mps");
+  ASSERT_TRUE(testing::WriteBytes(path, b.bytes()));
+  const CliRun run = RunCli("list --json '" + path + "'");
+  std::remove(path.c_str());
+  ASSERT_EQ(run.status, 0) << run.err;
+  const nlohmann::json doc = nlohmann::json::parse(run.out);
+  const auto& w = doc["waypoints"][0];
+  EXPECT_EQ(w["name"], "bei D 95030 Hof/Innenstadt");
+  EXPECT_EQ(w["comment"], "Parkplatz \"Nord\"");
+  EXPECT_EQ(w["comment_hex"], "5061726b706c61747a20224e6f726422");
+  EXPECT_EQ(w["record_name"], "bei D 95030");
+}
+
+TEST(Cli, HelpDoubleDashAndValuesAfterEquals) {
+  for (const char* command : {"list", "info", "convert"}) {
+    const CliRun run = RunCli(std::string(command) + " --help");
+    EXPECT_EQ(run.status, 0) << command;
+    EXPECT_EQ(run.out.rfind("usage:", 0), 0u) << command;
+  }
+  testing::TempFolder dir;
+  EXPECT_EQ(Sh(dir, "cp \"" + kSample + "\" ./-a.mps; $CLI list --encoding=BIG5 -- -a.mps | head -1"),
+            "玉山主峰 3952\n--\n");
+  ASSERT_TRUE(testing::WriteBytes(dir.Path("one.mps"), MpsBuilder().Header().Waypoint({.name = "A"}).End().bytes()));
+  EXPECT_EQ(Sh(dir, "$CLI convert one.mps"), "--\none.mps -> one.wtr: 1 waypoint\n");
 }
 
 TEST(Decoding, UndecodableBytesBecomeReplacementCharacters) {

@@ -1,10 +1,15 @@
 // ridloe-cli convert, list and info run as processes on real files.
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
 #include "core/platform/paths.h"
+#include "testing/gpx_checks.h"
 #include "testing/test_support.h"
 
 namespace ridloe {
@@ -39,6 +44,19 @@ class ConvertCliTest : public ::testing::Test {
     Put(name, b.End().bytes());
   }
   std::uintmax_t Size(const std::string& name) const { return fs::file_size(dir_ / name); }
+  std::vector<std::string> Entries() const {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir_)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  // Runs `script` with sh in the test's folder; $CLI names the tool.
+  int Shell(const std::string& script) const {
+    const std::string command =
+        "cd '" + dir_.string() + "' && CLI='" + RIDLOE_CLI + "' && export CLI && sh -c '" + script + "'";
+    const int raw = std::system(command.c_str());
+    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  }
 
   testing::TempFolder folder_{"convert_cli"};
   const fs::path& dir_ = folder_.path();
@@ -133,7 +151,8 @@ TEST_F(ConvertCliTest, WaypointsReadBeforeAFailureAreStillConverted) {
   Put("broken.mps", b.End().bytes());
   const CliRun run = Cli({"convert", "broken.mps"});
   EXPECT_EQ(run.status, 1);
-  EXPECT_NE(run.err.find("converting the 2 waypoints"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("broken.mps -> broken.wtr: 2 waypoints, those read before the failure"), std::string::npos)
+      << run.err;
   ASSERT_EQ(Size("broken.wtr"), 48u + 2 * 64u);
   const std::string wtr = ReadText(dir_ / "broken.wtr");
   EXPECT_EQ(wtr.substr(16, 10), "KEPT      ");
@@ -141,7 +160,8 @@ TEST_F(ConvertCliTest, WaypointsReadBeforeAFailureAreStillConverted) {
 }
 
 TEST_F(ConvertCliTest, WtrFilesAreKnownByTheirFirstBytes) {
-  ASSERT_EQ(Cli({"convert", Sample(), "renamed.mps"}).status, 0);  // a WTR file with an .mps name
+  // A WTR file with an .mps name, written through standard output.
+  ASSERT_EQ(testing::RunCli("convert '" + Sample() + "' -", {.output = (dir_ / "renamed.mps").string()}).status, 0);
   const CliRun list = Cli({"list", "renamed.mps"});
   EXPECT_EQ(list.status, 0) << list.err;
   ASSERT_EQ(Lines(list.out).size(), 12u);
@@ -149,10 +169,128 @@ TEST_F(ConvertCliTest, WtrFilesAreKnownByTheirFirstBytes) {
   const CliRun info = Cli({"info", "renamed.mps"});
   EXPECT_EQ(info.out, "waypoints: 12\ntracks: 0\n");
 
-  // convert reads MPS files only: translating WTR codes again would turn them into 18.
+  // convert never writes the format it read: translating WTR codes again would turn them into 18.
   const CliRun again = Cli({"convert", "renamed.mps", "again.wtr"});
   EXPECT_EQ(again.status, 1);
   EXPECT_FALSE(fs::exists(dir_ / "again.wtr"));
+}
+
+// `convert *.mps` gives each file its own output: a list of inputs never
+// turns into an input and an output, and an MPS file is never written over.
+TEST_F(ConvertCliTest, InputsAreNeverOutputs) {
+  PutMps("a.mps", 1);
+  PutMps("b.mps", 2);
+  const std::string b = ReadText(dir_ / "b.mps");
+  CliRun run = Cli({"convert", "--force", "a.mps", "b.mps"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(ReadText(dir_ / "b.mps"), b);
+  EXPECT_EQ(Size("a.wtr"), 48u + 64u);
+  EXPECT_EQ(Size("b.wtr"), 48u + 2 * 64u);
+
+  fs::copy_file(dir_ / "b.mps", dir_ / "named.wtr");  // MPS bytes under an output's name
+  run = Cli({"convert", "--force", "a.mps", "named.wtr"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "ridloe-cli: named.wtr is an MPS file; it is never replaced\n");
+  EXPECT_EQ(ReadText(dir_ / "named.wtr"), b);
+  EXPECT_EQ(Cli({"convert", "--force", "a.mps", "b.mps", "c.wtr"}).status, 2);
+}
+
+// A file made at the output's name while a long input is read is kept: the
+// input arrives through a FIFO, and the file is made once the tool has begun
+// reading (a write larger than the pipe holds returns only then).
+TEST_F(ConvertCliTest, AnOutputMadeDuringTheLoadIsKept) {
+  PutMps("in.mps", 4000);
+  ASSERT_GT(Size("in.mps"), 200000u);
+  const int status = Shell(
+      "mkfifo p; $CLI convert - out.wtr < p 2> err & exec 3> p; head -c 150000 in.mps >&3; "
+      "echo theirs > out.wtr; tail -c +150001 in.mps >&3; exec 3>&-; wait $!");
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(ReadText(dir_ / "out.wtr"), "theirs\n");
+  EXPECT_EQ(ReadText(dir_ / "err"), "standard input: out.wtr exists; use --force to replace it\n");
+  EXPECT_EQ(Entries(), (std::vector<std::string>{"err", "in.mps", "out.wtr", "p"}));
+}
+
+// --force replaces regular files only; through a link to one, the file it
+// names, keeping the link.
+TEST_F(ConvertCliTest, ForceReplacesOnlyRegularFiles) {
+  ASSERT_EQ(Shell("mkfifo fifo.wtr && ln -s /proc/self/fd/1 stdout.wtr && mkdir real && echo old > real/t.wtr && "
+                  "ln -s real/t.wtr link.wtr"),
+            0);
+  CliRun run = Cli({"convert", "--force", Sample(), "fifo.wtr"});
+  EXPECT_EQ(run.err, "ridloe-cli: fifo.wtr is a FIFO, not a regular file; it is never replaced\n");
+  EXPECT_TRUE(fs::is_fifo(dir_ / "fifo.wtr"));
+  run = testing::RunCli("convert --force '" + Sample() + "' stdout.wtr", {.folder = dir_.string(), .output = "/dev/null"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "ridloe-cli: stdout.wtr is a device, not a regular file; it is never replaced\n");
+  EXPECT_TRUE(fs::is_symlink(dir_ / "stdout.wtr"));
+  run = Cli({"convert", "--force", Sample(), "link.wtr"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(fs::is_symlink(dir_ / "link.wtr"));
+  EXPECT_EQ(Size("real/t.wtr"), kSampleWtrSize);
+}
+
+// A write stopped by the file size limit fails with the system's reason, and
+// one ended by a signal leaves nothing either.
+TEST_F(ConvertCliTest, StoppedWritesLeaveNoFile) {
+  PutMps("in.mps", 4000);
+  EXPECT_EQ(Shell("ulimit -f 100; $CLI convert in.mps 2> err"), 1);
+  EXPECT_EQ(ReadText(dir_ / "err"), "ridloe-cli: cannot write in.wtr: File too large\n");
+  EXPECT_EQ(Shell("mkfifo p; $CLI convert - out.wtr < p & exec 3> p; head -c 150000 in.mps >&3; "
+                  "kill -TERM $!; wait $!; echo $? > status"),
+            0);
+  EXPECT_EQ(ReadText(dir_ / "status"), "143\n");
+  EXPECT_EQ(Entries(), (std::vector<std::string>{"err", "in.mps", "p", "status"}));
+}
+
+// "-" as the output is standard output, never a terminal.
+TEST_F(ConvertCliTest, DashWritesStandardOutput) {
+  ASSERT_EQ(Cli({"convert", Sample(), "x.wtr"}).status, 0);
+  const CliRun run = testing::RunCli("convert '" + Sample() + "' -", {.folder = dir_.string(), .output = (dir_ / "out").string()});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, Sample() + " -> standard output: 12 waypoints\n");
+  EXPECT_EQ(ReadText(dir_ / "out"), ReadText(dir_ / "x.wtr"));
+  EXPECT_FALSE(fs::exists(dir_ / "-"));
+  if (std::system("command -v script >/dev/null 2>&1") != 0) GTEST_SKIP() << "no script(1) to make a terminal";
+  EXPECT_EQ(Shell("script -qec \"$CLI convert '" + Sample() + "' -\" /dev/null > tty.txt"), 1);
+  EXPECT_NE(ReadText(dir_ / "tty.txt").find("standard output is a terminal"), std::string::npos);
+}
+
+TEST_F(ConvertCliTest, GpxOutAndBackIn) {
+  CliRun run = Cli({"convert", Sample(), "trip.gpx"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, Sample() + " -> trip.gpx: 12 waypoints, 2 tracks\n");
+  EXPECT_TRUE(testing::ValidatesAsGpx11((dir_ / "trip.gpx").string()));
+  EXPECT_EQ(Cli({"info", "trip.gpx"}).out, "waypoints: 12\ntracks: 2\nroutes: 0\n");
+  EXPECT_EQ(Lines(Cli({"list", "trip.gpx"}).out)[0], "玉山主峰 3952");
+  const std::string json = Cli({"list", "--json", "trip.gpx"}).out;
+  EXPECT_NE(json.find("{\"name\":\"玉山主峰\""), std::string::npos) << json.substr(0, 300);
+  EXPECT_NE(json.find("\"symbol_name\":\"Summit\""), std::string::npos);
+
+  // Back to WTR beside it, as the sample converts directly.
+  ASSERT_EQ(Cli({"convert", "trip.gpx"}).status, 0);
+  ASSERT_EQ(Cli({"convert", Sample(), "direct.wtr"}).status, 0);
+  EXPECT_EQ(ReadText(dir_ / "trip.wtr"), ReadText(dir_ / "direct.wtr"));
+
+  fs::create_directory(dir_ / "out");
+  run = Cli({"convert", "--to", "gpx", "-o", "out", Sample()});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(ReadText(dir_ / "out/sample.gpx"), ReadText(dir_ / "trip.gpx"));
+  run = Cli({"convert", "--to", "gpx", "trip.gpx", "copy.gpx"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "trip.gpx is already a GPX file; nothing to convert\n");
+  EXPECT_FALSE(fs::exists(dir_ / "copy.gpx"));
+  EXPECT_EQ(Cli({"convert", "--to", "gpx", Sample(), "x.wtr"}).status, 1);
+  EXPECT_EQ(Cli({"convert", "--to", "kml", Sample()}).status, 2);
+
+  // A GPX file is source data: WTR is never written over it.
+  fs::copy_file(dir_ / "trip.gpx", dir_ / "kept.wtr");
+  run = Cli({"convert", "--force", Sample(), "kept.wtr"});
+  EXPECT_EQ(run.err, "ridloe-cli: kept.wtr is a GPX file; it is never replaced\n");
+
+  Put("planned.gpx", testing::AsBytes(testing::GpxText("<wpt lat=\"1\" lon=\"2\"><name>⛰ 1</name></wpt>")));
+  run = Cli({"convert", "planned.gpx"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(Lines(run.err)[0], "planned.gpx: 1 character with no code page 950 form written as ?");
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "convert/conversion_service.h"
 #include "convert/symbols.h"
 #include "formats/wtr/wtr_document.h"
+#include "testing/gpx_checks.h"
 #include "testing/test_support.h"
 
 namespace ridloe {
@@ -44,6 +45,53 @@ TEST_F(ConversionServiceTest, ReplacesOnlyWhenAllowedAndNeverTheInput) {
   EXPECT_EQ(ReadBytes(in), before);
 }
 
+// Source data is never an output: an MPS file stays as it is, --force or
+// not, and a WTR file is not read as input.
+TEST_F(ConversionServiceTest, NeverWritesOverAnotherFormatNorReadsWtr) {
+  const std::string in = Write("in.mps", MpsBuilder().Header().Waypoint({.name = "A"}).End());
+  const std::string other = Write("other.wtr", MpsBuilder().Header().Waypoint({.name = "B"}).End());
+  const auto before = ReadBytes(other);
+  for (bool replace : {false, true}) {
+    const ConvertResult r = ConvertFile(in, other, {.replace = replace});
+    EXPECT_EQ(r.step, ConvertStep::kWrite);
+    EXPECT_EQ(r.writeError.failure, WriteFailure::kKept);
+    EXPECT_EQ(r.outputHeld, FileFormat::kMps);
+    EXPECT_EQ(ReadBytes(other), before);
+  }
+  const std::string wtr = dir_.Path("in.wtr");
+  ASSERT_TRUE(ConvertFile(in, wtr, {}).ok());
+  const ConvertResult again = ConvertFile(wtr, dir_.Path("again.wtr"), {});
+  EXPECT_EQ(again.step, ConvertStep::kInputFormat);
+  EXPECT_EQ(again.inputFormat, FileFormat::kWtr);
+  EXPECT_FALSE(fs::exists(dir_.Path("again.wtr")));
+}
+
+// "in>out", with " refused" for an input that is not run, or "usage".
+std::vector<std::string> Plan(const std::vector<std::string>& operands, const std::string* folder = nullptr) {
+  const ConversionPlan plan = PlanConversions(operands, folder);
+  if (!plan.usage.empty()) return {"usage"};
+  std::vector<std::string> jobs;
+  for (const ConversionJob& job : plan.jobs) {
+    jobs.push_back(job.input + ">" + job.output + (job.refused == ConvertStep::kNone ? "" : " refused"));
+  }
+  return jobs;
+}
+
+TEST(PlanConversions, InputsNeverBecomeOutputs) {
+  using V = std::vector<std::string>;
+  EXPECT_EQ(Plan({"a.mps", "b.mps"}), (V{"a.mps>a.wtr", "b.mps>b.wtr"}));
+  EXPECT_EQ(Plan({"a.mps", "b.mps", "c.mps"}), (V{"a.mps>a.wtr", "b.mps>b.wtr", "c.mps>c.wtr"}));
+  EXPECT_EQ(Plan({"a.mps", "x/b.WTR"}), (V{"a.mps>x/b.WTR"}));
+  EXPECT_EQ(Plan({"-", "-"}), (V{"->-"}));
+  EXPECT_EQ(Plan({"a.mps", "b.mps", "c.wtr"}), (V{"usage"}));
+  EXPECT_EQ(Plan({"-"}), (V{"usage"}));
+  EXPECT_EQ(Plan({}), (V{"usage"}));
+  const std::string out = "out";
+  EXPECT_EQ(Plan({"x/a.mps", "y/a.mps", "-", "b.wtr"}, &out),
+            (V{"x/a.mps>out/a.wtr", "y/a.mps>out/a.wtr refused", "->out/-.wtr refused", "b.wtr>out/b.wtr"}));
+  EXPECT_EQ(Plan({"a.mps", "a.MPS", "-", "b"}), (V{"a.mps>a.wtr", "a.MPS>a.wtr refused", "->-.wtr refused", "b>b.wtr"}));
+}
+
 TEST_F(ConversionServiceTest, DamagedInputWritesWhatLoadedAndSaysWhy) {
   const std::string in = Write("broken.mps", MpsBuilder()
                                                  .Header()
@@ -58,13 +106,17 @@ TEST_F(ConversionServiceTest, DamagedInputWritesWhatLoadedAndSaysWhy) {
 
   r = ConvertFile(Write("empty.mps", MpsBuilder().Header().End()), dir_.Path("empty.wtr"), {});
   EXPECT_EQ(r.step, ConvertStep::kNoWaypoints);
-  EXPECT_TRUE(r.loaded);
+  EXPECT_TRUE(r.ok());  // nothing to convert is no failure
   EXPECT_FALSE(fs::exists(dir_.Path("empty.wtr")));
 
   r = ConvertFile(in, dir_.Path("missing/out.wtr"), {});
   EXPECT_EQ(r.step, ConvertStep::kWrite);
-  EXPECT_FALSE(r.writeError.reason.empty());
-  EXPECT_EQ(r.writeError.Describe(), testing::SystemReasonFor(dir_.Path("missing/out.wtr")));
+  EXPECT_EQ(r.writeError.failure, WriteFailure::kNoFolder);
+  EXPECT_EQ(r.writeError.reason, testing::SystemReasonFor(dir_.Path("missing/out.wtr")));
+
+  r = ConvertFile(dir_.Path("missing.mps"), dir_.Path("missing.wtr"), {});
+  EXPECT_EQ(r.step, ConvertStep::kLoad);
+  EXPECT_EQ(r.readError.failure, ReadFailure::kOpen);
 }
 
 TEST_F(ConversionServiceTest, OutputNamesKeepEveryCharacterOfTheFileName) {
@@ -78,6 +130,95 @@ TEST_F(ConversionServiceTest, OutputNamesKeepEveryCharacterOfTheFileName) {
   EXPECT_EQ(OutputPathFor("backup\\trip.mps", nullptr), "backup\\trip.wtr");
   EXPECT_EQ(OutputPathFor("C:trip.mps", &folder), "/out/C:trip.wtr");
 #endif
+}
+
+TEST_F(ConversionServiceTest, PicksTheOutputFormatAndNeverWritesTheOneItRead) {
+  const std::string in = Write("in.mps", MpsBuilder()
+                                             .Header()
+                                             .Waypoint({.name = "A", .symbol = 106})
+                                             .Track({.name = "T", .points = {{.latitude = 1}}})
+                                             .End());
+  ConvertResult r = ConvertFile(in, dir_.Path("out.gpx"), {});
+  ASSERT_TRUE(r.ok()) << DescribeWriteError(r.writeError, "out.gpx");
+  EXPECT_EQ(r.writer, FindWriter("gpx"));
+  EXPECT_EQ(r.trackCount, 1);
+  EXPECT_TRUE(testing::ValidatesAsGpx11(dir_.Path("out.gpx")));
+  const ConvertOptions toGpx{.writer = FindWriter("gpx")};
+  EXPECT_TRUE(ConvertFile(in, dir_.Path("named.txt"), toGpx).ok());
+  EXPECT_EQ(ReadBytes(dir_.Path("named.txt")), ReadBytes(dir_.Path("out.gpx")));
+  EXPECT_EQ(OutputPathFor("gps/trip.mps", nullptr, toGpx.writer), "gps/trip.gpx");
+
+  // Tracks alone make a GPX file, and no WTR file.
+  const std::string tracks = Write("tracks.mps", MpsBuilder().Header().Track({.name = "T", .points = {{}}}).End());
+  r = ConvertFile(tracks, dir_.Path("tracks.gpx"), {});
+  EXPECT_TRUE(r.ok());
+  EXPECT_EQ(r.waypointCount, 0);
+  EXPECT_EQ(r.trackCount, 1);
+  EXPECT_EQ(ConvertFile(tracks, dir_.Path("tracks.wtr"), {}).step, ConvertStep::kNoWaypoints);
+
+  // An extension naming another format than the one asked for, and an input
+  // already in the output's format, write nothing.
+  EXPECT_EQ(ConvertFile(in, dir_.Path("out.wtr"), toGpx).step, ConvertStep::kFormatConflict);
+  r = ConvertFile(dir_.Path("out.gpx"), dir_.Path("again.gpx"), {});
+  EXPECT_EQ(r.step, ConvertStep::kInputFormat);
+  EXPECT_EQ(r.inputFormat, FileFormat::kGpx);
+  EXPECT_FALSE(fs::exists(dir_.Path("out.wtr")) || fs::exists(dir_.Path("again.gpx")));
+
+  // GPX to WTR: names in code page 950, '?' counted; WTR to GPX names the
+  // WTR codes and keeps them as WTR codes.
+  const std::string gpx = dir_.Path("planned.gpx");
+  ASSERT_TRUE(testing::WriteBytes(
+      gpx, testing::AsBytes(testing::GpxText("<wpt lat=\"23.47\" lon=\"120.9572\"><name>玉山 ⛰ top</name>"
+                                             "<sym>Summit</sym></wpt>"))));
+  r = ConvertFile(gpx, dir_.Path("planned.wtr"), {});
+  ASSERT_TRUE(r.ok());
+  EXPECT_EQ(r.replacedCharacters, 1);
+  const testing::Bytes wtr = ReadBytes(dir_.Path("planned.wtr"));
+  ASSERT_EQ(wtr.size(), 48u + 64u);
+  EXPECT_EQ(std::string(wtr.begin() + 16, wtr.begin() + 26), testing::Cp950FromUtf8("玉山") + " ? top");
+  EXPECT_EQ(wtr[16 + 40] | wtr[16 + 41] << 8, 8246);
+  ASSERT_TRUE(ConvertFile(dir_.Path("planned.wtr"), dir_.Path("back.gpx"), {}).ok());
+  const std::string back = testing::ReadText(dir_.Path("back.gpx"));
+  EXPECT_NE(back.find("<sym>Summit</sym>"), std::string::npos);
+  EXPECT_NE(back.find("<ridloe:wtrSymbol>8246</ridloe:wtrSymbol>"), std::string::npos);
+  EXPECT_TRUE(testing::ValidatesAsGpx11(dir_.Path("back.gpx")));
+}
+
+// MPS to GPX to WTR writes the bytes MPS to WTR writes, for names code page
+// 950 carries both ways that neither start with white space nor hold controls.
+TEST_F(ConversionServiceTest, RoundTripThroughGpxWritesTheSameWtr) {
+  MpsBuilder b;
+  b.Header();
+  const std::string names[] = {"", "A", "TRAILHEAD 2", "A&B<C>\"D\"'", "ABCDEFGHIJKLMNOP", "trail end  ",
+                               testing::Cp950FromUtf8("玉山主峰"), "ABCDEFGHI" + testing::Cp950FromUtf8("玉山"),
+                               testing::Cp950FromUtf8("台北101觀景台")};
+  std::int64_t i = 0;
+  for (const std::string& name : names) {
+    ++i;
+    b.Waypoint({.name = name,
+                .latitude = static_cast<std::int32_t>(i * 99999989 - (1 << 30)),
+                .longitude = static_cast<std::int32_t>(i * 477218588 - INT32_MAX),
+                .altitude = static_cast<double>(i) * 1234.567 - 2000,
+                .symbol = static_cast<std::uint16_t>(i % 3 ? 106 : 48 + i)});
+  }
+  b.Waypoint({.name = "NONE", .latitude = 1 << 30, .longitude = INT32_MAX, .noAltitude = true});
+  std::vector<std::string> inputs = {Write("built.mps", b.End()), std::string(RIDLOE_SOURCE_DIR) + "/samples/sample.mps"};
+  const std::string real = std::string(RIDLOE_SHARED_TESTDATA) + "/mps/";
+  if (fs::exists(real)) {
+    for (const char* file : {"geocaches-v4.mps", "places-v5.mps", "route-v4.mps", "wifi-v5.mps", "waypoints-v3.mps"}) {
+      inputs.push_back(real + file);
+    }
+  } else {
+    std::printf("note: no shared test files in %s; built files only\n", real.c_str());
+  }
+  const ConvertOptions replace{.replace = true};
+  for (const std::string& input : inputs) {
+    SCOPED_TRACE(input);
+    ASSERT_TRUE(ConvertFile(input, dir_.Path("direct.wtr"), replace).ok());
+    ASSERT_TRUE(ConvertFile(input, dir_.Path("via.gpx"), replace).ok());
+    ASSERT_TRUE(ConvertFile(dir_.Path("via.gpx"), dir_.Path("via.wtr"), replace).ok());
+    EXPECT_EQ(ReadBytes(dir_.Path("via.wtr")), ReadBytes(dir_.Path("direct.wtr")));
+  }
 }
 
 TEST(Symbols, TranslatedFromTheLoadedCodesEveryTime) {

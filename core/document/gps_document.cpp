@@ -22,11 +22,18 @@ bool GpsDocument::ParseBuffer(ByteBlock buffer, ListSink* waypointSink, ListSink
 
 WaypointText GpsDocument::TextOf(std::int32_t index) const {
   const WaypointRecord& w = waypoints[index];
-  return {std::string_view(w.name, strnlen(w.name, sizeof w.name)), {}};
+  return {.name = std::string_view(w.name, strnlen(w.name, sizeof w.name))};
+}
+
+std::string_view GpsDocument::TrackNameOf(std::int32_t index) const {
+  const TrackRecord& t = tracks[index];
+  return {t.name, strnlen(t.name, sizeof t.name)};
 }
 
 bool GpsDocument::FailRead(const ReadError& why) {
-  return Fail(LoadStep::kFileRead, std::string("file ") + DescribeReadFailure(why.failure));
+  std::string reason = std::string("file ") + DescribeReadFailure(why.failure);
+  if (!why.reason.empty()) reason += ": " + why.reason;
+  return Fail(LoadStep::kFileRead, std::move(reason));
 }
 
 }  // namespace ridloe

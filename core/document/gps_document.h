@@ -11,6 +11,7 @@
 #include "core/document/list_sink.h"
 #include "core/document/load_error.h"
 #include "core/document/records.h"
+#include "core/document/symbols.h"
 
 namespace ridloe {
 
@@ -25,12 +26,16 @@ enum class LoadParts {
   kWaypointsAndCounts,
 };
 
-// A waypoint's text as the file holds it, in the file's own encoding: the
-// whole name (which the record's 12-byte field may cut) and the comment.
-// Views into memory the document owns.
+// A waypoint's text as the file holds it, in the document's text encoding:
+// the whole name (which the record's 12-byte field may cut), the comment and,
+// where the format has them, the description, the symbol's name and the time.
+// Views into memory the document owns; empty when the file holds none.
 struct WaypointText {
-  std::string_view name;
-  std::string_view comment;  // empty when the file holds none
+  std::string_view name = {};
+  std::string_view comment = {};
+  std::string_view description = {};
+  std::string_view symbol = {};  // the symbol's name ("Summit"); the record holds its code
+  std::string_view time = {};    // as written in the file
 };
 
 class GpsDocument {
@@ -55,6 +60,21 @@ class GpsDocument {
   // By default the record's name and no comment; a reader whose files hold
   // more says so.
   virtual WaypointText TextOf(std::int32_t index) const;
+  // The whole name of track `index` (below trackCount, tracks present); by
+  // default the record's.
+  virtual std::string_view TrackNameOf(std::int32_t index) const;
+
+  // Whether the text (TextOf, TrackNameOf and the lines a load reports) is
+  // UTF-8. Otherwise it is 8-bit text in a code page the file does not name:
+  // code page 950 unless the user says another. The records' names are
+  // always 8-bit code page text, as a WTR file holds them.
+  virtual bool TextIsUtf8() const { return false; }
+  // Whose numbers the symbol codes as loaded are.
+  virtual SymbolCodes symbolCodes() const = 0;
+  // The symbol code of waypoint `index` as loaded, before any translation.
+  std::uint16_t SymbolAsLoaded(std::int32_t index) const {
+    return symbolsAsLoaded && index < symbolsAsLoadedCount ? symbolsAsLoaded[index] : waypoints[index].symbol;
+  }
 
   const LoadError& error() const { return error_; }
   // Records a failed whole-file read as the reason the load failed; false.
@@ -77,6 +97,13 @@ class GpsDocument {
   // translation so that every later one starts from them.
   ZeroedArray<std::uint16_t> symbolsAsLoaded;
   std::int32_t symbolsAsLoadedCount = 0;
+
+  // Routes the file holds, counted but not read; -1 where the reader does
+  // not count them.
+  std::int32_t routeCount = -1;
+  // Characters of the text that the records' code page has no form for and
+  // that the records hold as '?' (a reader of Unicode text fills it).
+  std::int64_t unmappedCharacters = 0;
 
  protected:
   bool Fail(LoadStep step, std::string reason, std::int64_t offset = -1, std::string record = {},

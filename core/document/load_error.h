@@ -20,7 +20,8 @@ enum class LoadStep {
   kTrackAlloc,        // the track array cannot be allocated
   kTrackConversion,   // a track's points cannot be allocated
   kLRun,              // an 'L' record does not parse
-  kTruncated,         // WTR: the data ends before a closing marker
+  kTruncated,         // the data ends early: WTR before a closing marker, MPS inside a record
+  kSyntax,            // GPX: the XML is malformed, or a value the file must give is missing or wrong
 };
 
 struct LoadError {
@@ -29,6 +30,8 @@ struct LoadError {
   std::string record;            // e.g. "waypoint record"; empty when no record is at fault
   std::int64_t index = -1;       // index of the record within its run, or -1
   std::int64_t offset = -1;      // byte offset in the file of the record or byte at fault, or -1
+  std::int64_t line = -1;        // for text files: the line (from 1) and column (from 1) at fault, or -1
+  std::int64_t column = -1;
 
   bool failed() const { return step != LoadStep::kNone; }
 
@@ -40,10 +43,20 @@ struct LoadError {
     offset = at;
     record = std::move(what);
     index = recordIndex;
+    line = column = -1;
     return false;
   }
-  // "waypoint record 4 at byte 1234: comment has no terminating NUL"
+  // Records why a text file failed to load, and where.
+  bool SetAt(LoadStep failedStep, std::string why, std::int64_t atLine, std::int64_t atColumn) {
+    Set(failedStep, std::move(why));
+    line = atLine;
+    column = atColumn;
+    return false;
+  }
+  // "waypoint record 4 at byte 1234: comment has no terminating NUL", or
+  // "line 3, column 7: not well-formed (invalid token)"
   std::string Describe() const {
+    if (line >= 0) return "line " + std::to_string(line) + ", column " + std::to_string(column) + ": " + reason;
     std::string out = record;
     if (!record.empty() && index >= 0) {
       out.push_back(' ');

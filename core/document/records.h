@@ -23,6 +23,9 @@ struct WaypointRecord {
   std::int32_t longitude;  // semicircles
   float altitude;          // metres
   std::uint16_t symbol;    // MPS code after loading, WTR code once translated
+  // The flags sit in padding the fields above leave. They read false in a
+  // zero-filled array, so a reader that never sets them says "given".
+  bool noAltitude;         // the file says no altitude was given (the altitude is then as stored, 0)
 };
 
 struct TrackPoint {
@@ -31,10 +34,12 @@ struct TrackPoint {
   double longitudeDegrees;
   double latitudeDegrees;
   float altitude;
-  std::uint32_t time;  // seconds as stored in the file
+  std::uint32_t time;  // seconds since 1970-01-01 UTC, as stored in the file
   std::int32_t hour;   // local time of day (+8 hours)
   std::int32_t minute;
   std::int32_t second;
+  bool noAltitude;  // the file gives no altitude for this point
+  bool noTime;      // the file gives no time for this point
 };
 
 struct TrackRecord {

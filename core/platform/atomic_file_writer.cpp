@@ -2,6 +2,7 @@
 // the temporary file is each platform's own (platform/*/file_access.cpp).
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "core/platform/file_access.h"
 #include "core/platform/writer_handle.h"
@@ -13,25 +14,28 @@ constexpr std::size_t kWriteChunk = std::size_t{1} << 20;
 
 }  // namespace
 
-bool AtomicFileWriter::Fail(const char* step, int code) {
-  if (!failed_) error_ = {step, code ? SystemErrorText(code) : std::string()};
+// The first failure is the one reported; the temporary file goes with it,
+// so that nothing of a failed write is left whatever the caller does next.
+bool AtomicFileWriter::Fail(WriteFailure failure, int code, std::string kind) {
+  if (!failed_) error_ = {failure, code ? SystemErrorText(code) : std::string(), std::move(kind)};
   failed_ = true;
+  Discard();
   return false;
 }
 
 bool AtomicFileWriter::Flush() {
   if (failed_ || !handle_) return false;
   int code = 0;
-  if (pendingSize_ && !WriteToHandle(*handle_, pending_.get(), pendingSize_, code)) Fail("cannot write", code);
+  if (pendingSize_ && !WriteToHandle(*handle_, pending_.get(), pendingSize_, code)) return Fail(WriteFailure::kWrite, code);
   pendingSize_ = 0;
-  return !failed_;
+  return true;
 }
 
 bool AtomicFileWriter::Write(const void* data, std::size_t size) {
   if (failed_ || !handle_) return false;
   if (!pending_) {
     pending_.reset(new (std::nothrow) std::uint8_t[kWriteChunk]);
-    if (!pending_) return Fail("out of memory for the write buffer", 0);
+    if (!pending_) return Fail(WriteFailure::kNoMemory, 0);
   }
   const auto* bytes = static_cast<const std::uint8_t*>(data);
   while (size > 0) {

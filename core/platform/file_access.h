@@ -1,19 +1,37 @@
 // Platform file access: whole-file and stream reads into one owned buffer,
 // and writes that replace a file only once every byte is safely on disk.
-// Each platform implements this header in one source file.
+// Each platform implements this header in one source file; the sentences
+// that describe failures (file_errors.cpp) and the buffering half of the
+// writer (atomic_file_writer.cpp) are shared.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "core/bytes/byte_block.h"
 
 namespace ridloe {
 
 // Why a whole-file read failed.
-enum class ReadFailure { kNone, kOpen, kBusy, kNotAFile, kEmpty, kNoMemory, kRead, kShortRead };
+enum class ReadFailure {
+  kNone,
+  kOpen,          // the system would not open it (reason says why)
+  kBusy,          // another program is writing it
+  kFolder,        // it is a folder
+  kSocket,        // it is a socket
+  kNotAFile,      // it is something else that holds no bytes to read
+  kEmpty,         // it holds no bytes
+  kNoMemory,      // its bytes do not fit in memory
+  kRead,          // a read failed (reason says why)
+  kShortRead,     // fewer bytes arrived than its size said (it shrank)
+  kTooLong,       // a stream went on past the stream limit
+  kUnrecognised,  // its first bytes begin no file the caller reads
+};
+// "cannot be opened": the failure as a phrase about a file.
 const char* DescribeReadFailure(ReadFailure failure);
 
 struct ReadError {
@@ -21,10 +39,33 @@ struct ReadError {
   std::string reason;  // the system's words ("Permission denied"), when it gave any
 };
 
-// Reads one whole file. Fails for a missing, unreadable or empty file, one that
-// another writer holds locked, and one whose bytes cannot all be read (a file
-// that shrinks while being read included). "-" reads standard input.
-bool ReadWholeFile(const std::string& path, ByteBlock& buffer, ReadError* error = nullptr);
+// The failure as one sentence about `shownPath`, with the system's reason:
+// "cannot open trip.mps: Permission denied", "trip.mps is a folder".
+std::string DescribeReadError(const ReadError& error, std::string_view shownPath);
+
+// The most bytes read from a stream (standard input, a pipe, a FIFO, a
+// device), whose size nobody knows before its end: 2 GiB.
+inline constexpr std::size_t kStreamLimit = std::size_t{2} << 30;
+
+struct ReadOptions {
+  // A stream longer than this fails with kTooLong once it is passed.
+  std::size_t streamLimit = kStreamLimit;
+  // When set, it sees the first `prefixSize` bytes as soon as they are in
+  // (a file shorter than that is read whole without it). When it refuses
+  // them, the read stops there and fails with kUnrecognised, and `buffer`
+  // holds just those bytes, for the caller to say what they are.
+  std::size_t prefixSize = 0;
+  std::function<bool(ByteSpan prefix)> acceptsPrefix;
+};
+
+// Reads one whole file. A regular file is read at the size it has; pipes,
+// FIFOs and devices are read as streams up to their end (a FIFO waits for
+// its writer, as any reader of one does). Fails for a missing, unreadable
+// or empty file, a folder or socket, one that another writer holds locked,
+// and one whose bytes cannot all be read (a file that shrinks while being
+// read included). "-" reads standard input as a stream.
+bool ReadWholeFile(const std::string& path, ByteBlock& buffer, ReadError* error = nullptr,
+                   const ReadOptions& options = {});
 
 // Whether anything exists at `path` (a dangling link counts).
 bool PathExists(const std::string& path);
@@ -36,47 +77,118 @@ bool SameFile(const std::string& a, const std::string& b);
 // The system's words for one of its error codes.
 std::string SystemErrorText(int code);
 
-// Why a write failed: the step ("cannot write") and the system's reason
-// ("No space left on device"), when it gave one.
-struct WriteError {
-  std::string step;
-  std::string reason;
-  // The system's reason where there is one, else the step.
-  const std::string& Describe() const { return reason.empty() ? step : reason; }
+// Why a write failed.
+enum class WriteFailure {
+  kNone,
+  kExists,       // the target exists and was to be kept
+  kNotAFile,     // the target is a folder, device, FIFO, socket or broken link; never replaced
+  kKept,         // the caller's check refused to replace what the target holds
+  kNoFolder,     // the target's folder does not exist
+  kNoSafeKeep,   // the file system cannot add a file without the risk of replacing one
+  kCreate,       // no file can be made in the target's folder
+  kWrite,        // a write or the final flush failed
+  kReplace,      // the finished file could not be put in the target's place
+  kNoMemory,     // no memory for the write buffer
+  kTerminal,     // standard output is a terminal, which takes no file's bytes
 };
 
-// Writes a file through a temporary file in the same folder, which replaces
-// the target only after every byte is written and flushed. Until Commit
-// succeeds an existing target keeps its old bytes; a writer that is destroyed
-// without a successful Commit removes its temporary file.
-class AtomicFileWriter {
+struct WriteError {
+  WriteFailure failure = WriteFailure::kNone;
+  std::string reason;  // the system's words ("No space left on device"), when it gave any
+  std::string kind;    // for kNotAFile: what the target is ("a folder", "a FIFO")
+};
+
+// The failure as one sentence about `shownPath`: "cannot write out.wtr: No
+// space left on device", "folder out/ does not exist", "out.wtr is a FIFO,
+// not a regular file".
+std::string DescribeWriteError(const WriteError& error, std::string_view shownPath);
+
+// A destination for a file's bytes: a file written whole or not at all, or
+// standard output. Open, then Write any number of times, then Commit.
+class OutputFile {
  public:
-  explicit AtomicFileWriter(std::string path);
-  ~AtomicFileWriter();
+  virtual ~OutputFile() = default;
+  virtual bool Open() = 0;
+  virtual bool Write(const void* data, std::size_t size) = 0;
+  virtual bool Commit() = 0;
+  // Why the first failure happened.
+  virtual const WriteError& error() const = 0;
+};
+
+// What an AtomicFileWriter does with a file already at its path.
+enum class ExistingTarget {
+  // A regular file is replaced; through a link to one, the file it names is
+  // replaced in its own folder and the link stays. Anything else (a folder,
+  // a device, a FIFO, a socket, a link to nothing) is refused at Open.
+  kReplace,
+  // Whatever is there is kept: Open fails when anything exists, and Commit
+  // puts the new file in place only when the name is still free, in one step
+  // that fails if the target exists (where the file system offers no such
+  // step, Commit fails with kNoSafeKeep rather than risk replacing a file).
+  kKeep,
+};
+
+// Whether an existing target whose first bytes (up to 64) are `firstBytes`
+// may be replaced.
+using ReplaceCheck = std::function<bool(ByteSpan firstBytes)>;
+
+// Writes a file through a temporary file in the target's folder, which takes
+// the target's name only after every byte is written and flushed. Until
+// Commit succeeds an existing target keeps its old bytes. The temporary file
+// has no name where the system offers that; a named one is removed by a
+// writer destroyed without a successful Commit, after every failure, and
+// (where the system has signals) when the process is ended by a signal it
+// can catch.
+class AtomicFileWriter final : public OutputFile {
+ public:
+  explicit AtomicFileWriter(std::string path, ExistingTarget existing = ExistingTarget::kReplace,
+                            ReplaceCheck mayReplace = {});
+  ~AtomicFileWriter() override;
   AtomicFileWriter(const AtomicFileWriter&) = delete;
   AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
 
-  bool Open();
+  // Checks the target as above, then makes the temporary file.
+  bool Open() override;
   // Buffers and writes; false once any write has come up short.
-  bool Write(const void* data, std::size_t size);
-  bool Commit();
-
-  // Why the first failure happened.
-  const WriteError& error() const { return error_; }
+  bool Write(const void* data, std::size_t size) override;
+  // Flushes, checks the target again, and puts the file in place.
+  bool Commit() override;
+  const WriteError& error() const override { return error_; }
 
   struct Handle;
 
  private:
-  bool Fail(const char* step, int code);
+  bool Fail(WriteFailure failure, int code, std::string kind = {});
   bool Flush();
   void Discard();
 
   std::string path_;
+  ExistingTarget existing_;
+  ReplaceCheck mayReplace_;
   std::unique_ptr<Handle> handle_;
   bool failed_ = false;
   std::unique_ptr<std::uint8_t[]> pending_;
   std::size_t pendingSize_ = 0;
   WriteError error_;
 };
+
+// Standard output as a destination for a file's bytes (written as they are,
+// in binary mode where the system has another). Open refuses a terminal.
+class StandardOutputWriter final : public OutputFile {
+ public:
+  bool Open() override;
+  bool Write(const void* data, std::size_t size) override;
+  bool Commit() override;
+  const WriteError& error() const override { return error_; }
+
+ private:
+  bool Fail(WriteFailure failure, int code);
+  WriteError error_;
+  bool failed_ = false;
+};
+
+// False, with `why` set, when standard output is a terminal; otherwise puts
+// it in binary mode where the system distinguishes one.
+bool PrepareStandardOutputForBytes(WriteError* why);
 
 }  // namespace ridloe

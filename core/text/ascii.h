@@ -18,4 +18,15 @@ inline bool EndsWithNoCase(std::string_view text, std::string_view end) {
   return true;
 }
 
+// Whether every byte of `text` is ASCII.
+inline bool IsAscii(std::string_view text) {
+  for (char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
+// Whether both are the same text, ASCII letters compared in any case.
+inline bool EqualsNoCase(std::string_view a, std::string_view b) { return a.size() == b.size() && EndsWithNoCase(a, b); }
+
 }  // namespace ridloe

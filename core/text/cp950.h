@@ -32,10 +32,16 @@ inline std::size_t FitName(std::string_view name, std::size_t limit, NameCut rul
 
 // Decodes 8-bit text to UTF-8 for display. Bytes that do not decode become
 // U+FFFD and decoding goes on after them, so every input shows something;
-// control characters (C0, DEL and C1) show as U+FFFD too. An encoding the
+// control characters (C0, DEL and C1) and the bidirectional embeddings,
+// overrides and isolates show as U+FFFD too. An encoding the
 // system does not know is reported by returning false (`out` then holds the
 // text with every byte above 0x7F replaced).
 bool DecodeToUtf8(std::string_view bytes, const char* encoding, std::string& out);
+
+// Whether the system knows `encoding` and it reads every ASCII byte as that
+// character, as names need: code pages and UTF-8 do; UTF-16, UTF-32, UTF-7
+// and an empty name (the system's own default) are refused.
+bool IsAsciiCompatibleEncoding(const char* encoding);
 
 // The display form used by the dialog and the command-line tool.
 inline std::string DecodeCp950(std::string_view bytes) {

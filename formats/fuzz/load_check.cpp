@@ -1,11 +1,14 @@
 #include "formats/fuzz/load_check.h"
 
 #include <bit>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 
 #include "core/document/line_format.h"
 #include "core/document/list_sink.h"
+#include "formats/gpx/gpx_document.h"
 #include "formats/mps/mps_document.h"
 
 namespace ridloe {
@@ -22,17 +25,19 @@ bool SameBits(T a, T b) {
 
 bool SameWaypoint(const WaypointRecord& a, const WaypointRecord& b) {
   return std::memcmp(a.name, b.name, sizeof a.name) == 0 && a.latitude == b.latitude &&
-         a.longitude == b.longitude && SameBits(a.altitude, b.altitude) && a.symbol == b.symbol;
+         a.longitude == b.longitude && SameBits(a.altitude, b.altitude) && a.symbol == b.symbol &&
+         a.noAltitude == b.noAltitude;
 }
 
 bool SamePoint(const TrackPoint& a, const TrackPoint& b) {
   return a.latitude == b.latitude && a.longitude == b.longitude && SameBits(a.longitudeDegrees, b.longitudeDegrees) &&
          SameBits(a.latitudeDegrees, b.latitudeDegrees) && SameBits(a.altitude, b.altitude) && a.time == b.time &&
-         a.hour == b.hour && a.minute == b.minute && a.second == b.second;
+         a.hour == b.hour && a.minute == b.minute && a.second == b.second && a.noAltitude == b.noAltitude &&
+         a.noTime == b.noTime;
 }
 
 // Field by field; the arrays must be present in both or absent in both.
-std::string CompareDocuments(const WtrDocument& a, const WtrDocument& b) {
+std::string CompareDocuments(const GpsDocument& a, const GpsDocument& b) {
   if (a.waypointCount != b.waypointCount || !a.waypoints != !b.waypoints) return "waypoint counts differ";
   if (a.waypoints) {
     for (std::int32_t i = 0; i < a.waypointCount; ++i) {
@@ -55,7 +60,7 @@ std::string CompareDocuments(const WtrDocument& a, const WtrDocument& b) {
 }
 
 // Names are NUL-terminated inside their fields.
-std::string CheckNames(const WtrDocument& d) {
+std::string CheckNames(const GpsDocument& d) {
   for (std::int32_t i = 0; d.waypoints && i < d.waypointCount; ++i) {
     if (!std::memchr(d.waypoints[i].name, 0, sizeof d.waypoints[i].name)) return "waypoint name is not terminated";
   }
@@ -66,23 +71,30 @@ std::string CheckNames(const WtrDocument& d) {
   return {};
 }
 
-std::string CheckLines(const VectorListSink& sink, std::size_t most) {
+// Lines of 8-bit text fit the line buffer; UTF-8 lines carry whole names.
+std::string CheckLines(const VectorListSink& sink, std::size_t most, const GpsDocument& d, bool tracks) {
   if (sink.lines.size() > most) return "more lines than records";
-  for (const std::string& line : sink.lines) {
-    if (line.size() >= kLineBufferSize) return "line longer than its buffer";
+  for (std::size_t i = 0; i < sink.lines.size(); ++i) {
+    const std::string& line = sink.lines[i];
+    if (!d.TextIsUtf8() && line.size() >= kLineBufferSize) return "line longer than its buffer";
+    const auto index = static_cast<std::int32_t>(i);
+    if (d.TextIsUtf8() && line.rfind(tracks ? d.TrackNameOf(index) : d.TextOf(index).name, 0) != 0) {
+      return "line does not start with the whole name";
+    }
   }
   return {};
 }
 
-std::unique_ptr<WtrDocument> Make(Reader reader) {
+std::unique_ptr<GpsDocument> Make(Reader reader) {
   if (reader == Reader::kMps) return std::make_unique<MpsDocument>();
+  if (reader == Reader::kGpx) return std::make_unique<GpxDocument>();
   return std::make_unique<WtrDocument>();
 }
 
 }  // namespace
 
 std::string CheckLoad(Reader reader, const std::uint8_t* data, std::size_t size) {
-  std::unique_ptr<WtrDocument> plain = Make(reader);
+  std::unique_ptr<GpsDocument> plain = Make(reader);
   const bool plainOk = plain->Parse(data, size, nullptr, nullptr);
   // A result and its reason must agree: no failure reported as success.
   if (plainOk == plain->error().failed()) return "result and error disagree: " + plain->error().Describe();
@@ -90,7 +102,7 @@ std::string CheckLoad(Reader reader, const std::uint8_t* data, std::size_t size)
 
   VectorListSink waypointLines;
   VectorListSink trackLines;
-  std::unique_ptr<WtrDocument> listed = Make(reader);
+  std::unique_ptr<GpsDocument> listed = Make(reader);
   const bool listedOk = listed->Parse(data, size, &waypointLines, &trackLines);
   if (plainOk != listedOk) return "sinks change the result";
   if (std::string why = CompareDocuments(*plain, *listed); !why.empty()) return "sinks change the document: " + why;
@@ -99,13 +111,19 @@ std::string CheckLoad(Reader reader, const std::uint8_t* data, std::size_t size)
   // Every waypoint converted is listed; a track is listed once converted.
   const std::size_t waypoints = plain->waypoints ? static_cast<std::size_t>(plain->waypointCount) : 0;
   if (waypointLines.lines.size() != waypoints) return "waypoint lines do not match the waypoints";
-  if (std::string why = CheckLines(waypointLines, waypoints); !why.empty()) return why;
+  if (std::string why = CheckLines(waypointLines, waypoints, *plain, false); !why.empty()) return why;
   const std::size_t tracks = plain->tracks ? static_cast<std::size_t>(plain->trackCount) : 0;
-  if (std::string why = CheckLines(trackLines, tracks); !why.empty()) return why;
+  if (std::string why = CheckLines(trackLines, tracks, *plain, true); !why.empty()) return why;
   if (reader == Reader::kMps && plain->trackCount > MpsDocument::kMaxTracks && plain->tracks) {
     return "more tracks than a document holds";
   }
   return {};
+}
+
+void Require(const char* target, const std::string& why) {
+  if (why.empty()) return;
+  std::fprintf(stderr, "%s: %s\n", target, why.c_str());
+  std::abort();
 }
 
 }  // namespace ridloe

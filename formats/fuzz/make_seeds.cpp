@@ -1,6 +1,6 @@
 // Writes the seed corpora of the fuzz targets: valid files of every record
 // kind and the edge cases the readers must handle, built from field values.
-// Usage: make_seeds DIR   (writes DIR/mps/*.mps and DIR/wtr/*.wtr)
+// Usage: make_seeds DIR   (writes DIR/mps/*.mps, DIR/wtr/*.wtr and DIR/gpx/*.gpx)
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -10,8 +10,11 @@
 #include <vector>
 
 #include "core/bytes/byte_store.h"
+#include "formats/gpx/gpx_document.h"
+#include "formats/mps/mps_document.h"
 #include "formats/wtr/wtr_document.h"
 #include "formats/wtr/wtr_format.h"
+#include "testing/gpx_text.h"
 #include "testing/mps_builder.h"
 
 namespace {
@@ -53,6 +56,19 @@ MpsBuilder WithOneWaypoint() {
   return b;
 }
 
+// Every MPS seed that loads anything, written by the GPX writer.
+std::vector<Bytes> gpxFromMps;
+
+void PutMps(const fs::path& dir, const std::string& name, const Bytes& bytes) {
+  Put(dir, name, bytes);
+  ridloe::MpsDocument document;
+  document.Parse(bytes.data(), bytes.size(), nullptr, nullptr);
+  std::string gpx;
+  if ((document.waypoints || document.tracks) && ridloe::EncodeGpx(document, "CP950", gpx)) {
+    gpxFromMps.push_back(ridloe::testing::AsBytes(gpx));
+  }
+}
+
 void MpsSeeds(const fs::path& dir) {
   // Headers.
   Put(dir, "smallest.mps", MpsBuilder().Signature().Record('D', {'i'}).Record('A', ridloe::testing::APayload()).bytes());
@@ -80,7 +96,7 @@ void MpsSeeds(const fs::path& dir) {
       {.name = "NEG", .latitude = -1, .longitude = -1, .altitude = -0.0, .longHeader = true, .tailLength = 19},
   };
   for (const WaypointFields& w : waypoints) shapes.Waypoint(w);
-  Put(dir, "waypoint_shapes.mps", MpsBuilder(shapes).End().bytes());
+  PutMps(dir, "waypoint_shapes.mps", MpsBuilder(shapes).End().bytes());
   for (std::size_t i = 0; i < waypoints.size(); ++i) {
     Put(dir, "waypoint_" + std::to_string(i) + ".mps", MpsBuilder().Header().Waypoint(waypoints[i]).End().bytes());
   }
@@ -89,19 +105,35 @@ void MpsSeeds(const fs::path& dir) {
   shortLong.pop_back();
   Put(dir, "waypoint_long_header_short.mps", MpsBuilder().Header().Record('W', shortLong).bytes());
   Put(dir, "waypoint_no_nul.mps", MpsBuilder().Header().Record('W', {'A', 'B', 'C'}).bytes());
+  // Version 3: a 22-byte header after the name, whatever its byte 4 holds.
+  MpsBuilder v3;
+  v3.Header('d');
+  for (WaypointFields w : waypoints) {
+    w.version3Header = true;
+    v3.Waypoint(w);
+  }
+  Put(dir, "version3_waypoints.mps", v3.Track(Track("V3", 2)).End().bytes());
+  Bytes v3Smallest = ridloe::testing::WaypointPayload({.version3Header = true, .tailLength = 0});
+  Put(dir, "version3_smallest.mps", MpsBuilder().Header('d').Record('W', v3Smallest).End().bytes());
+  v3Smallest.pop_back();
+  Put(dir, "version3_short.mps", MpsBuilder().Header('d').Record('W', v3Smallest).bytes());
 
   // Tracks, 'L' records and the full order of runs.
   MpsBuilder full = WithOneWaypoint();
   full.Track(Track("", 0)).Track(Track("TRACK", 2)).Track(Track(std::string(40, 'N'), 3));
   full.Track(Track("\xB6\xB3\xA4\x73\xA8\x42\xB9\x44", 5));
   full.L({.text1 = "a", .text2 = "bc", .text3 = "def"}).L({}).L({.tail = Bytes(12, 7)});
-  Put(dir, "full.mps", MpsBuilder(full).Record('R', {1, 2, 3}).End().bytes());
+  PutMps(dir, "full.mps", MpsBuilder(full).Record('R', {1, 2, 3}).End().bytes());
   TrackFields times = Track("TIMES", 0);
   for (std::uint32_t t : {0u, 57599u, 57600u, 1000000000u, 0xFFFFFFFFu}) {
     times.points.push_back({.latitude = 1 << 30, .longitude = INT32_MIN, .altitude = 1e300, .time = t});
   }
-  Put(dir, "track_times.mps", WithOneWaypoint().Track(times).End().bytes());
+  PutMps(dir, "track_times.mps", WithOneWaypoint().Track(times).End().bytes());
   Put(dir, "tracks_without_waypoints.mps", MpsBuilder().Header().Track(Track("T", 2)).End().bytes());
+  // Routes between the waypoints and the tracks are passed unread.
+  Put(dir, "routes_then_tracks.mps",
+      WithOneWaypoint().Record('R', {1, 2, 3}).Record('R', Bytes(40, 0xFF)).Track(Track("AFTER", 1)).End().bytes());
+  Put(dir, "routes_only.mps", MpsBuilder().Header('g').Record('R', {0}).End().bytes());
   Put(dir, "waypoints_then_l.mps", WithOneWaypoint().L({.value1 = 1, .value2 = 2}).End().bytes());
   Bytes track61 = ridloe::testing::TrackPayload(Track("BAD", 2));
   track61.pop_back();
@@ -112,11 +144,14 @@ void MpsSeeds(const fs::path& dir) {
   Put(dir, "track_count_wraps.mps", WithOneWaypoint().Record('T', wrap).bytes());
   Put(dir, "l_10_bytes.mps", WithOneWaypoint().Record('L', Bytes(10, 0)).bytes());
 
-  // Records that cannot be framed end a run without failing the load.
+  // A record that cannot be framed ends its run and fails the load as cut
+  // short, unless a 'V' record came before it.
   Put(dir, "zero_length_in_run.mps", WithOneWaypoint().Frame(0, 'W').Waypoint({.name = "AFTER"}).bytes());
   Put(dir, "claims_4gb.mps", WithOneWaypoint().Frame(0xFFFFFFFFu, 'W').Raw(Bytes(40, 0)).bytes());
   Put(dir, "track_claims_4gb.mps", WithOneWaypoint().Frame(0xFFFFFFFFu, 'T').Raw(Bytes(40, 0)).bytes());
   Put(dir, "truncated_frame.mps", WithOneWaypoint().Raw({5, 0, 0}).bytes());
+  Put(dir, "cut_after_l.mps", WithOneWaypoint().L({}).Record('Z', {1}).Frame(9, 'V').Raw({0, 1}).bytes());
+  Put(dir, "junk_after_v.mps", WithOneWaypoint().End().Frame(0, 'W').Raw({1}).bytes());
   Put(dir, "many_tiny_records.mps", [] {
     MpsBuilder b = WithOneWaypoint();
     for (int i = 0; i < 200; ++i) b.Record('L', {static_cast<std::uint8_t>(i)});
@@ -192,6 +227,47 @@ void WtrSeeds(const fs::path& dir) {
   Put(dir, "no_track_marker.wtr", unclosed);
 }
 
+void GpxSeeds(const fs::path& dir) {
+  using ridloe::testing::AsBytes;
+  using ridloe::testing::GpxText;
+  for (std::size_t i = 0; i < gpxFromMps.size(); ++i) Put(dir, "from_mps_" + std::to_string(i) + ".gpx", gpxFromMps[i]);
+  const std::string wpt = "<wpt lat=\"24.07\" lon=\"121.07\"><ele>1500.5</ele><name>WT1</name></wpt>";
+  std::string deep;
+  for (int i = 0; i < 300; ++i) deep += "<a>";
+  const std::string trk =
+      "<trk><name>T</name><trkseg><trkpt lat=\"1\" lon=\"2\"><ele>3</ele><time>2007-03-04T15:59:55Z</time></trkpt>"
+      "</trkseg><trkseg/></trk>";
+  const std::pair<const char*, std::string> texts[] = {
+      {"gpx11", GpxText(wpt + "<rte><rtept lat=\"0\" lon=\"0\"/></rte>" + trk)},
+      {"gpx10", GpxText(wpt + trk, "<gpx version=\"1.0\" xmlns=\"http://www.topografix.com/GPX/1/0\">")},
+      {"no_namespace", "\xEF\xBB\xBF<?xml version=\"1.0\"?>\n<!-- c --><gpx>" + wpt + "</gpx>"},
+      {"prefixed", "<g:gpx xmlns:g=\"http://www.topografix.com/GPX/1/1\"><g:wpt lat=\"1\" lon=\"2\"><g:name>P</g:name>"
+                   "</g:wpt><wpt lat=\"3\" lon=\"4\"/></g:gpx>"},
+      {"text", GpxText("<wpt lat=\" +90 \" lon=\"-180.0\"><name> A &amp; &#x7389; <![CDATA[<B>]]><!-- x --> </name>"
+                       "<cmt>line&#13;\nnext</cmt><desc>d</desc><sym>Summit</sym><extensions><r:mpsSymbol "
+                       "xmlns:r=\"urn:x-ridloe:gpx-extensions:1\">106</r:mpsSymbol></extensions></wpt>")},
+      {"symbols", GpxText("<wpt lat=\"0\" lon=\"0\"><sym>scenic area</sym></wpt><wpt lat=\"0\" lon=\"0\"><extensions>"
+                          "<r:mpsSymbol xmlns:r=\"urn:x-ridloe:gpx-extensions:1\">65535</r:mpsSymbol></extensions></wpt>")},
+      {"times", GpxText("<trk><trkseg><trkpt lat=\"0\" lon=\"0\"><time>2007-03-04T23:59:55.75+08:00</time></trkpt>"
+                        "<trkpt lat=\"0\" lon=\"0\"><time>1969-12-31T23:59:59Z</time></trkpt>"
+                        "<trkpt lat=\"0\" lon=\"0\"><time>2106-02-07T06:28:15Z</time></trkpt></trkseg></trk>")},
+      {"numbers", GpxText("<wpt lat=\"1e2\" lon=\"540\"><ele>1e39</ele></wpt><wpt lat=\"0\" lon=\"0\"><ele>-0</ele></wpt>")},
+      {"names", GpxText("<wpt lat=\"0\" lon=\"0\"><name>玉山主峰 😀 Ω</name></wpt><trk><name>雪山主峰線步道，從登山口到三六九山莊</name></trk>")},
+      {"foreign", GpxText("<wpt xmlns=\"urn:other\" lat=\"1\" lon=\"2\"/><o:trk xmlns:o=\"urn:o\"/>")},
+      {"no_lat", GpxText("<wpt lon=\"2\"/>")},
+      {"inf_lon", GpxText("<wpt lat=\"1\" lon=\"inf\"/>")},
+      {"bad_ele", GpxText("<wpt lat=\"1\" lon=\"2\"><ele>1,5</ele></wpt>")},
+      {"mismatched", GpxText("<wpt lat=\"1\" lon=\"2\"></gpx>")},
+      {"entities", "<!DOCTYPE gpx [<!ENTITY a \"aa\"><!ENTITY b \"&a;&a;\">]><gpx>" + wpt + "<wpt lat=\"0\" lon=\"0\">"
+                   "<name>&b;</name></wpt></gpx>"},
+      {"external", "<!DOCTYPE gpx SYSTEM \"gpx.dtd\"><gpx><wpt lat=\"0\" lon=\"0\"><name>&x;</name></wpt></gpx>"},
+      {"doctype", "<!DOCTYPE gpx><gpx>" + wpt + "</gpx>"},
+      {"kml", "<kml xmlns=\"http://www.opengis.net/kml/2.2\"/>"},
+      {"deep", GpxText(deep)},
+  };
+  for (const auto& [name, text] : texts) Put(dir, std::string(name) + ".gpx", AsBytes(text));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -200,12 +276,13 @@ int main(int argc, char** argv) {
     return 2;
   }
   const fs::path root = argv[1];
-  for (const char* kind : {"mps", "wtr"}) {
+  for (const char* kind : {"mps", "wtr", "gpx"}) {
     fs::remove_all(root / kind);
     fs::create_directories(root / kind);
   }
   MpsSeeds(root / "mps");
   WtrSeeds(root / "wtr");
+  GpxSeeds(root / "gpx");
   if (failed) return 1;
   std::printf("make_seeds: %d files in %s\n", written, root.string().c_str());
   return 0;

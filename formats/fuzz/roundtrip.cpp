@@ -1,29 +1,24 @@
-// libFuzzer target: any MPS input that loads with waypoints (whether or not
-// the load then fails) is written as WTR in memory and read back with the WTR
-// reader; every waypoint must come back as the writer wrote it. Checked once
-// with the symbol codes as loaded and once translated, as the convert command
+// libFuzzer target: whatever any MPS input loads (whether or not the load
+// then fails) is written as GPX and read back by the GPX reader, and its
+// waypoints are written as WTR and read back by the WTR reader; everything
+// must come back as the writers wrote it. The WTR trip is checked once with
+// the symbol codes as loaded and once translated, as the convert command
 // writes them.
-#include <cstdio>
-#include <cstdlib>
-#include <vector>
-
 #include "convert/symbols.h"
+#include "formats/fuzz/load_check.h"
 #include "formats/fuzz/roundtrip_check.h"
 #include "formats/mps/mps_document.h"
 
 namespace {
 
-void Require(const std::string& why) {
-  if (why.empty()) return;
-  std::fprintf(stderr, "roundtrip: %s\n", why.c_str());
-  std::abort();
-}
+void Require(const std::string& why) { ridloe::Require("roundtrip", why); }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   ridloe::MpsDocument document;
   document.Parse(data, size, nullptr, nullptr);
+  Require(ridloe::CheckGpxRoundTrip(document));
   if (document.waypointCount <= 0 || !document.waypoints) return 0;
   Require(ridloe::CheckWtrRoundTrip(document));
   if (ridloe::MapSymbolsForWtr(document)) Require(ridloe::CheckWtrRoundTrip(document));

@@ -5,11 +5,11 @@
 # it is kept in build-fuzz/artifacts/. Prints per target the executions, the
 # coverage (cov: edges, ft: features) and the corpus size.
 #
-# Usage: formats/fuzz/run.sh SECONDS [TARGET...]     (targets: mps_load wtr_load roundtrip)
+# Usage: formats/fuzz/run.sh SECONDS [TARGET...]     (targets: mps_load wtr_load gpx_load roundtrip)
 #
 # Corpora grow in build-fuzz/corpus/TARGET between runs; each run also reads
 # the generated seeds (build-fuzz/seeds/), the regression inputs
-# (formats/tests/fuzz_regressions/) and, for the MPS targets, the shared real files.
+# (formats/tests/fuzz_regressions/) and the shared real files of the target's format.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 root=$PWD
@@ -21,7 +21,7 @@ if ! [[ $seconds =~ ^[0-9]+$ ]] || [ "$seconds" -eq 0 ]; then
 fi
 shift
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(mps_load wtr_load roundtrip)
+[ ${#targets[@]} -gt 0 ] || targets=(mps_load wtr_load gpx_load roundtrip)
 
 . scripts/deps.sh
 ridloe_need_packages "${RIDLOE_BUILD_PACKAGES[@]}" "${RIDLOE_FUZZ_PACKAGES[@]}"
@@ -32,7 +32,7 @@ cmake --build "$build" -j"$(nproc)" --target "${targets[@]}" fuzz_seeds
 
 mkdir -p "$build/artifacts" "$build/logs"
 cat formats/fuzz/mps.dict formats/fuzz/wtr.dict >"$build/roundtrip.dict"
-shared_mps=$root/../shared/testdata/mps
+shared=$root/../shared/testdata
 
 # Inputs are at most 16 KiB (the largest real file is 15 KiB). A load may take
 # a small multiple of its input, so any single allocation above 32 MiB, or a
@@ -45,12 +45,13 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 declare -A pids
 for t in "${targets[@]}"; do
   case $t in
-    mps_load) dict=formats/fuzz/mps.dict; seeds=("$build/seeds/mps") ;;
-    wtr_load) dict=formats/fuzz/wtr.dict; seeds=("$build/seeds/wtr") ;;
-    roundtrip) dict=$build/roundtrip.dict; seeds=("$build/seeds/mps") ;;
+    mps_load) dict=formats/fuzz/mps.dict; seeds=("$build/seeds/mps"); real=mps ;;
+    wtr_load) dict=formats/fuzz/wtr.dict; seeds=("$build/seeds/wtr"); real= ;;
+    gpx_load) dict=formats/fuzz/gpx.dict; seeds=("$build/seeds/gpx"); real=gpx ;;
+    roundtrip) dict=$build/roundtrip.dict; seeds=("$build/seeds/mps"); real=mps ;;
     *) echo "formats/fuzz/run.sh: unknown target $t" >&2; exit 2 ;;
   esac
-  [ "$t" != wtr_load ] && [ -d "$shared_mps" ] && seeds+=("$shared_mps")
+  [ -n "$real" ] && [ -d "$shared/$real" ] && seeds+=("$shared/$real")
   [ -d formats/tests/fuzz_regressions ] && seeds+=(formats/tests/fuzz_regressions)
   mkdir -p "$build/corpus/$t"
   "$build/bin/$t" "${options[@]}" -dict="$dict" -artifact_prefix="$build/artifacts/$t-" \
@@ -82,7 +83,7 @@ done
 if [ "$failed" -ne 0 ]; then
   echo >&2
   for t in "${targets[@]}"; do
-    grep -hE 'ERROR:|runtime error:|SUMMARY:|^(mps_load|wtr_load|roundtrip): |Test unit written to' \
+    grep -hE 'ERROR:|runtime error:|SUMMARY:|^(mps_load|wtr_load|gpx_load|roundtrip): |Test unit written to' \
       "$build/logs/$t.log" >&2 || true
   done
   echo "A failing input is kept in $build/artifacts/; copy it to formats/tests/fuzz_regressions/ with the fix." >&2

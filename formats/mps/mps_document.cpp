@@ -29,11 +29,13 @@ bool MpsDocument::ParseBuffer(ByteBlock buffer, ListSink* waypointSink, ListSink
     return result;
   };
   if (!header.ReadHeader(cursor, error_)) return stopHere(false);
+  waypointSection.headerForm = header.IsVersion3() ? MpsWaypointHeader::kVersion3 : MpsWaypointHeader::kByByte4;
   if (!waypointSection.ReadRun(cursor, error_)) return stopHere(false);
-
   waypointCount = waypointSection.count;
-  // Without waypoints the rest of the file is not read.
-  if (waypointCount == 0) return stopHere(true);
+
+  // Routes sit between the waypoints and the tracks. Their points are stored
+  // as waypoints, so the routes themselves are only framed and passed.
+  const std::size_t routes = SkipRun(cursor, 'R');
 
   // Frame the track and 'L' runs before the document grows, so that the
   // bytes after them can go first. Their records are parsed in their turn
@@ -44,17 +46,29 @@ bool MpsDocument::ParseBuffer(ByteBlock buffer, ListSink* waypointSink, ListSink
   LoadError lFrameError;
   const bool tracksFramed = trackSection.FrameRun(cursor, trackFrameError);
   const bool lFramed = tracksFramed && lSection.FrameRun(cursor, lFrameError);
+  // The records after the runs must frame up to a 'V' record or the exact
+  // end of the file; one that does not means the file was cut short or
+  // damaged. Checked while those bytes are still here, reported once
+  // everything before it has been read and listed.
+  LoadError restError;
+  if (lFramed) {
+    const std::size_t before = 2 + static_cast<std::size_t>(waypointCount) + routes +
+                               static_cast<std::size_t>(trackSection.count) + static_cast<std::size_t>(lSection.count);
+    CheckRest(cursor, before, restError);
+  }
   stopHere(true);
 
-  waypoints = AllocateZeroed<WaypointRecord>(static_cast<std::size_t>(waypointCount));
-  if (!waypoints) return Fail(LoadStep::kWaypointAlloc, "out of memory for the waypoints");
-  char line[kLineBufferSize];
-  for (std::int32_t i = 0; i < waypointCount; ++i) {
-    WaypointRecord& waypoint = waypoints[i];
-    waypointSection.ConvertWaypoint(i, waypoint);
-    if (waypointSink) {
-      const std::size_t n = FormatWaypointLine(line, waypoint.name, AltitudeShown(waypoint.altitude));
-      waypointSink->AddLine({line, n});
+  if (waypointCount > 0) {
+    waypoints = AllocateZeroed<WaypointRecord>(static_cast<std::size_t>(waypointCount));
+    if (!waypoints) return Fail(LoadStep::kWaypointAlloc, "out of memory for the waypoints");
+    char line[kLineBufferSize];
+    for (std::int32_t i = 0; i < waypointCount; ++i) {
+      WaypointRecord& waypoint = waypoints[i];
+      waypointSection.ConvertWaypoint(i, waypoint);
+      if (waypointSink) {
+        const std::size_t n = FormatWaypointLine(line, waypoint.name, AltitudeShown(waypoint.altitude));
+        waypointSink->AddLine({line, n});
+      }
     }
   }
 
@@ -75,7 +89,32 @@ bool MpsDocument::ParseBuffer(ByteBlock buffer, ListSink* waypointSink, ListSink
     error_ = lFrameError;
     return false;
   }
-  return lSection.ParseRun(error_);
+  if (!lSection.ParseRun(error_)) return false;
+  if (restError.failed()) {
+    error_ = std::move(restError);
+    return false;
+  }
+  return true;
+}
+
+void MpsDocument::CheckRest(ByteCursor cursor, std::size_t recordsBefore, LoadError& error) {
+  std::size_t framed = 0;
+  const FrameResult result = FrameToEnd(cursor, framed);
+  if (result == FrameResult::kOk) return;
+  const std::size_t index = recordsBefore + framed;
+  const auto at = static_cast<std::int64_t>(cursor.offset());
+  std::string why = DescribeFrameResult(result);
+  if (result == FrameResult::kTooShort) {
+    why = "file ends inside the record's 5-byte frame";
+  } else if (result == FrameResult::kTooLong) {
+    // The frame is whole: its length tells how much is missing.
+    ByteCursor frame = cursor;
+    std::uint32_t length = 0;
+    frame.ReadU32(length);
+    why = "file ends inside the record: it claims " + std::to_string(length) + " bytes, " +
+          std::to_string(cursor.remaining() - kMpsFrameSize) + " remain";
+  }
+  error.Set(LoadStep::kTruncated, std::move(why), at, "record", static_cast<std::int64_t>(index));
 }
 
 bool MpsDocument::ConvertTracks(ListSink* trackSink) {

@@ -38,4 +38,10 @@ bool MpsHeader::CheckARecord(LoadError& error) const {
   return true;
 }
 
+bool MpsHeader::IsVersion3() const {
+  ByteCursor payload(firstRecord.bytes());
+  std::uint8_t version = 0;
+  return firstRecord.type == 'D' && payload.ReadU8(version) && version == 'd';
+}
+
 }  // namespace ridloe

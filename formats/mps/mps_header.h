@@ -1,5 +1,5 @@
 // The start of an MPS file: the signature, one record of any type and the 'A'
-// record. The header exists to validate the file; nothing reads it later.
+// record. The header validates the file and tells its waypoints' layout.
 #pragma once
 
 #include <cstdint>
@@ -23,6 +23,9 @@ class MpsHeader {
   // The 'A' record: its type, a uint16 value and three NUL-terminated strings
   // that all end inside the payload.
   bool CheckARecord(LoadError& error) const;
+  // The first record names the format version when it is a 'D' record: its
+  // payload starts with 'd' (version 3), 'g' (4) or 'i' (5).
+  bool IsVersion3() const;
 
   RecordSlot firstRecord;
   RecordSlot aRecord;

@@ -24,6 +24,28 @@ FrameResult FrameRecord(ByteCursor& cursor, RecordSlot& slot) {
   return FrameResult::kOk;
 }
 
+std::size_t SkipRun(ByteCursor& cursor, std::uint8_t letter) {
+  std::size_t count = 0;
+  for (ByteCursor scan = cursor;; ++count) {
+    RecordSlot frame;
+    if (FrameRecord(scan, frame) != FrameResult::kOk || frame.type != letter) return count;
+    cursor = scan;
+  }
+}
+
+FrameResult FrameToEnd(ByteCursor& cursor, std::size_t& framed) {
+  framed = 0;
+  while (!cursor.AtEnd()) {
+    ByteCursor scan = cursor;
+    RecordSlot frame;
+    if (const FrameResult result = FrameRecord(scan, frame); result != FrameResult::kOk) return result;
+    cursor = scan;
+    ++framed;
+    if (frame.type == 'V') break;
+  }
+  return FrameResult::kOk;
+}
+
 const char* SkipThreeStrings(ByteCursor& payload) {
   static const char* const kMissingNul[3] = {"first string has no terminating NUL",
                                              "second string has no terminating NUL",

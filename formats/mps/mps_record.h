@@ -40,6 +40,16 @@ FrameResult FrameRecord(ByteCursor& cursor, RecordSlot& slot);
 // FrameRecord for a record already known to frame: true when it did.
 inline bool ReadRecord(ByteCursor& cursor, RecordSlot& slot) { return FrameRecord(cursor, slot) == FrameResult::kOk; }
 
+// Moves past the run of records of type `letter` at the cursor without
+// reading them; the record that ends the run stays unread. How many it passed.
+std::size_t SkipRun(ByteCursor& cursor, std::uint8_t letter);
+
+// Frames the records at the cursor one by one, without reading them, up to
+// and including a 'V' record (which closes the file) or up to the exact end
+// of the data. kOk when every one frames; otherwise why the first that does
+// not, with the cursor left at its frame. `framed` counts the records passed.
+FrameResult FrameToEnd(ByteCursor& cursor, std::size_t& framed);
+
 // The 'A' and 'L' records carry three NUL-terminated strings in a row. Moves
 // past them; null when all three end inside the payload, else which does not.
 const char* SkipThreeStrings(ByteCursor& payload);

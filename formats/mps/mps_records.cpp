@@ -9,9 +9,12 @@ namespace ridloe {
 namespace {
 
 constexpr std::size_t kExaminedHeader = 29;
+constexpr std::uint8_t kVersion3Header = 22;
 constexpr std::size_t kPositionBlock = 17;
 constexpr std::size_t kTrackBlock = 9;
 constexpr std::size_t kSymbolInTail = 17;
+
+std::string_view AsText(ByteSpan bytes) { return {reinterpret_cast<const char*>(bytes.data()), bytes.size()}; }
 
 // Copies the `keep` first bytes of `name` into a NUL-terminated field.
 template <std::size_t N>
@@ -22,20 +25,23 @@ void SetName(char (&field)[N], ByteSpan name, std::size_t keep) {
 
 }  // namespace
 
-const char* MpsWaypointSection::ParseEntry(const RecordSlot& slot, MpsWaypointEntry& entry) {
+const char* MpsWaypointSection::ParseEntry(const RecordSlot& slot, MpsWaypointEntry& entry) const {
   ByteCursor payload(slot.bytes());
   ByteSpan name;
   if (!payload.ReadCString(name)) return "name has no terminating NUL";
-  // Byte 4 of the 29 bytes after the name tells the header's length: a space
-  // means 29 bytes, anything else 27 (the position block then starts 2 bytes
-  // earlier).
-  ByteCursor examined;
-  if (!ByteCursor(payload).Sub(kExaminedHeader, examined)) return "fewer than 29 header bytes after the name";
-  std::uint8_t byte4 = 0;
-  examined.Skip(4);
-  examined.ReadU8(byte4);
-  const std::uint8_t headerLength = byte4 == 0x20 ? 29 : 27;
-  payload.Skip(headerLength);
+  std::uint8_t headerLength = kVersion3Header;
+  if (headerForm == MpsWaypointHeader::kByByte4) {
+    // Byte 4 of the 29 bytes after the name tells the header's length: a
+    // space means 29 bytes, anything else 27 (the position block then starts
+    // 2 bytes earlier).
+    ByteCursor examined;
+    if (!ByteCursor(payload).Sub(kExaminedHeader, examined)) return "fewer than 29 header bytes after the name";
+    std::uint8_t byte4 = 0;
+    examined.Skip(4);
+    examined.ReadU8(byte4);
+    headerLength = byte4 == 0x20 ? 29 : 27;
+  }
+  if (!payload.Skip(headerLength)) return "fewer than 22 header bytes after the name";
   if (!payload.Skip(kPositionBlock)) return "no room for the position block";
   ByteSpan comment;
   if (!payload.ReadCString(comment)) return "comment has no terminating NUL";
@@ -57,11 +63,13 @@ bool MpsWaypointSection::ConvertWaypoint(std::int32_t index, WaypointRecord& rec
   SetName(record.name, name, FitName(name, sizeof record.name - 1, NameCut::kNoHighLastByte));
   payload.Skip(1 + entry.headerLength);
   double altitude = 0;
+  std::uint8_t altitudeGiven = 0;
   payload.ReadI32(record.latitude);
   payload.ReadI32(record.longitude);
-  payload.Skip(1);
+  payload.ReadU8(altitudeGiven);  // 1, or 0 when the waypoint has no altitude
   payload.ReadF64(altitude);
   record.altitude = static_cast<float>(altitude);
+  record.noAltitude = altitudeGiven == 0;
   // The symbol sits at tail bytes 17-18; bytes past the tail read as zero.
   payload.Skip(entry.commentLength + 1);
   record.symbol = 0;
@@ -80,8 +88,7 @@ WaypointText MpsWaypointSection::TextOf(std::int32_t index) const {
   payload.ReadBytes(entry.nameLength, name);
   payload.Skip(1 + entry.headerLength + kPositionBlock);
   payload.ReadBytes(entry.commentLength, comment);
-  const auto text = [](ByteSpan bytes) { return std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()); };
-  return {text(name), text(comment)};
+  return {.name = AsText(name), .comment = AsText(comment)};
 }
 
 const char* MpsTrackSection::ParseEntry(const RecordSlot& slot, MpsTrackEntry& entry) {
@@ -100,6 +107,12 @@ const char* MpsTrackSection::ParseEntry(const RecordSlot& slot, MpsTrackEntry& e
   entry.nameLength = static_cast<std::uint32_t>(name.size());
   entry.pointCount = points;
   return nullptr;
+}
+
+std::string_view MpsTrackSection::NameOf(std::int32_t index) const {
+  ByteSpan name;
+  ByteCursor(slots[index].bytes()).ReadBytes(entries[index].nameLength, name);
+  return AsText(name);
 }
 
 std::uint64_t MpsTrackSection::TotalPoints() const {
@@ -127,15 +140,19 @@ bool MpsTrackSection::ConvertTrack(std::int32_t index, TrackRecord& record, Trac
     TrackPoint& point = record.points[k];
     double altitude = 0;
     std::uint32_t time = 0;
+    std::uint8_t altitudeGiven = 0;
+    std::uint8_t timeGiven = 0;
     in.ReadI32(point.latitude);
     in.ReadI32(point.longitude);
-    in.Skip(1);
+    in.ReadU8(altitudeGiven);  // each 1, or 0 when the point has none
     in.ReadF64(altitude);
-    in.Skip(1);
+    in.ReadU8(timeGiven);
     in.ReadU32(time);
     point.longitudeDegrees = SemicirclesToDegrees(point.longitude);
     point.latitudeDegrees = SemicirclesToDegrees(point.latitude);
     point.altitude = static_cast<float>(altitude);
+    point.noAltitude = altitudeGiven == 0;
+    point.noTime = timeGiven == 0;
     SetPointTime(point, time);
   }
   return true;

@@ -17,8 +17,9 @@
 namespace ridloe {
 
 // `Derived` supplies kRecordName and
-//   static const char* ParseEntry(const RecordSlot&, Entry&)
-// which returns null on success or the reason the payload does not parse.
+//   const char* ParseEntry(const RecordSlot&, Entry&) const
+// (static where the payload alone tells its layout), which returns null on
+// success or the reason the payload does not parse.
 template <typename Derived, typename EntryType, std::uint8_t Letter, LoadStep FailureStep>
 class MpsSection {
  public:
@@ -58,7 +59,7 @@ class MpsSection {
     entries = AllocateZeroed<Entry>(static_cast<std::size_t>(count));
     if (!entries) return Failure(error, "out of memory for the entries of the run", -1);
     for (std::int32_t i = 0; i < count; ++i) {
-      if (const char* why = Derived::ParseEntry(slots[i], entries[i])) return Failure(error, why, i);
+      if (const char* why = derived().ParseEntry(slots[i], entries[i])) return Failure(error, why, i);
     }
     return true;
   }
@@ -68,6 +69,8 @@ class MpsSection {
   ZeroedArray<Entry> entries;     // entry i is parsed from slot i
 
  private:
+  const Derived& derived() const { return static_cast<const Derived&>(*this); }
+
   bool Failure(LoadError& error, const char* why, std::int32_t index) {
     // The run's records lie back to back from its first frame.
     std::int64_t offset = runOffset_;
@@ -78,14 +81,20 @@ class MpsSection {
   std::int64_t runOffset_ = -1;
 };
 
-// The layout of a 'W' record after its NUL-terminated name: a 27 or 29-byte
-// header, the 17-byte position block, the NUL-terminated comment and the tail.
+// The layout of a 'W' record after its NUL-terminated name: a 22, 27 or
+// 29-byte header, the 17-byte position block, the NUL-terminated comment and
+// the tail.
 struct MpsWaypointEntry {
   std::uint32_t nameLength;     // n, without the NUL
   std::uint32_t commentLength;  // k, without the NUL
   std::uint32_t tailLength;     // t, the full tail
-  std::uint8_t headerLength;    // h, 29 or 27
+  std::uint8_t headerLength;    // h, 29, 27 or 22
 };
+
+// How long the header after a waypoint's name is. Files of versions 4 and 5
+// (and files that name no version) tell it by the header's byte 4: a space
+// means 29 bytes, anything else 27. Version-3 files always have 22.
+enum class MpsWaypointHeader { kByByte4, kVersion3 };
 
 // The layout of a 'T' record: a name, a 9-byte block whose bytes 5-8 hold the
 // point count, and the 31-byte points.
@@ -106,7 +115,10 @@ inline constexpr std::size_t kMpsTrackPointSize = 31;
 class MpsWaypointSection : public MpsSection<MpsWaypointSection, MpsWaypointEntry, 'W', LoadStep::kWaypointRun> {
  public:
   static constexpr const char* kRecordName = "waypoint record";
-  static const char* ParseEntry(const RecordSlot& slot, MpsWaypointEntry& entry);
+  // Set from the file's header before the run is read.
+  MpsWaypointHeader headerForm = MpsWaypointHeader::kByByte4;
+
+  const char* ParseEntry(const RecordSlot& slot, MpsWaypointEntry& entry) const;
   // Fills a zero-filled record from entry `index`; false for an index past the run.
   bool ConvertWaypoint(std::int32_t index, WaypointRecord& record) const;
   // The whole name and the comment of entry `index`, viewing its payload.
@@ -121,6 +133,8 @@ class MpsTrackSection : public MpsSection<MpsTrackSection, MpsTrackEntry, 'T', L
   // the run or when the points cannot be allocated. With `storage` the points
   // go there (room for the entry's point count) instead of an array of their own.
   bool ConvertTrack(std::int32_t index, TrackRecord& record, TrackPoint* storage = nullptr) const;
+  // The whole name of entry `index`, viewing its payload.
+  std::string_view NameOf(std::int32_t index) const;
   // The points of every track in the run, for one shared allocation.
   std::uint64_t TotalPoints() const;
 };

@@ -1,7 +1,7 @@
 // Every input a fuzz target once failed on is kept in formats/tests/fuzz_regressions/
-// and loaded here on every run, by both readers, with the checks the fuzz
-// targets make; every document that loads with waypoints also goes through
-// the WTR round trip.
+// and loaded here on every run, by every reader, with the checks the fuzz
+// targets make; every document goes through the GPX round trip, and every
+// one that loads with waypoints through the WTR round trip.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,6 +11,7 @@
 #include "convert/symbols.h"
 #include "formats/fuzz/load_check.h"
 #include "formats/fuzz/roundtrip_check.h"
+#include "formats/gpx/gpx_document.h"
 #include "formats/mps/mps_document.h"
 #include "testing/mps_builder.h"
 
@@ -23,16 +24,17 @@ using testing::MpsBuilder;
 
 const fs::path kRegressions = fs::path(RIDLOE_SOURCE_DIR) / "formats" / "tests" / "fuzz_regressions";
 
-// The round trip of what a reader loaded, with the symbols as loaded and then
-// translated as the convert command does.
-void ExpectRoundTrip(WtrDocument& document) {
+// The round trips of what a reader loaded, with the symbols as loaded and
+// then translated as the convert command does.
+void ExpectRoundTrip(GpsDocument& document) {
+  EXPECT_EQ(CheckGpxRoundTrip(document), "");
   if (document.waypointCount <= 0 || !document.waypoints) return;
   EXPECT_EQ(CheckWtrRoundTrip(document), "");
   ASSERT_TRUE(MapSymbolsForWtr(document));
   EXPECT_EQ(CheckWtrRoundTrip(document), "");
 }
 
-TEST(FuzzRegressions, EveryKeptInputLoadsCleanlyWithBothReaders) {
+TEST(FuzzRegressions, EveryKeptInputLoadsCleanlyWithEveryReader) {
   std::vector<fs::path> files;
   for (const fs::directory_entry& entry : fs::directory_iterator(kRegressions)) {
     if (entry.is_regular_file()) files.push_back(entry.path());
@@ -45,12 +47,16 @@ TEST(FuzzRegressions, EveryKeptInputLoadsCleanlyWithBothReaders) {
     ASSERT_FALSE(bytes.empty());
     EXPECT_EQ(CheckLoad(Reader::kMps, bytes.data(), bytes.size()), "");
     EXPECT_EQ(CheckLoad(Reader::kWtr, bytes.data(), bytes.size()), "");
+    EXPECT_EQ(CheckLoad(Reader::kGpx, bytes.data(), bytes.size()), "");
     MpsDocument mps;
     mps.Parse(bytes.data(), bytes.size(), nullptr, nullptr);
     ExpectRoundTrip(mps);
     WtrDocument wtr;
     wtr.Parse(bytes.data(), bytes.size(), nullptr, nullptr);
     ExpectRoundTrip(wtr);
+    GpxDocument gpx;
+    gpx.Parse(bytes.data(), bytes.size(), nullptr, nullptr);
+    ExpectRoundTrip(gpx);
   }
 }
 

@@ -2,10 +2,12 @@
 // failed, the listed lines, the real files, and damaged variants of a file.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <tuple>
 
 #include "testing/test_support.h"
 
@@ -109,7 +111,7 @@ TEST(LoadError, SaysWhichRecordFailedAndWhere) {
   MpsDocument missing;
   EXPECT_FALSE(missing.Load(testing::TempPath("missing.mps"), nullptr, nullptr));
   EXPECT_EQ(missing.error().step, LoadStep::kFileRead);
-  EXPECT_EQ(missing.error().Describe(), "file cannot be opened");
+  EXPECT_EQ(missing.error().Describe(), "file cannot be opened: No such file or directory");
 }
 
 TEST(LoadError, EmptyFileLoadsNothing) {
@@ -123,19 +125,82 @@ TEST(LoadError, EmptyFileLoadsNothing) {
   EXPECT_TRUE(lines.lines.empty());
 }
 
+// The real files' counts as their README gives them, with the version-3
+// header, the tracks of files without waypoints, and the tracks after routes.
+const std::tuple<const char*, int, int> kRealFiles[] = {
+    {"empty-v3.mps", 0, 0},   {"track-v3.mps", 0, 1}, {"waypoints-v3.mps", 2, 2},   {"geocaches-v4.mps", 9, 0},
+    {"route-v4.mps", 14, 0}, {"wifi-v5.mps", 37, 0}, {"places-v5.mps", 45, 0}, {"track-v5.mps", 0, 1}};
+
 TEST(RealFiles, CountsMatchTheirReadme) {
-  // Files with tracks but no waypoints never reach their track run.
-  const std::pair<const char*, int> files[] = {{"empty-v3.mps", 0}, {"track-v3.mps", 0},  {"geocaches-v4.mps", 9},
-                                               {"route-v4.mps", 14}, {"wifi-v5.mps", 37}, {"places-v5.mps", 45},
-                                               {"track-v5.mps", 0}};
-  for (const auto& [file, waypoints] : files) {
+  const std::string folder = testing::SharedTestData("mps");
+  if (folder.empty()) GTEST_SKIP() << testing::kNoSharedTestData;
+  for (const auto& [file, waypoints, tracks] : kRealFiles) {
     MpsDocument doc;
     VectorListSink lines;
-    EXPECT_TRUE(doc.Load(std::string(RIDLOE_SHARED_TESTDATA) + "/mps/" + file, &lines, &lines))
-        << file << ": " << doc.error().Describe();
+    EXPECT_TRUE(doc.Load(folder + "/" + file, &lines, &lines)) << file << ": " << doc.error().Describe();
     EXPECT_EQ(doc.waypointCount, waypoints) << file;
-    EXPECT_EQ(doc.trackCount, 0) << file;
-    EXPECT_EQ(lines.lines, WaypointLinesOf(doc)) << file;
+    EXPECT_EQ(doc.trackCount, tracks) << file;
+    std::vector<std::string> expected = WaypointLinesOf(doc);
+    const std::vector<std::string> trackLines = TrackLinesOf(doc, doc.trackCount);
+    expected.insert(expected.end(), trackLines.begin(), trackLines.end());
+    EXPECT_EQ(lines.lines, expected) << file;
+  }
+
+  // The version-3 file's waypoints, as its README lists them.
+  MpsDocument v3;
+  ASSERT_TRUE(v3.Load(folder + "/waypoints-v3.mps", nullptr, nullptr));
+  const WaypointRecord* w = v3.waypoints.get();
+  EXPECT_EQ(std::vector<std::int64_t>({w[0].latitude, w[0].longitude, w[0].symbol, w[1].latitude, w[1].longitude,
+                                       w[1].symbol}),
+            std::vector<std::int64_t>({287166285, 1444421362, 106, -287285590, -1444540667, 10}));
+  EXPECT_EQ(w[0].altitude, 1500.5f);
+  EXPECT_EQ(w[1].altitude, 0.0f);
+  EXPECT_EQ(std::vector<int>({v3.tracks[0].pointCount, v3.tracks[1].pointCount}), std::vector<int>({8, 4}));
+}
+
+// Every cut of every real file inside a record fails as cut short, naming the
+// record, after listing every waypoint and track before it; a cut between
+// two records loads what comes before it.
+TEST(RealFiles, EveryCutInsideARecordFailsAfterListingWhatCameBefore) {
+  const std::string folder = testing::SharedTestData("mps");
+  if (folder.empty()) GTEST_SKIP() << testing::kNoSharedTestData;
+  for (const auto& [file, waypoints, tracks] : kRealFiles) {
+    const Bytes whole = testing::ReadBytes(folder + "/" + file);
+    auto all = LoadBytes(whole);
+    ASSERT_TRUE(all->ok) << file;
+    // Where each record ends, and how many waypoints and tracks end by then.
+    std::vector<std::size_t> ends;
+    std::vector<std::pair<int, int>> countsAt;
+    ByteCursor cursor(whole.data(), whole.size());
+    cursor.Skip(6);
+    std::pair<int, int> counts;
+    for (RecordSlot slot; ReadRecord(cursor, slot);) {
+      counts.first += slot.type == 'W';
+      counts.second += slot.type == 'T';
+      ends.push_back(cursor.offset());
+      countsAt.push_back(counts);
+    }
+    ASSERT_EQ(ends.back(), whole.size()) << file;
+    std::size_t next = 0;  // the first record that does not end before the cut
+    for (std::size_t size = ends[1]; size < whole.size(); ++size) {
+      while (ends[next] < size) ++next;
+      SCOPED_TRACE(std::string(file) + " cut to " + std::to_string(size));
+      auto r = LoadBytes(Bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(size)));
+      const bool between = ends[next] == size;
+      const auto [w, t] = between ? countsAt[next] : countsAt[next - 1];
+      ASSERT_EQ(r->ok, between) << r->doc.error().Describe();
+      if (!between) {
+        EXPECT_EQ(r->doc.error().step, LoadStep::kTruncated);
+        EXPECT_EQ(r->doc.error().index, static_cast<std::int64_t>(next));
+        EXPECT_EQ(r->doc.error().offset, static_cast<std::int64_t>(ends[next - 1]));
+      }
+      EXPECT_EQ(r->doc.waypointCount, w);
+      EXPECT_EQ(r->doc.trackCount, t);
+      EXPECT_EQ(r->waypointLines.lines,
+                std::vector<std::string>(all->waypointLines.lines.begin(), all->waypointLines.lines.begin() + w));
+      EXPECT_EQ(r->trackLines.lines,
+                std::vector<std::string>(all->trackLines.lines.begin(), all->trackLines.lines.begin() + t));
+    }
   }
 }
 
@@ -146,7 +211,7 @@ void ExpectAgreesWithFailureTable(const Loaded& r, const Bytes& bytes) {
   const LoadStep step = d.error().step;
   const bool early = step == LoadStep::kSignature || step == LoadStep::kFirstRecord || step == LoadStep::kARecord ||
                      step == LoadStep::kWaypointRun;
-  const bool tracksRead = step == LoadStep::kNone || step == LoadStep::kLRun;
+  const bool tracksRead = step == LoadStep::kNone || step == LoadStep::kLRun || step == LoadStep::kTruncated;
   ASSERT_EQ(r.ok, step == LoadStep::kNone);
   ASSERT_TRUE(early || tracksRead || step == LoadStep::kTrackRun || step == LoadStep::kTrackCount)
       << d.error().Describe();
@@ -154,8 +219,7 @@ void ExpectAgreesWithFailureTable(const Loaded& r, const Bytes& bytes) {
   EXPECT_EQ(d.waypoints != nullptr, d.waypointCount > 0);
   EXPECT_EQ(r.waypointLines.lines, WaypointLinesOf(d));
   EXPECT_TRUE(!early || d.waypointCount == 0) << d.waypointCount;
-  EXPECT_TRUE(early || tracksRead || d.waypointCount > 0) << d.waypointCount;  // the track run needs waypoints
-  EXPECT_TRUE(d.trackCount == 0 || (d.waypointCount > 0 && step != LoadStep::kTrackRun)) << d.trackCount;
+  EXPECT_TRUE(d.trackCount == 0 || step != LoadStep::kTrackRun) << d.trackCount;
   EXPECT_EQ(d.tracks != nullptr, tracksRead && d.trackCount > 0);
   EXPECT_EQ(r.trackLines.lines, TrackLinesOf(d, d.trackCount));
   for (std::int32_t j = 0; d.tracks && j < d.trackCount; ++j) EXPECT_NE(d.tracks[j].points, nullptr);
@@ -188,25 +252,35 @@ TEST(DamagedFiles, EveryTruncationAndByteFlipAgreesWithTheFailureTable) {
   waypointEnds.push_back(b.size());
   b.Waypoint({.name = "LONGERNAME123", .altitude = 99999, .tailLength = 60});
   waypointEnds.push_back(b.size());
+  b.Record('R', {1, 2});  // a route, passed unread
   b.Track({.name = "T1", .points = {{.latitude = -1, .altitude = 5, .time = 7}, {.longitude = 1 << 30}}});
   trackEnds.push_back(b.size());
   b.Track({.name = "T2"});
   trackEnds.push_back(b.size());
   b.L({.text1 = "a", .tail = {1, 2, 3}}).L({}).End();
   const Bytes file = b.bytes();
+  // Where every record after the header ends.
+  std::vector<std::size_t> recordEnds = {headerEnd};
+  for (ByteCursor c(file.data() + headerEnd, file.size() - headerEnd); !c.AtEnd();) {
+    RecordSlot slot;
+    ASSERT_TRUE(ReadRecord(c, slot));
+    recordEnds.push_back(headerEnd + c.offset());
+  }
 
   for (std::size_t size = 0; size <= file.size(); ++size) {
     SCOPED_TRACE("truncated to " + std::to_string(size));
     const Bytes cut(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(size));
     auto r = LoadBytes(cut);
     ExpectAgreesWithFailureTable(*r, cut);
-    // A cut record cannot be framed, so it ends its run: only a cut header fails.
-    EXPECT_EQ(r->ok, size >= headerEnd);
+    // A cut record ends its run and fails the load after the records before it.
+    const bool headerRead = size >= headerEnd;
+    EXPECT_EQ(r->ok, headerRead && std::count(recordEnds.begin(), recordEnds.end(), size) == 1);
+    EXPECT_EQ(r->doc.error().step == LoadStep::kTruncated, headerRead && !r->ok);
     const auto whole = [size](const std::vector<std::size_t>& ends) {
       return static_cast<std::int32_t>(std::count_if(ends.begin(), ends.end(), [size](auto e) { return e <= size; }));
     };
-    EXPECT_EQ(r->doc.waypointCount, r->ok ? whole(waypointEnds) : 0);
-    EXPECT_EQ(r->doc.trackCount, r->doc.waypointCount > 0 ? whole(trackEnds) : 0);
+    EXPECT_EQ(r->doc.waypointCount, headerRead ? whole(waypointEnds) : 0);
+    EXPECT_EQ(r->doc.trackCount, headerRead ? whole(trackEnds) : 0);
   }
   for (std::uint8_t pattern : {0xFF, 0x01, 0x20}) {
     for (std::size_t i = 0; i < file.size(); ++i) {

@@ -21,9 +21,9 @@ using testing::WaypointPayload;
 
 // Null when the payload parses, else the reason it does not.
 template <typename Section>
-const char* Parse(const Bytes& payload, typename Section::Entry& entry) {
+const char* Parse(const Bytes& payload, typename Section::Entry& entry, const Section& section = {}) {
   const RecordSlot slot{static_cast<std::uint32_t>(payload.size()), Section::kLetter, payload.data()};
-  return Section::ParseEntry(slot, entry);
+  return section.ParseEntry(slot, entry);
 }
 
 TEST(WaypointRecord, HeaderByte4DecidesTheHeaderLength) {
@@ -62,6 +62,51 @@ TEST(WaypointRecord, PayloadSizesAtTheLimit) {
   smallest.pop_back();
   EXPECT_NE(Parse<MpsWaypointSection>(smallest, e), nullptr);
   EXPECT_NE(Parse<MpsWaypointSection>(Bytes(60, 'A'), e), nullptr);  // the name has no NUL
+}
+
+// Version-3 files (a first record 'D' whose payload starts with 'd') have a
+// 22-byte header after the name, whatever its byte 4 holds.
+TEST(WaypointRecord, Version3FilesHaveA22ByteHeader) {
+  const testing::WaypointFields v3{.name = "WT1", .latitude = 287166285, .longitude = 1444421362, .altitude = 1500.5,
+                                   .symbol = 106, .comment = "c", .version3Header = true};
+  MpsWaypointSection section;
+  section.headerForm = MpsWaypointHeader::kVersion3;
+  for (std::uint8_t byte4 : {0x00, 0x20}) {
+    Bytes p = WaypointPayload(v3);
+    p[4 + 4] = byte4;
+    MpsWaypointEntry e{};
+    ASSERT_EQ(Parse(p, e, section), nullptr);
+    EXPECT_EQ(e.headerLength, 22);
+    auto r = LoadBytes(MpsBuilder().Header('d').Record('W', p).End().bytes());
+    ASSERT_TRUE(r->ok) << r->doc.error().Describe();
+    const WaypointRecord& w = r->doc.waypoints[0];
+    EXPECT_EQ(std::vector<std::int64_t>({w.latitude, w.longitude, w.symbol}),
+              std::vector<std::int64_t>({287166285, 1444421362, 106}));
+    EXPECT_EQ(w.altitude, 1500.5f);
+    EXPECT_EQ(r->doc.TextOf(0).comment, "c");
+  }
+  // The smallest payload: the name, 22 header bytes, the position block and an empty comment.
+  Bytes smallest = WaypointPayload({.name = "A", .version3Header = true, .tailLength = 0});
+  ASSERT_EQ(smallest.size(), 2u + 22 + 17 + 1);
+  MpsWaypointEntry e{};
+  EXPECT_EQ(Parse(smallest, e, section), nullptr);
+  smallest.pop_back();
+  EXPECT_NE(Parse(smallest, e, section), nullptr);
+
+  // Only the first record names the version: elsewhere a 'd' changes nothing,
+  // and the header is sized by its byte 4.
+  const testing::WaypointFields v4{.name = "WT1", .latitude = 287166285, .altitude = 1500.5};
+  const Bytes others[] = {
+      MpsBuilder().Header('g').Waypoint(v4).bytes(),
+      MpsBuilder().Signature().Record('E', {'d', 0}).Record('A', testing::APayload()).Waypoint(v4).bytes(),
+      MpsBuilder().Header('i').Waypoint(v4).Record('D', {'d', 0}).Waypoint(v4).bytes(),
+  };
+  for (const Bytes& file : others) {
+    auto r = LoadBytes(file);
+    ASSERT_TRUE(r->ok) << r->doc.error().Describe();
+    EXPECT_EQ(r->doc.waypoints[0].latitude, 287166285);
+    EXPECT_EQ(r->doc.waypoints[0].altitude, 1500.5f);
+  }
 }
 
 TEST(WaypointRecord, SymbolComesFromTailBytes17And18) {

@@ -12,6 +12,7 @@ namespace {
 
 using testing::APayload;
 using testing::Bytes;
+using testing::LoadBytes;
 using testing::MpsBuilder;
 using testing::Summary;
 
@@ -82,26 +83,45 @@ TEST(Header, ARecordChecks) {
   }
 }
 
-TEST(Runs, RecordThatCannotBeFramedEndsTheRunWithoutFailing) {
-  const Bytes enders[] = {MpsBuilder().Frame(0, 'W').Track({}).bytes(),  // zero length
-                          MpsBuilder().Frame(500, 'W').Raw({1, 2, 3}).bytes(),  // longer than the rest
-                          Bytes{1, 0, 0}};                                      // shorter than a frame
-  for (const Bytes& ender : enders) {
+// A record that cannot be framed ends its run, and the load then fails as cut
+// short, naming that record, once the records before it are listed.
+TEST(Runs, RecordThatCannotBeFramedFailsTheLoadAfterTheRecordsBeforeIt) {
+  const std::pair<Bytes, std::string> enders[] = {
+      {MpsBuilder().Frame(0, 'W').Track({}).bytes(), "record has a payload length of 0"},
+      {MpsBuilder().Frame(500, 'W').Raw({1, 2, 3}).bytes(), "file ends inside the record: it claims 500 bytes, 3 remain"},
+      {Bytes{1, 0, 0}, "file ends inside the record's 5-byte frame"}};
+  for (const auto& [ender, why] : enders) {
     MpsBuilder b;
-    b.Header().Waypoint({.name = "A"}).Waypoint({.name = "B"}).Raw(ender);
-    EXPECT_EQ(Summary(b.bytes()), "ok 2w 0t 2+0");
+    b.Header().Waypoint({.name = "A"}).Waypoint({.name = "B"});
+    const std::size_t at = b.size();
+    auto r = LoadBytes(b.Raw(ender).bytes());
+    EXPECT_EQ(Summary(*r), "truncated 2w 0t 2+0");
+    EXPECT_EQ(r->doc.error().Describe(), "record 4 at byte " + std::to_string(at) + ": " + why);
+    // After the tracks, the 'L' run and records of other types.
+    b = MpsBuilder();
+    b.Header().Waypoint({}).Track({}).L({}).Record('Z', {1}).Raw(ender);
+    EXPECT_EQ(Summary(b.bytes()), "truncated 1w 1t 1+1");
+    // Nothing after the closing 'V' record is looked at.
+    b = MpsBuilder();
+    b.Header().Waypoint({}).Record('Z', {1}).End().Raw(ender);
+    EXPECT_EQ(Summary(b.bytes()), "ok 1w 0t 1+0");
   }
 }
 
 TEST(Runs, WhichRunsAreRead) {
-  // A track right after the 'A' record: no waypoints, so nothing else is read.
-  EXPECT_EQ(Summary(MpsBuilder().Header().Track({.name = "T", .points = {{}}}).L({}).End().bytes()), "ok 0w 0t 0+0");
+  // Tracks are read whether or not waypoints come before them.
+  EXPECT_EQ(Summary(MpsBuilder().Header().Track({.name = "T", .points = {{}}}).L({}).End().bytes()), "ok 0w 1t 0+1");
   // Waypoints followed directly by 'L' records: no tracks, and the 'L' records are still checked.
   EXPECT_EQ(Summary(MpsBuilder().Header().Waypoint({}).L({.text1 = "x"}).L({}).End().bytes()), "ok 1w 0t 1+0");
   EXPECT_EQ(Summary(MpsBuilder().Header().Waypoint({}).Record('L', Bytes(10, 0)).bytes()), "L run 1w 0t 1+0");
-  // A record of another type ends a run; the tracks after the routes are not reached.
-  EXPECT_EQ(Summary(MpsBuilder().Header().Waypoint({}).Record('R', {1}).Track({}).bytes()), "ok 1w 0t 1+0");
-  // Whatever follows the 'L' run is not looked at.
+  // Routes between the waypoints and the tracks are passed unread, whatever they hold.
+  MpsBuilder routes;
+  routes.Header().Waypoint({}).Record('R', {1}).Record('R', Bytes(40, 0xFF)).Track({}).Track({}).L({}).End();
+  EXPECT_EQ(Summary(routes.bytes()), "ok 1w 2t 1+2");
+  EXPECT_EQ(Summary(MpsBuilder().Header().Record('R', {1}).Track({}).bytes()), "ok 0w 1t 0+1");
+  // Routes after the tracks end the track run, as any other record does.
+  EXPECT_EQ(Summary(MpsBuilder().Header().Waypoint({}).Track({}).Record('R', {1}).Track({}).bytes()), "ok 1w 1t 1+1");
+  // Whatever follows the closing 'V' record is not looked at.
   MpsBuilder trailing;
   trailing.Header().Waypoint({}).Track({}).L({}).End().Frame(0, 'W').Record('L', {0xFF}).Raw({0xFF});
   EXPECT_EQ(Summary(trailing.bytes()), "ok 1w 1t 1+1");

@@ -301,16 +301,14 @@ TEST_F(WtrRoundTripTest, RealMpsFiles) {
   const struct {
     const char* file;
     int waypoints;
-  } files[] = {{"geocaches-v4.mps", 9}, {"route-v4.mps", 14}, {"wifi-v5.mps", 37}, {"places-v5.mps", 45}};
-  // The shared files sit beside the project; a checkout elsewhere names them
-  // in RIDLOE_SHARED_TESTDATA.
-  const char* env = std::getenv("RIDLOE_SHARED_TESTDATA");
-  const std::string folder = env ? env : RIDLOE_SHARED_TESTDATA;
-  if (!fs::is_directory(folder + "/mps")) GTEST_SKIP() << "no MPS test files in " << folder;
+  } files[] = {{"waypoints-v3.mps", 2}, {"geocaches-v4.mps", 9}, {"route-v4.mps", 14}, {"wifi-v5.mps", 37},
+               {"places-v5.mps", 45}};
+  const std::string folder = testing::SharedTestData("mps");
+  if (folder.empty()) GTEST_SKIP() << testing::kNoSharedTestData;
   for (const auto& f : files) {
     SCOPED_TRACE(f.file);
     MpsDocument mps;
-    ASSERT_TRUE(mps.Load(folder + "/mps/" + f.file, nullptr, nullptr)) << mps.error().Describe();
+    ASSERT_TRUE(mps.Load(folder + "/" + f.file, nullptr, nullptr)) << mps.error().Describe();
     ASSERT_EQ(mps.waypointCount, f.waypoints);
     ASSERT_TRUE(MapSymbolsForWtr(mps));
     WtrDocument back;

@@ -158,7 +158,8 @@ TEST_F(WtrWriterTest, NothingToWriteOrNowhereToWriteLeavesNoFile) {
   EXPECT_EQ(why.reason, "No such file or directory");
   fs::create_directory(Path("folder"));
   EXPECT_FALSE(doc.SaveWtr(Path("folder"), &why));  // a folder is not replaced
-  EXPECT_EQ(why.reason, "Is a directory");
+  EXPECT_EQ(why.failure, WriteFailure::kNotAFile);
+  EXPECT_EQ(why.kind, "a folder");
   EXPECT_TRUE(fs::is_directory(Path("folder")));
   EXPECT_EQ(Entries(), std::vector<std::string>{"folder"});
 }

@@ -18,6 +18,7 @@ class WtrDocument : public GpsDocument {
  public:
   // Reads the waypoint records and at most one track.
   bool Parse(const std::uint8_t* data, std::size_t size, ListSink* waypointSink, ListSink* trackSink) override;
+  SymbolCodes symbolCodes() const override { return SymbolCodes::kWtr; }
 
   // Writes the waypoints as a WTR file. False without touching the file
   // system when there are none; an existing file is replaced only when every

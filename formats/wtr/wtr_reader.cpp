@@ -106,6 +106,8 @@ bool WtrDocument::Parse(const std::uint8_t* data, std::size_t size, ListSink* wa
     p.longitudeDegrees = SemicirclesToDegrees(p.longitude);
     p.latitudeDegrees = SemicirclesToDegrees(p.latitude);
     SetPointTime(p, time);
+    // A point has no place for "no time"; a device leaves it 0, 1970-01-01.
+    p.noTime = time == 0;
   }
   if (trackSink) {
     char line[kLineBufferSize];

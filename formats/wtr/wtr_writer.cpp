@@ -51,7 +51,7 @@ bool EncodeWtr(const GpsDocument& document, std::vector<std::uint8_t>& out) {
 
 bool SaveWtr(const GpsDocument& document, const std::string& path, WriteError* why) {
   if (document.waypointCount <= 0 || !document.waypoints) {
-    if (why) *why = {"no waypoints to write", {}};
+    if (why) *why = {WriteFailure::kWrite, "no waypoints to write", {}};
     return false;
   }
   AtomicFileWriter out(path);

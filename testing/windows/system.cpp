@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "core/platform/windows/unicode.h"
-#include "testing/mps_builder.h"
 
 namespace ridloe::testing {
 namespace {
@@ -108,20 +107,6 @@ int RunProgram(const std::string& program, const std::string& args, const std::s
     if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
   }
   return status;
-}
-
-// Names the system's table cannot write in code page 950 give an empty text,
-// as they do through iconv.
-std::string Cp950FromUtf8(const std::string& utf8) {
-  const std::wstring wide = WideFromUtf8(utf8);
-  if (wide.empty()) return {};
-  BOOL lossy = FALSE;
-  const int size = static_cast<int>(wide.size());
-  const int n = WideCharToMultiByte(950, WC_NO_BEST_FIT_CHARS, wide.data(), size, nullptr, 0, nullptr, &lossy);
-  if (n <= 0 || lossy) return {};
-  std::string out(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(950, WC_NO_BEST_FIT_CHARS, wide.data(), size, out.data(), n, nullptr, nullptr);
-  return out;
 }
 
 }  // namespace ridloe::testing

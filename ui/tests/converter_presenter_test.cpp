@@ -127,6 +127,23 @@ TEST_F(PresenterTest, StoredPathIsListedAtStartAndWrittenBack) {
   EXPECT_EQ(settings_.Stored("MPSFile"), trip_);
 }
 
+// A program started on a file lists that file instead of the stored path, and
+// stores it as any listing that succeeds does; one that fails stores nothing.
+TEST_F(PresenterTest, StartFileIsListedInsteadOfTheStoredPath) {
+  settings_.values["Dialog/MPSFile"] = other_;
+  presenter_.OnInitDialog(trip_);
+  EXPECT_EQ(view_.path, trip_);
+  EXPECT_EQ(view_.lines, kTripLines);
+  EXPECT_EQ(settings_.Stored("MPSFile"), trip_);
+
+  RecordingView fresh;
+  ConverterPresenter again(fresh, settings_, prompts_);
+  again.OnInitDialog(dir_.Path("gone.mps"));
+  EXPECT_EQ(fresh.path, dir_.Path("gone.mps"));
+  EXPECT_TRUE(fresh.lines.empty());
+  EXPECT_EQ(settings_.Stored("MPSFile"), trip_);
+}
+
 TEST_F(PresenterTest, ListingAgainShowsEachLineOnceAndStoresTheNewPath) {
   List(trip_);
   List(trip_);
@@ -142,6 +159,12 @@ TEST_F(PresenterTest, ListingAgainShowsEachLineOnceAndStoresTheNewPath) {
 // rather than leaving the previous file's, keeps "MPSFile", and converts.
 TEST_F(PresenterTest, FailedListingBlanksCountsKeepsLinesAndStillConverts) {
   List(trip_);
+  // A file cut short inside its last record fails as any other.
+  testing::Bytes cut = testing::ReadBytes(trip_);
+  cut.resize(cut.size() - 3);
+  List(Write("cut.mps", MpsBuilder().Raw(cut)));
+  EXPECT_EQ(view_.lines, kTripLines);
+  EXPECT_EQ(view_.tracks, "");
   List(broken_);
   EXPECT_EQ(view_.lines, (Lines{"P1   1", "P2   2"}));
   EXPECT_EQ(view_.waypoints, "");

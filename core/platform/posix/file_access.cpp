@@ -2,14 +2,22 @@
 #include "core/platform/file_access.h"
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/file.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <utility>
 
+#include "core/platform/posix/temporary_files.h"
 #include "core/platform/writer_handle.h"
 
 namespace ridloe {
@@ -35,14 +43,17 @@ bool Fail(ReadError* out, ReadFailure why, int code = 0) {
   return false;
 }
 
-// Standard input has no size up front: read it in growing steps.
-bool ReadStream(int fd, ByteBlock& buffer, ReadError* error) {
+// A stream has no size up front: read it in growing steps, looking at its
+// first bytes as soon as they are in, and stop past the limit.
+bool ReadStream(int fd, ByteBlock& buffer, ReadError* error, const ReadOptions& options) {
   ByteBlock block;
   std::size_t used = 0;
+  bool prefixChecked = !options.acceptsPrefix;
   for (;;) {
     if (used == block.size()) {
+      const std::size_t grown = block.size() < 65536 ? 65536 : block.size() * 2;
       ByteBlock bigger;
-      if (!bigger.Allocate(block.size() < 65536 ? 65536 : block.size() * 2)) return Fail(error, ReadFailure::kNoMemory);
+      if (!bigger.Allocate(std::min(grown, options.streamLimit + 1))) return Fail(error, ReadFailure::kNoMemory);
       if (used) std::memcpy(bigger.data(), block.data(), used);
       block = std::move(bigger);
     }
@@ -51,6 +62,16 @@ bool ReadStream(int fd, ByteBlock& buffer, ReadError* error) {
     if (n < 0) return Fail(error, ReadFailure::kRead, errno);
     if (n == 0) break;
     used += static_cast<std::size_t>(n);
+    if (used > options.streamLimit) return Fail(error, ReadFailure::kTooLong);
+    if (!prefixChecked && used >= options.prefixSize) {
+      prefixChecked = true;
+      if (!options.acceptsPrefix(ByteSpan(block.data(), options.prefixSize))) {
+        // The bytes read stay, for the caller to say what they are.
+        block.Truncate(options.prefixSize);
+        buffer = std::move(block);
+        return Fail(error, ReadFailure::kUnrecognised);
+      }
+    }
   }
   if (used == 0) return Fail(error, ReadFailure::kEmpty);
   ByteBlock exact;
@@ -60,14 +81,238 @@ bool ReadStream(int fd, ByteBlock& buffer, ReadError* error) {
   return true;
 }
 
+bool ReadRegularFile(int fd, std::size_t size, ByteBlock& buffer, ReadError* error, const ReadOptions& options) {
+  // The first bytes are looked at before the whole file is taken into memory.
+  ByteBlock prefix;
+  if (options.acceptsPrefix && size >= options.prefixSize) {
+    if (!prefix.Allocate(options.prefixSize)) return Fail(error, ReadFailure::kNoMemory);
+    if (!ReadFully(fd, prefix.data(), prefix.size())) return Fail(error, ReadFailure::kShortRead, errno);
+    if (!options.acceptsPrefix(prefix.bytes())) {
+      buffer = std::move(prefix);
+      return Fail(error, ReadFailure::kUnrecognised);
+    }
+  }
+  ByteBlock block;
+  if (!block.Allocate(size)) return Fail(error, ReadFailure::kNoMemory);
+  if (prefix.size()) std::memcpy(block.data(), prefix.data(), prefix.size());
+  if (!ReadFully(fd, block.data() + prefix.size(), size - prefix.size())) {
+    return Fail(error, ReadFailure::kShortRead, errno);
+  }
+  buffer = std::move(block);
+  return true;
+}
+
 std::string FolderOf(const std::string& path) {
   const std::size_t slash = path.rfind('/');
   return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// Named temporary files still on disk, removed when a signal ends the
+// process. Fixed storage, so that the handler only reads memory that is
+// always there.
+constexpr int kCleanupSlots = 8;
+constexpr std::size_t kCleanupPathSize = 4096;
+char g_cleanupPaths[kCleanupSlots][kCleanupPathSize];
+std::atomic<bool> g_cleanupUsed[kCleanupSlots];
+
+// The signals that end a process by default and that it may catch. A file
+// size limit (SIGXFSZ) is caught too, but not to end the process: the write
+// that passed the limit then fails with EFBIG, is reported, and removes its
+// file like every failed write.
+constexpr int kEndingSignals[] = {SIGHUP,  SIGINT,  SIGQUIT,   SIGTERM,  SIGPIPE, SIGALRM,
+                                  SIGUSR1, SIGUSR2, SIGVTALRM, SIGPROF, SIGXCPU, SIGXFSZ};
+
+extern "C" void RemoveTemporaryFilesAndEnd(int signal) {
+  if (signal == SIGXFSZ) return;
+  const int saved = errno;
+  for (int i = 0; i < kCleanupSlots; ++i) {
+    if (g_cleanupUsed[i].load()) ::unlink(g_cleanupPaths[i]);
+  }
+  errno = saved;
+  // The signal is blocked while this runs; it ends the process as it would
+  // have once this returns.
+  ::signal(signal, SIG_DFL);
+  ::raise(signal);
+}
+
+// Takes over the ending signals that still have their default action; a
+// program that handles or ignores one keeps its own choice.
+void InstallCleanupHandlers() {
+  static std::atomic<bool> installed{false};
+  if (installed.exchange(true)) return;
+  for (int signal : kEndingSignals) {
+    struct sigaction old {};
+    if (::sigaction(signal, nullptr, &old) != 0 || old.sa_handler != SIG_DFL) continue;
+    struct sigaction action {};
+    action.sa_handler = &RemoveTemporaryFilesAndEnd;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(signal, &action, nullptr);
+  }
+}
+
+// Remembers a named temporary file for the handler; -1 when there is no room
+// (the file is then still removed after a failure, only not on a signal).
+int RegisterForCleanup(const std::string& path) {
+  if (path.size() >= kCleanupPathSize) return -1;
+  for (int i = 0; i < kCleanupSlots; ++i) {
+    if (g_cleanupUsed[i].load()) continue;
+    std::memcpy(g_cleanupPaths[i], path.c_str(), path.size() + 1);
+    g_cleanupUsed[i].store(true);
+    return i;
+  }
+  return -1;
+}
+
+void ForgetForCleanup(int& slot) {
+  if (slot >= 0) g_cleanupUsed[slot].store(false);
+  slot = -1;
+}
+
+// Blocks every signal for the life of the object: between making a named
+// file and remembering it, a signal would leave it behind.
+class SignalsHeld {
+ public:
+  SignalsHeld() {
+    sigset_t all;
+    sigfillset(&all);
+    ::pthread_sigmask(SIG_BLOCK, &all, &saved_);
+  }
+  ~SignalsHeld() { ::pthread_sigmask(SIG_SETMASK, &saved_, nullptr); }
+  SignalsHeld(const SignalsHeld&) = delete;
+  SignalsHeld& operator=(const SignalsHeld&) = delete;
+
+ private:
+  sigset_t saved_;
+};
+
+// What is at a path the writer is to write.
+enum class TargetState { kMissing, kRegular, kOther };
+
+struct Target {
+  TargetState state = TargetState::kMissing;
+  std::string file;  // the regular file to replace: the path, or what the link at it names
+  std::string kind;  // for kOther: "a folder", "a FIFO", ...
+  mode_t mode = 0;
+};
+
+Target InspectTarget(const std::string& path) {
+  Target target;
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0) return target;
+  const bool link = S_ISLNK(st.st_mode);
+  if (link && ::stat(path.c_str(), &st) != 0) {
+    target.state = TargetState::kOther;
+    target.kind = "a link to nothing";
+    return target;
+  }
+  if (S_ISREG(st.st_mode)) {
+    target.state = TargetState::kRegular;
+    target.mode = st.st_mode & 07777;
+    target.file = path;
+    if (link) {
+      char* resolved = ::realpath(path.c_str(), nullptr);
+      if (resolved) {
+        target.file = resolved;
+        std::free(resolved);
+      }
+    }
+    return target;
+  }
+  target.state = TargetState::kOther;
+  target.kind = S_ISDIR(st.st_mode)                          ? "a folder"
+                : S_ISFIFO(st.st_mode)                       ? "a FIFO"
+                : S_ISSOCK(st.st_mode)                       ? "a socket"
+                : S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode) ? "a device"
+                                                             : "a special file";
+  return target;
+}
+
+// The first bytes of a file, for a check before it is replaced; false when
+// it cannot be read.
+bool FirstBytes(const std::string& path, std::uint8_t* out, std::size_t& size) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return false;
+  std::size_t done = 0;
+  while (done < size) {
+    const ssize_t n = ::read(fd, out + done, size - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      const int code = errno;
+      ::close(fd);
+      errno = code;
+      return false;
+    }
+    if (n == 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  size = done;
+  return true;
+}
+
+// "/proc/self/fd/N": how an open file without a name is linked into a folder.
+std::string OwnFdPath(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
+
+std::atomic<bool> g_unnamedTemporaryFiles{true};
+
+// A file without a name in `folder`, or -1 with errno set: EOPNOTSUPP where
+// this system or file system has none.
+int OpenUnnamed(const std::string& folder) {
+#ifdef O_TMPFILE
+  static const bool canLink = ::access("/proc/self/fd", X_OK) == 0;
+  if (canLink && g_unnamedTemporaryFiles.load()) {
+    const int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd >= 0 || (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)) return fd;
+  }
+#else
+  (void)folder;
+#endif
+  errno = EOPNOTSUPP;
+  return -1;
+}
+
+// A fresh hidden name in `folder` for a file about to be linked there.
+std::string FreshName(const std::string& folder) {
+  static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  std::uint8_t random[8] = {};
+  if (::getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random)) {
+    static unsigned counter = 0;
+    const unsigned seed = static_cast<unsigned>(::getpid()) * 2654435761u + ++counter;
+    for (std::size_t i = 0; i < sizeof random; ++i) random[i] = static_cast<std::uint8_t>(seed >> (i % 4 * 8));
+  }
+  std::string name = folder + "/.ridloe-";
+  for (std::uint8_t r : random) name += kLetters[r % (sizeof kLetters - 1)];
+  return name;
+}
+
+// Why what is at `path` may not be written over, as `existing` says; fills
+// `target` with what is there.
+struct Refusal {
+  WriteFailure failure = WriteFailure::kNone;
+  int code = 0;
+};
+Refusal CheckTarget(const std::string& path, ExistingTarget existing, const ReplaceCheck& mayReplace, Target& target) {
+  target = InspectTarget(path);
+  if (target.state == TargetState::kOther) return {WriteFailure::kNotAFile};
+  if (target.state == TargetState::kMissing) return {};
+  if (mayReplace) {
+    std::uint8_t first[64];
+    std::size_t size = sizeof first;
+    if (!FirstBytes(target.file, first, size)) return {WriteFailure::kKept, errno};
+    if (!mayReplace(ByteSpan(first, size))) return {WriteFailure::kKept};
+  }
+  if (existing == ExistingTarget::kKeep) return {WriteFailure::kExists};
+  return {};
+}
+
+bool IsUnsupported(int code) { return code == EINVAL || code == ENOSYS || code == EOPNOTSUPP || code == ENOTSUP; }
+
 }  // namespace
 
 std::string SystemErrorText(int code) { return std::strerror(code); }
+
+void UseUnnamedTemporaryFiles(bool use) { g_unnamedTemporaryFiles.store(use); }
 
 bool PathExists(const std::string& path) {
   struct stat st {};
@@ -85,33 +330,48 @@ bool SameFile(const std::string& a, const std::string& b) {
          sa.st_ino == sb.st_ino;
 }
 
-bool ReadWholeFile(const std::string& path, ByteBlock& buffer, ReadError* error) {
+bool ReadWholeFile(const std::string& path, ByteBlock& buffer, ReadError* error, const ReadOptions& options) {
   if (error) *error = ReadError{};
-  if (path == "-") return ReadStream(STDIN_FILENO, buffer, error);
+  if (path == "-") return ReadStream(STDIN_FILENO, buffer, error, options);
+  // A socket cannot be opened and a folder holds no bytes: say so at once.
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0) {
+    if (S_ISSOCK(st.st_mode)) return Fail(error, ReadFailure::kSocket);
+    if (S_ISDIR(st.st_mode)) return Fail(error, ReadFailure::kFolder);
+  }
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return Fail(error, ReadFailure::kOpen, errno);
   struct Closer {
     int fd;
     ~Closer() { ::close(fd); }
   } closer{fd};
+  if (::fstat(fd, &st) != 0) return Fail(error, ReadFailure::kRead, errno);
+  if (S_ISDIR(st.st_mode)) return Fail(error, ReadFailure::kFolder);
+  if (S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) {
+    return ReadStream(fd, buffer, error, options);
+  }
+  if (!S_ISREG(st.st_mode)) return Fail(error, ReadFailure::kNotAFile);
   // Our own writer holds an exclusive lock while it writes; do not read a
   // file halfway through being written.
   if (::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK) return Fail(error, ReadFailure::kBusy);
-  struct stat st {};
-  if (::fstat(fd, &st) != 0) return Fail(error, ReadFailure::kRead, errno);
-  if (!S_ISREG(st.st_mode)) return Fail(error, ReadFailure::kNotAFile);
-  if (st.st_size <= 0) return Fail(error, ReadFailure::kEmpty);
-  const auto size = static_cast<std::size_t>(st.st_size);
-  ByteBlock block;
-  if (!block.Allocate(size)) return Fail(error, ReadFailure::kNoMemory);
-  if (!ReadFully(fd, block.data(), size)) return Fail(error, ReadFailure::kShortRead, errno);
-  buffer = std::move(block);
-  return true;
+  // Some kernel files say they are empty and hold bytes: read those as the
+  // stream they are.
+  if (st.st_size <= 0) return ReadStream(fd, buffer, error, options);
+  return ReadRegularFile(fd, static_cast<std::size_t>(st.st_size), buffer, error, options);
+}
+
+bool PrepareStandardOutputForBytes(WriteError* why) {
+  if (!::isatty(STDOUT_FILENO)) return true;
+  if (why) *why = {WriteFailure::kTerminal, {}, {}};
+  return false;
 }
 
 struct AtomicFileWriter::Handle {
   int fd = -1;
-  std::string tempPath;
+  std::string target;    // the file written: the path, or the file a link at the path names
+  std::string folder;    // the folder that holds it
+  std::string tempPath;  // the temporary file's name; empty while it has none
+  int cleanupSlot = -1;
 };
 
 bool WriteToHandle(AtomicFileWriter::Handle& handle, const std::uint8_t* data, std::size_t size, int& code) {
@@ -128,7 +388,8 @@ bool WriteToHandle(AtomicFileWriter::Handle& handle, const std::uint8_t* data, s
   return true;
 }
 
-AtomicFileWriter::AtomicFileWriter(std::string path) : path_(std::move(path)) {}
+AtomicFileWriter::AtomicFileWriter(std::string path, ExistingTarget existing, ReplaceCheck mayReplace)
+    : path_(std::move(path)), existing_(existing), mayReplace_(std::move(mayReplace)) {}
 
 AtomicFileWriter::~AtomicFileWriter() { Discard(); }
 
@@ -136,27 +397,40 @@ bool AtomicFileWriter::Open() {
   Discard();
   failed_ = false;
   error_ = {};
+  InstallCleanupHandlers();
+  Target target;
+  if (const Refusal no = CheckTarget(path_, existing_, mayReplace_, target); no.failure != WriteFailure::kNone) {
+    return Fail(no.failure, no.code, target.kind);
+  }
   handle_ = std::make_unique<Handle>();
-  // A short hidden name in the target's folder, so that a target whose name
-  // is near the length limit can still be written and the rename stays on
-  // one file system.
-  const std::size_t slash = path_.rfind('/');
-  handle_->tempPath = (slash == std::string::npos ? std::string() : path_.substr(0, slash + 1)) + ".ridloe-XXXXXX";
-  handle_->fd = ::mkstemp(handle_->tempPath.data());
+  handle_->target = target.state == TargetState::kRegular ? target.file : path_;
+  handle_->folder = FolderOf(handle_->target);
+  // Without a name where the system can make one: nothing is left behind
+  // whatever ends the process. Otherwise a short hidden name in the target's
+  // folder, so that a target whose name is near the length limit can still
+  // be written and the rename stays on one file system.
+  handle_->fd = OpenUnnamed(handle_->folder);
+  if (handle_->fd < 0 && errno == EOPNOTSUPP) {
+    const std::size_t slash = handle_->target.rfind('/');
+    std::string name =
+        (slash == std::string::npos ? std::string() : handle_->target.substr(0, slash + 1)) + ".ridloe-XXXXXX";
+    const SignalsHeld held;
+    handle_->fd = ::mkstemp(name.data());
+    if (handle_->fd >= 0) {
+      handle_->tempPath = std::move(name);
+      handle_->cleanupSlot = RegisterForCleanup(handle_->tempPath);
+    }
+  }
   if (handle_->fd < 0) {
     const int code = errno;
-    handle_.reset();
-    return Fail("cannot create a file in the folder", code);
+    return Fail(code == ENOENT ? WriteFailure::kNoFolder : WriteFailure::kCreate, code);
   }
   ::fcntl(handle_->fd, F_SETFD, FD_CLOEXEC);
   ::flock(handle_->fd, LOCK_EX | LOCK_NB);
-  // mkstemp creates the file private to its owner; give the new file the
-  // mode of the one it replaces, or the usual mode for a new file.
-  struct stat st {};
-  mode_t mode;
-  if (::stat(path_.c_str(), &st) == 0) {
-    mode = st.st_mode & 07777;
-  } else {
+  // Give the new file the mode of the one it replaces, or the usual mode for
+  // a new file.
+  mode_t mode = target.mode;
+  if (target.state != TargetState::kRegular) {
     const mode_t mask = ::umask(0);
     ::umask(mask);
     mode = 0666 & ~mask;
@@ -167,34 +441,72 @@ bool AtomicFileWriter::Open() {
 }
 
 bool AtomicFileWriter::Commit() {
-  if (!Flush()) {
-    Discard();
-    return false;
+  if (!Flush()) return false;
+  if (::fsync(handle_->fd) != 0) return Fail(WriteFailure::kWrite, errno);
+  const std::string& target = handle_->target;
+  if (existing_ == ExistingTarget::kReplace) {
+    // Whatever took the target's place since Open is looked at again.
+    Target now;
+    if (const Refusal no = CheckTarget(target, existing_, mayReplace_, now); no.failure != WriteFailure::kNone) {
+      return Fail(no.failure, no.code, now.kind);
+    }
   }
-  if (::fsync(handle_->fd) != 0) {
-    Fail("cannot flush", errno);
-    Discard();
-    return false;
+  if (handle_->tempPath.empty()) {
+    // The file has no name yet: link it in. That fails if the name is taken,
+    // which is what keeping a target needs; to replace one, it is linked
+    // under a fresh name first and renamed over the target.
+    const std::string self = OwnFdPath(handle_->fd);
+    if (existing_ == ExistingTarget::kKeep) {
+      if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, target.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+        return Fail(errno == EEXIST ? WriteFailure::kExists : WriteFailure::kReplace, errno);
+      }
+    } else {
+      const SignalsHeld held;
+      for (int attempt = 0; handle_->tempPath.empty(); ++attempt) {
+        std::string name = FreshName(handle_->folder);
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+          handle_->tempPath = std::move(name);
+          handle_->cleanupSlot = RegisterForCleanup(handle_->tempPath);
+        } else if (errno != EEXIST || attempt == 16) {
+          return Fail(WriteFailure::kReplace, errno);
+        }
+      }
+    }
+    ::close(std::exchange(handle_->fd, -1));
+  } else if (::close(std::exchange(handle_->fd, -1)) != 0) {
+    return Fail(WriteFailure::kWrite, errno);
   }
-  const int fd = std::exchange(handle_->fd, -1);
-  if (::close(fd) != 0) {
-    Fail("cannot write", errno);
-    Discard();
-    return false;
+  if (!handle_->tempPath.empty()) {
+    const char* from = handle_->tempPath.c_str();
+    if (existing_ == ExistingTarget::kReplace) {
+      if (::rename(from, target.c_str()) != 0) return Fail(WriteFailure::kReplace, errno);
+    } else {
+      // Rename without replacing; where the file system cannot, a hard link
+      // does the same, and where neither works the file is not put in place.
+      int code = 0;
+#ifdef RENAME_NOREPLACE
+      code = ::renameat2(AT_FDCWD, from, AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0 ? 0 : errno;
+#else
+      code = ENOSYS;
+#endif
+      if (IsUnsupported(code)) {
+        code = ::link(from, target.c_str()) == 0 ? 0 : errno;
+        if (code == 0) ::unlink(from);
+        if (code == EPERM || IsUnsupported(code)) return Fail(WriteFailure::kNoSafeKeep, 0);
+      }
+      if (code == EEXIST) return Fail(WriteFailure::kExists, 0);
+      if (code != 0) return Fail(WriteFailure::kReplace, code);
+    }
+    ForgetForCleanup(handle_->cleanupSlot);
+    handle_->tempPath.clear();
   }
-  if (::rename(handle_->tempPath.c_str(), path_.c_str()) != 0) {
-    Fail("cannot replace", errno);
-    Discard();
-    return false;
-  }
-  handle_->tempPath.clear();
-  Discard();
-  // Make the rename itself durable: flush the folder that holds the new name.
-  const int dir = ::open(FolderOf(path_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  // Make the new name itself durable: flush the folder that holds it.
+  const int dir = ::open(handle_->folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir >= 0) {
     ::fsync(dir);
     ::close(dir);
   }
+  Discard();
   return true;
 }
 
@@ -202,6 +514,7 @@ void AtomicFileWriter::Discard() {
   if (handle_) {
     if (handle_->fd >= 0) ::close(std::exchange(handle_->fd, -1));
     if (!handle_->tempPath.empty()) ::unlink(handle_->tempPath.c_str());
+    ForgetForCleanup(handle_->cleanupSlot);
     handle_.reset();
   }
   pending_.reset();

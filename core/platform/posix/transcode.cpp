@@ -5,13 +5,70 @@
 #include <cerrno>
 
 namespace ridloe {
+namespace {
 
-bool TranscodeToUtf8(std::string_view bytes, const char* encoding, std::string& out) {
-  iconv_t cd = iconv_open("UTF-8", encoding);
-  if (cd == reinterpret_cast<iconv_t>(-1)) return false;
-  out.reserve(out.size() + bytes.size() * 3 / 2 + 4);
-  char* in = const_cast<char*>(bytes.data());
-  std::size_t inLeft = bytes.size();
+const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
+
+// Opening a converter reads the system's tables, which costs far more than
+// converting one name; a load converts a million. So each thread keeps the
+// converter it used last in each direction open.
+class CachedConverter {
+ public:
+  CachedConverter() = default;
+  CachedConverter(const CachedConverter&) = delete;
+  CachedConverter& operator=(const CachedConverter&) = delete;
+  ~CachedConverter() { Close(); }
+
+  // A converter from `from` to `to` in its initial state, or kNoConverter.
+  iconv_t Get(const char* to, const char* from) {
+    if (cd_ != kNoConverter && to_ == to && from_ == from) {
+      iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+      return cd_;
+    }
+    Close();
+    cd_ = iconv_open(to, from);
+    if (cd_ != kNoConverter) {
+      to_ = to;
+      from_ = from;
+    }
+    return cd_;
+  }
+
+ private:
+  void Close() {
+    if (cd_ != kNoConverter) iconv_close(cd_);
+    cd_ = kNoConverter;
+  }
+
+  iconv_t cd_ = kNoConverter;
+  std::string to_, from_;
+};
+
+thread_local CachedConverter toUtf8;
+thread_local CachedConverter fromUtf8;
+
+// The length of the UTF-8 character that starts `text`: 1 for a byte that
+// starts none (or one cut off at the end).
+std::size_t Utf8Length(const char* text, std::size_t left) {
+  const auto lead = static_cast<unsigned char>(text[0]);
+  const std::size_t n = lead >= 0xC2 && lead <= 0xDF   ? 2
+                        : lead >= 0xE0 && lead <= 0xEF ? 3
+                        : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                       : 1;
+  if (n == 1 || n > left) return 1;
+  for (std::size_t i = 1; i < n; ++i) {
+    if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) return 1;
+  }
+  return n;
+}
+
+// Converts `text` through `cd` into `out`; at a sequence that does not
+// convert, appends `replacement`, skips what `skip` says and goes on.
+template <typename Skip>
+std::size_t Convert(iconv_t cd, std::string_view text, std::string& out, std::string_view replacement, Skip skip) {
+  std::size_t replaced = 0;
+  char* in = const_cast<char*>(text.data());
+  std::size_t inLeft = text.size();
   char chunk[256];
   while (inLeft > 0) {
     char* dst = chunk;
@@ -20,14 +77,40 @@ bool TranscodeToUtf8(std::string_view bytes, const char* encoding, std::string& 
     out.append(chunk, static_cast<std::size_t>(dst - chunk));
     if (r != static_cast<std::size_t>(-1)) break;
     if (errno == E2BIG) continue;
-    // EILSEQ or EINVAL: one byte that does not decode (or a lead byte cut
-    // off at the end). Show a replacement and resume after it.
-    out += "\xEF\xBF\xBD";
-    ++in;
-    --inLeft;
+    // EILSEQ or EINVAL: a sequence that does not convert, or one cut off at
+    // the end.
+    out += replacement;
+    ++replaced;
+    const std::size_t n = skip(in, inLeft);
+    in += n;
+    inLeft -= n;
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
   }
-  iconv_close(cd);
+  // A stateful encoding returns to its initial state at the end.
+  char* dst = chunk;
+  std::size_t dstLeft = sizeof chunk;
+  iconv(cd, nullptr, nullptr, &dst, &dstLeft);
+  out.append(chunk, static_cast<std::size_t>(dst - chunk));
+  return replaced;
+}
+
+}  // namespace
+
+bool TranscodeToUtf8(std::string_view bytes, const char* encoding, std::string& out) {
+  const iconv_t cd = toUtf8.Get("UTF-8", encoding);
+  if (cd == kNoConverter) return false;
+  out.reserve(out.size() + bytes.size() * 3 / 2 + 4);
+  // One byte at a time: the next may start a character that decodes.
+  Convert(cd, bytes, out, "\xEF\xBF\xBD", [](const char*, std::size_t) { return std::size_t{1}; });
+  return true;
+}
+
+bool TranscodeFromUtf8(std::string_view utf8, const char* encoding, std::string& out, std::size_t& replaced) {
+  const iconv_t cd = fromUtf8.Get(encoding, "UTF-8");
+  if (cd == kNoConverter) return false;
+  out.reserve(out.size() + utf8.size());
+  // A character without a form here is skipped whole.
+  replaced += Convert(cd, utf8, out, "?", Utf8Length);
   return true;
 }
 

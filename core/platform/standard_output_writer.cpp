@@ -1,0 +1,36 @@
+// Standard output as the destination of a file's bytes.
+#include <cerrno>
+#include <cstdio>
+
+#include "core/platform/file_access.h"
+
+namespace ridloe {
+
+bool StandardOutputWriter::Fail(WriteFailure failure, int code) {
+  if (!failed_) error_ = {failure, code ? SystemErrorText(code) : std::string(), {}};
+  failed_ = true;
+  return false;
+}
+
+bool StandardOutputWriter::Open() {
+  failed_ = false;
+  error_ = {};
+  if (!PrepareStandardOutputForBytes(&error_)) failed_ = true;
+  return !failed_;
+}
+
+bool StandardOutputWriter::Write(const void* data, std::size_t size) {
+  if (failed_) return false;
+  errno = 0;
+  if (std::fwrite(data, 1, size, stdout) != size) return Fail(WriteFailure::kWrite, errno);
+  return true;
+}
+
+bool StandardOutputWriter::Commit() {
+  if (failed_) return false;
+  errno = 0;
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) return Fail(WriteFailure::kWrite, errno);
+  return true;
+}
+
+}  // namespace ridloe

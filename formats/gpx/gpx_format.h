@@ -1,0 +1,30 @@
+// GPX: the XML exchange format every map program reads. Its names and what
+// tells a GPX file from other bytes.
+#pragma once
+
+#include <string_view>
+
+#include "core/bytes/byte_cursor.h"
+
+namespace ridloe {
+
+inline constexpr std::string_view kGpx10Namespace = "http://www.topografix.com/GPX/1/0";
+inline constexpr std::string_view kGpx11Namespace = "http://www.topografix.com/GPX/1/1";
+// Our own extension elements, which keep what GPX has no element for: the
+// symbol codes as the MPS or WTR file numbered them.
+inline constexpr std::string_view kRidloeNamespace = "urn:x-ridloe:gpx-extensions:1";
+inline constexpr std::string_view kMpsSymbolElement = "mpsSymbol";
+inline constexpr std::string_view kWtrSymbolElement = "wtrSymbol";
+
+// Whether `bytes` start as an XML document whose root element is named
+// "gpx" (with or without a prefix): an optional UTF-8 byte-order mark, then
+// the XML declaration, comments, processing instructions and a document
+// type declaration in any order, then the root's start tag. Whether it is
+// well-formed GPX is the reader's to find out.
+bool LooksLikeGpx(ByteSpan bytes);
+
+// Whether a file's first bytes may begin XML: after an optional UTF-8
+// byte-order mark and white space, nothing yet or '<'.
+bool MayBeginXml(ByteSpan prefix);
+
+}  // namespace ridloe
