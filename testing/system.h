@@ -22,4 +22,16 @@ extern const char kNullDevice[];
 int RunProgram(const std::string& program, const std::string& args, const std::string& folder,
                const std::string& input, const std::string& output, const std::string& error);
 
+// Whether this Windows program runs under Wine, whose own libraries differ
+// from Windows' in places a test may need to know.
+bool UnderWine();
+
+// Whether there is a POSIX shell to run command lines with, and a test's
+// words for skipping where there is none (Windows).
+extern const bool kHasPosixShell;
+inline constexpr char kNoPosixShell[] = "no POSIX shell here; the Windows tests cover the same ground with the system's own calls";
+// Runs `command` with the POSIX shell; its exit status, or -1 when it did not
+// exit normally or there is no shell.
+int RunShell(const std::string& command);
+
 }  // namespace ridloe::testing

@@ -67,6 +67,15 @@ HANDLE OpenInherited(const std::string& path, bool forWriting) {
 
 const char kNullDevice[] = "NUL";
 
+bool UnderWine() {
+  const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  return ntdll && GetProcAddress(ntdll, "wine_get_version");
+}
+
+const bool kHasPosixShell = false;
+
+int RunShell(const std::string&) { return -1; }
+
 int ProcessId() { return static_cast<int>(GetCurrentProcessId()); }
 
 std::string MakeUniqueFolder(const std::string& prefix) {

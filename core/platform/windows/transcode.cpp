@@ -89,6 +89,58 @@ std::size_t CharacterLength(UINT codePage, const CPINFO& info, std::string_view 
   return std::min(length, bytes.size() - at);
 }
 
+// The length of the UTF-8 character that starts `text`: 1 for a byte that
+// starts none (or one cut off at the end).
+std::size_t Utf8Length(std::string_view text) {
+  const auto lead = static_cast<unsigned char>(text[0]);
+  const std::size_t n = lead >= 0xC2 && lead <= 0xDF   ? 2
+                        : lead >= 0xE0 && lead <= 0xEF ? 3
+                        : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                       : 1;
+  if (n == 1 || n > text.size()) return 1;
+  for (std::size_t i = 1; i < n; ++i) {
+    if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) return 1;
+  }
+  return n;
+}
+
+// Four box-drawing characters have two forms in code page 950; Windows'
+// table writes the extension's (F9F9, F9E9, F9EA, F9EB), where standard Big5
+// and other systems write A2A4 to A2A7. The standard ones are written here,
+// so that names are the same bytes on every system.
+bool StandardBig5(wchar_t c, std::string& out) {
+  static const struct {
+    wchar_t character;
+    char bytes[3];
+  } kForms[] = {{L'\u2550', "\xA2\xA4"}, {L'\u255E', "\xA2\xA5"}, {L'\u256A', "\xA2\xA6"}, {L'\u2561', "\xA2\xA7"}};
+  for (const auto& form : kForms) {
+    if (form.character == c) {
+      out += form.bytes;
+      return true;
+    }
+  }
+  return false;
+}
+
+// Appends `wide` in `codePage`; false when some character has no form there
+// (and then nothing is appended), and for a text that holds one of the four
+// above, which is then written character by character. Nothing is written as a look-alike: the
+// system's best fit (an 'a' for an 'ä') is refused too.
+bool EncodeStrictly(UINT codePage, std::wstring_view wide, std::string& out) {
+  if (codePage == 950 && wide.size() == 1 && StandardBig5(wide[0], out)) return true;
+  if (codePage == 950 && wide.find_first_of(L"\u2550\u255E\u256A\u2561") != std::wstring_view::npos) return false;
+  const int size = static_cast<int>(wide.size());
+  BOOL lossy = FALSE;
+  const bool utf8 = codePage == CP_UTF8;
+  const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+  const int n = WideCharToMultiByte(codePage, flags, wide.data(), size, nullptr, 0, nullptr, utf8 ? nullptr : &lossy);
+  if (n <= 0 || lossy) return false;
+  const std::size_t at = out.size();
+  out.resize(at + static_cast<std::size_t>(n));
+  WideCharToMultiByte(codePage, flags, wide.data(), size, out.data() + at, n, nullptr, nullptr);
+  return true;
+}
+
 }  // namespace
 
 bool WideFromUtf8(std::string_view text, std::wstring& out) {
@@ -152,6 +204,24 @@ bool TranscodeToUtf8(std::string_view bytes, const char* encoding, std::string& 
     at += length;
   }
   out += Utf8FromWide(run);
+  return true;
+}
+
+bool TranscodeFromUtf8(std::string_view utf8, const char* encoding, std::string& out, std::size_t& replaced) {
+  const UINT codePage = CodePageOf(encoding);
+  if (!codePage) return false;
+  std::wstring wide;
+  if (utf8.empty() || (DecodeStrictly(CP_UTF8, utf8, wide) && EncodeStrictly(codePage, wide, out))) return true;
+  // Character by character: one that is not UTF-8 or has no form in the code
+  // page becomes '?', as iconv is told to do on other systems.
+  for (std::size_t at = 0; at < utf8.size();) {
+    const std::size_t length = Utf8Length(utf8.substr(at));
+    if (!DecodeStrictly(CP_UTF8, utf8.substr(at, length), wide) || !EncodeStrictly(codePage, wide, out)) {
+      out += '?';
+      ++replaced;
+    }
+    at += length;
+  }
   return true;
 }
 
