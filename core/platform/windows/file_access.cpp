@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/platform/read_source.h"
 #include "core/platform/windows/unicode.h"
 #include "core/platform/writer_handle.h"
 
@@ -23,17 +24,6 @@ namespace {
 
 // Paths at least this long are given to the system in the extended form.
 constexpr std::size_t kClassicPathLimit = 240;
-
-// `wide` made absolute, for the system's functions, as they name it.
-std::wstring FullPath(const std::wstring& wide) {
-  const DWORD n = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
-  if (n == 0) return wide;
-  std::wstring full(n, L'\0');
-  const DWORD used = GetFullPathNameW(wide.c_str(), n, full.data(), nullptr);
-  if (used == 0 || used >= n) return wide;
-  full.resize(used);
-  return full;
-}
 
 // A path too long for the classic limit in its extended form.
 std::wstring Extended(std::wstring wide) {
@@ -60,92 +50,31 @@ class HandleCloser {
   HANDLE h_;
 };
 
-bool Fail(ReadError* out, ReadFailure why, DWORD code = 0) {
-  if (out) {
-    out->failure = why;
-    out->reason = code ? SystemErrorText(static_cast<int>(code)) : std::string();
-  }
-  return false;
-}
-
 // One ReadFile or WriteFile call takes at most this many bytes.
 constexpr DWORD kStep = DWORD{1} << 30;
 
-// Reads until `size` bytes are in; false at an early end.
-bool ReadFully(HANDLE h, std::uint8_t* out, std::size_t size) {
-  std::size_t done = 0;
-  while (done < size) {
+// A handle's bytes. A pipe whose writer has gone ends as an end of file does.
+class HandleSource final : public ReadSource {
+ public:
+  explicit HandleSource(HANDLE h) : h_(h) {}
+  long long ReadSome(std::uint8_t* into, std::size_t most, int& code) override {
     DWORD n = 0;
-    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(size - done, kStep));
-    if (!ReadFile(h, out + done, want, &n, nullptr) || n == 0) return false;
-    done += n;
+    if (ReadFile(h_, into, static_cast<DWORD>(std::min<std::size_t>(most, kStep)), &n, nullptr)) return n;
+    const DWORD why = GetLastError();
+    if (why == ERROR_BROKEN_PIPE || why == ERROR_HANDLE_EOF) return 0;
+    code = static_cast<int>(why);
+    return -1;
   }
-  return true;
-}
 
-// A stream (a pipe, a console, a device) has no size up front: read it in
-// growing steps, looking at its first bytes as soon as they are in, and stop
-// past the limit. A pipe whose writer has gone ends as an end of file does.
+ private:
+  HANDLE h_;
+};
+
+// A stream: a pipe, a console, a device.
 bool ReadStream(HANDLE h, ByteBlock& buffer, ReadError* error, const ReadOptions& options) {
-  if (h == nullptr || h == INVALID_HANDLE_VALUE) return Fail(error, ReadFailure::kEmpty);
-  ByteBlock block;
-  std::size_t used = 0;
-  bool prefixChecked = !options.acceptsPrefix;
-  for (;;) {
-    if (used == block.size()) {
-      const std::size_t grown = block.size() < 65536 ? 65536 : block.size() * 2;
-      ByteBlock bigger;
-      if (!bigger.Allocate(std::min(grown, options.streamLimit + 1))) return Fail(error, ReadFailure::kNoMemory);
-      if (used) std::memcpy(bigger.data(), block.data(), used);
-      block = std::move(bigger);
-    }
-    DWORD n = 0;
-    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(block.size() - used, kStep));
-    if (!ReadFile(h, block.data() + used, want, &n, nullptr)) {
-      const DWORD code = GetLastError();
-      if (code == ERROR_BROKEN_PIPE || code == ERROR_HANDLE_EOF) break;
-      return Fail(error, ReadFailure::kRead, code);
-    }
-    if (n == 0) break;
-    used += n;
-    if (used > options.streamLimit) return Fail(error, ReadFailure::kTooLong);
-    if (!prefixChecked && used >= options.prefixSize) {
-      prefixChecked = true;
-      if (!options.acceptsPrefix(ByteSpan(block.data(), options.prefixSize))) {
-        // The bytes read stay, for the caller to say what they are.
-        block.Truncate(options.prefixSize);
-        buffer = std::move(block);
-        return Fail(error, ReadFailure::kUnrecognised);
-      }
-    }
-  }
-  if (used == 0) return Fail(error, ReadFailure::kEmpty);
-  ByteBlock exact;
-  if (!exact.Allocate(used)) return Fail(error, ReadFailure::kNoMemory);
-  std::memcpy(exact.data(), block.data(), used);
-  buffer = std::move(exact);
-  return true;
-}
-
-bool ReadRegularFile(HANDLE h, std::size_t size, ByteBlock& buffer, ReadError* error, const ReadOptions& options) {
-  // The first bytes are looked at before the whole file is taken into memory.
-  ByteBlock prefix;
-  if (options.acceptsPrefix && size >= options.prefixSize) {
-    if (!prefix.Allocate(options.prefixSize)) return Fail(error, ReadFailure::kNoMemory);
-    if (!ReadFully(h, prefix.data(), prefix.size())) return Fail(error, ReadFailure::kShortRead, GetLastError());
-    if (!options.acceptsPrefix(prefix.bytes())) {
-      buffer = std::move(prefix);
-      return Fail(error, ReadFailure::kUnrecognised);
-    }
-  }
-  ByteBlock block;
-  if (!block.Allocate(size)) return Fail(error, ReadFailure::kNoMemory);
-  if (prefix.size()) std::memcpy(block.data(), prefix.data(), prefix.size());
-  if (!ReadFully(h, block.data() + prefix.size(), size - prefix.size())) {
-    return Fail(error, ReadFailure::kShortRead, GetLastError());
-  }
-  buffer = std::move(block);
-  return true;
+  if (h == nullptr || h == INVALID_HANDLE_VALUE) return FailRead(error, ReadFailure::kEmpty);
+  HandleSource source(h);
+  return ReadStreamFrom(source, buffer, error, options);
 }
 
 bool Attributes(const std::string& path, WIN32_FILE_ATTRIBUTE_DATA& data) {
@@ -344,6 +273,16 @@ void ForgetForCleanup(const std::wstring& path) {
 
 }  // namespace
 
+std::wstring FullPath(const std::wstring& wide) {
+  const DWORD n = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (n == 0) return wide;
+  std::wstring full(n, L'\0');
+  const DWORD used = GetFullPathNameW(wide.c_str(), n, full.data(), nullptr);
+  if (used == 0 || used >= n) return wide;
+  full.resize(used);
+  return full;
+}
+
 std::string SystemErrorText(int code) {
   wchar_t* text = nullptr;
   const DWORD n = FormatMessageW(
@@ -389,11 +328,11 @@ bool ReadWholeFile(const std::string& path, ByteBlock& buffer, ReadError* error,
   if (error) *error = ReadError{};
   if (path == "-") return ReadStream(GetStdHandle(STD_INPUT_HANDLE), buffer, error, options);
   std::wstring wide;
-  if (!SystemPath(path, wide)) return Fail(error, ReadFailure::kOpen, ERROR_NO_UNICODE_TRANSLATION);
+  if (!SystemPath(path, wide)) return FailRead(error, ReadFailure::kOpen, ERROR_NO_UNICODE_TRANSLATION);
   // A folder holds no bytes: say so at once.
   const DWORD attributes = GetFileAttributesW(wide.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    return Fail(error, ReadFailure::kFolder);
+    return FailRead(error, ReadFailure::kFolder);
   }
   // Others may read the file while we do, but not write it: a file that
   // another program holds open for writing is not read halfway through.
@@ -401,19 +340,20 @@ bool ReadWholeFile(const std::string& path, ByteBlock& buffer, ReadError* error,
                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     const DWORD code = GetLastError();
-    return Fail(error, code == ERROR_SHARING_VIOLATION ? ReadFailure::kBusy : ReadFailure::kOpen, code);
+    return FailRead(error, code == ERROR_SHARING_VIOLATION ? ReadFailure::kBusy : ReadFailure::kOpen, code);
   }
   HandleCloser closer(h);
   // Pipes, consoles and devices (NUL, CON, COM1) are streams.
   const DWORD type = GetFileType(h);
   if (type == FILE_TYPE_PIPE || type == FILE_TYPE_CHAR) return ReadStream(h, buffer, error, options);
   BY_HANDLE_FILE_INFORMATION info;
-  if (type != FILE_TYPE_DISK || !GetFileInformationByHandle(h, &info)) return Fail(error, ReadFailure::kNotAFile);
-  if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return Fail(error, ReadFailure::kFolder);
+  if (type != FILE_TYPE_DISK || !GetFileInformationByHandle(h, &info)) return FailRead(error, ReadFailure::kNotAFile);
+  if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return FailRead(error, ReadFailure::kFolder);
   const unsigned long long size = (static_cast<unsigned long long>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-  if (size == 0) return Fail(error, ReadFailure::kEmpty);
-  if (size > SIZE_MAX) return Fail(error, ReadFailure::kNoMemory);
-  return ReadRegularFile(h, static_cast<std::size_t>(size), buffer, error, options);
+  if (size == 0) return FailRead(error, ReadFailure::kEmpty);
+  if (size > SIZE_MAX) return FailRead(error, ReadFailure::kNoMemory);
+  HandleSource source(h);
+  return ReadSizedFrom(source, static_cast<std::size_t>(size), buffer, error, options);
 }
 
 // A console shows text, not a file's bytes; anything else (a file, a pipe,

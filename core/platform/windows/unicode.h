@@ -14,4 +14,8 @@ std::wstring WideFromUtf8(std::string_view text);
 // UTF-16 to UTF-8; a lone surrogate becomes U+FFFD.
 std::string Utf8FromWide(std::wstring_view text);
 
+// `path` made absolute, as the system names it (a device name such as CON
+// as \\.\CON); as it is when the system cannot say.
+std::wstring FullPath(const std::wstring& path);
+
 }  // namespace ridloe
