@@ -111,7 +111,7 @@ void ConverterDialog::OnInitDialog() {
   SelectObject(dc, old);
   ReleaseDC(window_, dc);
   SendDlgItemMessageW(window_, IDC_WAYPOINT_LIST, LB_SETITEMHEIGHT, 0, metrics.tmHeight);
-  presenter_.OnInitDialog();
+  presenter_.OnInitDialog(startFile_);
 }
 
 // Enter reaches here as IDOK unless a button has the focus (the dialog

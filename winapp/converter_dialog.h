@@ -5,6 +5,7 @@
 
 #include "winapp/windows_api.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,10 @@ class ConverterDialog final : public ConverterView {
   // The same dialog without a modal loop of its own, for a caller that runs
   // the messages (the tests); null when it cannot be created.
   HWND Create(HINSTANCE instance);
+
+  // A file to list at start instead of the stored path (what "Open with"
+  // names); set before the dialog is created.
+  void SetStartFile(std::string path) { startFile_ = std::move(path); }
 
   HWND window() const { return window_; }
   ConverterPresenter& presenter() { return presenter_; }
@@ -59,6 +64,7 @@ class ConverterDialog final : public ConverterView {
   HICON icon_ = nullptr;
   HICON smallIcon_ = nullptr;
   std::vector<std::string> lines_;  // the list's lines, as the document holds them
+  std::optional<std::string> startFile_;
   ConverterPresenter presenter_;
 };
 

@@ -16,6 +16,7 @@ namespace ridloe {
 namespace {
 
 using testing::MpsBuilder;
+namespace fs = std::filesystem;
 
 const std::string kSample = std::string(RIDLOE_SOURCE_DIR) + "/samples/sample.mps";
 
@@ -84,6 +85,22 @@ TEST_F(WinDialogTest, StoredPathIsListedAtStartAndWrittenBack) {
   EXPECT_EQ(Text(IDC_TRACK_COUNT), "2");
   EXPECT_EQ(Stored(kMpsFileValue), kSample);
   EXPECT_EQ(GetFocus(), Control(IDC_MPS_PATH));
+}
+
+// "Open with": the file named at start is listed instead of the stored path,
+// and stored once it lists.
+TEST_F(WinDialogTest, StartFileIsListedInsteadOfTheStoredPath) {
+  store_.WriteProfileString(kDialogSection, kMpsFileValue, "C:\\elsewhere\\old.mps");
+  const std::string file = dir_.Path("start.mps");
+  ASSERT_TRUE(testing::WriteBytes(fs::path(WideFromUtf8(file)), MpsBuilder().Header().Waypoint({.name = "ONE"}).End().bytes()));
+  dialog_ = std::make_unique<ConverterDialog>(store_, prompts_);
+  dialog_->SetStartFile(file);
+  ASSERT_NE(dialog_->Create(GetModuleHandleW(nullptr)), nullptr);
+  Pump(window());
+  EXPECT_EQ(Text(IDC_MPS_PATH), file);
+  EXPECT_EQ(LineCount(), 1);
+  EXPECT_EQ(Text(IDC_WAYPOINT_COUNT), "1");
+  EXPECT_EQ(Stored(kMpsFileValue), file);
 }
 
 TEST_F(WinDialogTest, NothingStoredShowsNothingAndAFailedListingKeepsTheStoredPath) {
