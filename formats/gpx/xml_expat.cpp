@@ -70,8 +70,6 @@ class ExpatParser final : public XmlParser {
         }
         if (XML_GetErrorCode(parser_) == XML_ERROR_ABORTED) return true;  // Stop
         why = XML_ErrorString(XML_GetErrorCode(parser_));
-        line_ = static_cast<std::int64_t>(XML_GetCurrentLineNumber(parser_));
-        column_ = static_cast<std::int64_t>(XML_GetCurrentColumnNumber(parser_)) + 1;
         return false;
       }
       at += n;
@@ -80,27 +78,27 @@ class ExpatParser final : public XmlParser {
   }
 
   void Stop() override { XML_StopParser(parser_, XML_FALSE); }
-  std::int64_t Line() const override { return line_; }
-  std::int64_t Column() const override { return column_; }
+  // expat knows where the event being reported, or the fault, is; a
+  // refusal's place is kept from the moment it was made.
+  std::int64_t Line() const override {
+    return refusal_.empty() ? static_cast<std::int64_t>(XML_GetCurrentLineNumber(parser_)) : line_;
+  }
+  std::int64_t Column() const override {
+    return refusal_.empty() ? static_cast<std::int64_t>(XML_GetCurrentColumnNumber(parser_)) + 1 : column_;
+  }
 
  private:
   static ExpatParser& Self(void* data) { return *static_cast<ExpatParser*>(data); }
 
-  // Each event is reported where expat is.
-  void Here() {
-    line_ = static_cast<std::int64_t>(XML_GetCurrentLineNumber(parser_));
-    column_ = static_cast<std::int64_t>(XML_GetCurrentColumnNumber(parser_)) + 1;
-  }
-
   void Refuse(std::string why) {
-    Here();
+    line_ = Line();
+    column_ = Column();
     refusal_ = std::move(why);
     Stop();
   }
 
   static void XMLCALL OnStart(void* data, const XML_Char* name, const XML_Char** attributes) {
     ExpatParser& p = Self(data);
-    p.Here();
     p.attributes_.clear();
     try {
       for (const XML_Char** a = attributes; *a; a += 2) p.attributes_.push_back({a[0], a[1]});
@@ -110,11 +108,7 @@ class ExpatParser final : public XmlParser {
     p.events_->OnStart(name, p.attributes_);
   }
 
-  static void XMLCALL OnEnd(void* data, const XML_Char*) {
-    ExpatParser& p = Self(data);
-    p.Here();
-    p.events_->OnEnd();
-  }
+  static void XMLCALL OnEnd(void* data, const XML_Char*) { Self(data).events_->OnEnd(); }
 
   static void XMLCALL OnText(void* data, const XML_Char* text, int length) {
     Self(data).events_->OnText(std::string_view(text, static_cast<std::size_t>(length)));
