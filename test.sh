@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the normal build, then
 # the core and the command-line tool under AddressSanitizer and
-# UndefinedBehaviorSanitizer, then a minute of each fuzz target.
+# UndefinedBehaviorSanitizer, then a minute of each fuzz target, then the
+# Windows build and its tests under Wine.
 set -euo pipefail
 cd "$(dirname "$0")"
 . scripts/deps.sh
@@ -21,3 +22,9 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
 
 echo "== fuzzing (60 s per target)"
 formats/fuzz/run.sh 60
+
+echo "== Windows build (mingw-w64), tests under Wine"
+ridloe_need_packages "${RIDLOE_WINDOWS_PACKAGES[@]}"
+cmake --preset windows >/dev/null
+cmake --build --preset windows -j"$jobs"
+ctest --preset windows -j"$jobs"

@@ -1,5 +1,6 @@
 #include "app/settings_store.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QVariant>
@@ -15,8 +16,16 @@ QSettings::Format PlatformFormat() {
 #endif
 }
 
+// Where the settings are in the registry, the profile level (the program
+// file's name without its extension, Qt's default application name) sits
+// between the key and the section, as in ridloe.exe:
+// HKEY_CURRENT_USER\Software\Torva\Melsid\ridloe\Dialog.
 QString Key(const std::string& section, const std::string& entry) {
-  return QString::fromStdString(section + '/' + entry);
+  QString key = QString::fromStdString(section + '/' + entry);
+#ifdef Q_OS_WIN
+  key.prepend(QCoreApplication::applicationName() + QLatin1Char('/'));
+#endif
+  return key;
 }
 
 // Every line the store writes ends with a newline, so a file whose last byte

@@ -1,7 +1,7 @@
 // The per-user settings store: organisation "Torva", application "Melsid",
 // section "Dialog" with the string values "MPSFile" and "WTRFile". On Linux
 // it is the INI file ~/.config/Torva/Melsid.ini; where Qt keeps settings in
-// the registry, the key HKEY_CURRENT_USER\Software\Torva\Melsid.
+// the registry, the key HKEY_CURRENT_USER\Software\Torva\Melsid\<program name>.
 #pragma once
 
 #include <QSettings>

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "core/platform/standard_streams.h"
 #include "core/text/cp950.h"
 
 namespace ridloe::cli {
@@ -76,11 +77,15 @@ int Run(const std::string& command, const std::vector<std::string>& args) {
 
 int main(int argc, char** argv) {
   using namespace ridloe::cli;
-  if (argc < 2) return Usage();
+  ridloe::PrepareStandardStreams();
   // Nothing ends the tool unreported: running out of memory (a huge list in
   // a small machine) is one line and a failure like any other.
   try {
-    return Run(argv[1], std::vector<std::string>(argv + 2, argv + argc));
+    std::vector<std::string> args = ridloe::CommandLineArguments(argc, argv);
+    if (args.empty()) return Usage();
+    const std::string command = args.front();
+    args.erase(args.begin());
+    return Run(command, args);
   } catch (const std::bad_alloc&) {
     std::fflush(stdout);
     std::fputs("ridloe-cli: out of memory\n", stderr);

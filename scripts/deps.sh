@@ -31,6 +31,13 @@ RIDLOE_BUILD_PACKAGES=(build-essential cmake pkg-config libgtest-dev libgmock-de
 # sanitizer runtimes.
 RIDLOE_FUZZ_PACKAGES=(clang libclang-rt-dev)
 
+# What the Windows build (cmake --preset windows) and its tests need on top:
+# the mingw-w64 cross compiler, GoogleTest's sources, Wine to run the test
+# programs, ImageMagick for the icon, and an X server without a screen with
+# xdotool for the dialog's tests.
+RIDLOE_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64 googletest nlohmann-json3-dev wine64 imagemagick
+  xvfb xauth x11-utils xdotool fonts-arphic-uming)
+
 # What scripts/screenshot.sh needs on top: an X server without a screen, and
 # tools to find a window, type into it and save it as PNG.
 RIDLOE_SCREENSHOT_PACKAGES=(xvfb xauth x11-utils xdotool imagemagick)

@@ -3,6 +3,8 @@
 #   scripts/screenshot.sh               the dialog, as docs/screenshot.png
 #   scripts/screenshot.sh open-prompt   the open prompt that 選擇檔案... shows,
 #                                       as docs/open-prompt.png
+#   scripts/screenshot.sh windows       ridloe.exe under Wine, as
+#                                       docs/screenshot-windows.png
 # The dialog reads the sample's path from a settings file in a temporary
 # folder, exactly as it reads a remembered path at start-up; the user's own
 # settings are not touched. Xvfb runs no window manager, so the picture is the
@@ -13,9 +15,38 @@ mode=${1:-dialog}
 case "$mode" in
   dialog) out=docs/screenshot.png ;;
   open-prompt) out=docs/open-prompt.png ;;
-  *) echo "usage: $0 [dialog|open-prompt]" >&2; exit 2 ;;
+  windows) out=docs/screenshot-windows.png ;;
+  *) echo "usage: $0 [dialog|open-prompt|windows]" >&2; exit 2 ;;
 esac
 . scripts/deps.sh
+
+# ridloe.exe reads the sample's path from the registry of a Wine prefix of
+# its own inside build-windows/, set by reg add.
+if [ "$mode" = windows ]; then
+  ridloe_need_packages "${RIDLOE_BUILD_PACKAGES[@]}" "${RIDLOE_WINDOWS_PACKAGES[@]}" "${RIDLOE_SCREENSHOT_PACKAGES[@]}"
+  cmake --preset windows >/dev/null
+  cmake --build --preset windows -j"$(nproc)" --target ridloe
+  export RIDLOE_WINEPREFIX=$PWD/build-windows/wine-screenshot RIDLOE_WINE_LINGER=0
+  sample="Z:$(pwd | tr / '\\')\\samples\\sample.mps"
+  scripts/wine.sh reg add 'HKCU\Software\Torva\Melsid\ridloe\Dialog' /v MPSFile /t REG_SZ /d "$sample" /f >/dev/null
+  mkdir -p docs
+  xvfb-run -a -s '-screen 0 800x600x24 -dpi 96' bash -c '
+    scripts/wine.sh build-windows/bin/ridloe.exe & app=$!
+    for _ in $(seq 300); do
+      xwininfo -name "Ridloe 1.0" >/dev/null 2>&1 && break
+      sleep 0.1
+    done
+    sleep 2  # let the listing and the first paint finish
+    status=0
+    import -window "Ridloe 1.0" docs/screenshot-windows.png || status=$?
+    xdotool search --name "^Ridloe 1\.0$" windowfocus --sync key Escape
+    wait "$app" 2>/dev/null || true
+    WINEPREFIX=$RIDLOE_WINEPREFIX /usr/lib/wine/wineserver -w || true
+    exit "$status"
+  '
+  echo "wrote $out"
+  exit 0
+fi
 ridloe_need_packages "${RIDLOE_BUILD_PACKAGES[@]}" "${RIDLOE_SCREENSHOT_PACKAGES[@]}"
 
 cmake --preset default -DRIDLOE_GUI=ON >/dev/null

@@ -126,18 +126,18 @@ MpsBuilder& MpsBuilder::Header(char version) {
 
 MpsBuilder& MpsBuilder::End() { return Record('V', Bytes{0, 1}); }
 
-bool WriteBytes(const std::string& path, const Bytes& bytes) {
+bool WriteBytes(const std::filesystem::path& path, const Bytes& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   return static_cast<bool>(out.flush());
 }
 
-Bytes ReadBytes(const std::string& path) {
+Bytes ReadBytes(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   return Bytes(std::istreambuf_iterator<char>(in), {});
 }
 
-std::string ReadText(const std::string& path) {
+std::string ReadText(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
 }

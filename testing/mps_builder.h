@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -78,10 +79,10 @@ class MpsBuilder {
 };
 
 // Writes bytes to a file; true when every byte was written.
-bool WriteBytes(const std::string& path, const Bytes& bytes);
+bool WriteBytes(const std::filesystem::path& path, const Bytes& bytes);
 // The whole file, as bytes or as text; empty when it cannot be read.
-Bytes ReadBytes(const std::string& path);
-std::string ReadText(const std::string& path);
+Bytes ReadBytes(const std::filesystem::path& path);
+std::string ReadText(const std::filesystem::path& path);
 
 // Names are stored in code page 950; sources spell them in UTF-8. Empty when
 // the text cannot be converted.

@@ -3,16 +3,11 @@
 // ridloe-cli run as a process.
 #pragma once
 
-#include <stdlib.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <sstream>
-#include <stdexcept>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -21,8 +16,10 @@
 
 #include "core/document/line_format.h"
 #include "core/document/list_sink.h"
+#include "core/platform/file_access.h"
 #include "formats/mps/mps_document.h"
 #include "testing/mps_builder.h"
+#include "testing/system.h"
 
 namespace ridloe::testing {
 
@@ -80,6 +77,15 @@ inline std::vector<std::string> TrackLinesOf(const WtrDocument& d, std::int32_t 
   return lines;
 }
 
+// What the system says when `path` is read, e.g. "No such file or directory"
+// for a path into a missing folder; each system has its own words.
+inline std::string SystemReasonFor(const std::string& path) {
+  ByteBlock buffer;
+  ReadError why;
+  ReadWholeFile(path, buffer, &why);
+  return why.reason;
+}
+
 // A folder of the real files shared between checkouts ("mps", "gpx"):
 // RIDLOE_SHARED_TESTDATA from the environment, else as configured (by default
 // ../shared/testdata beside the project). Empty when it is not there, as in a
@@ -99,18 +105,15 @@ inline constexpr char kNoSharedTestData[] = "no shared test files in " RIDLOE_SH
 inline std::string TempPath(const std::string& name) {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
   return ::testing::TempDir() + "ridloe_" + info->test_suite_name() + "_" + info->name() + "_" +
-         std::to_string(::getpid()) + "_" + name;
+         std::to_string(ProcessId()) + "_" + name;
 }
 
 // A fresh folder in the system's temporary folder, removed with all it holds
 // when the object goes. A folder that cannot be made fails the test.
 class TempFolder {
  public:
-  explicit TempFolder(const std::string& prefix = "ridloe") {
-    std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "_XXXXXX")).string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot make a folder like " + pattern);
-    path_ = pattern;
-  }
+  explicit TempFolder(const std::string& prefix = "ridloe")
+      : path_(MakeUniqueFolder((std::filesystem::temp_directory_path() / prefix).string())) {}
   ~TempFolder() {
     std::error_code ignored;
     std::filesystem::remove_all(path_, ignored);
@@ -143,20 +146,17 @@ struct CliRun {
 
 struct CliOptions {
   std::string folder;               // where the tool runs; empty: this process's folder
-  std::string input = "/dev/null";  // the file on standard input
+  std::string input = kNullDevice;  // the file on standard input
   std::string output;               // a file standard output goes to instead, not read back
 };
 
-// Runs the tool through the shell with `args` as they stand, so they are
-// quoted by the caller; standard output and error are read back separately.
+// Runs the tool with `args` as a shell would split them, so they are quoted
+// by the caller; standard output and error are read back separately.
 inline CliRun RunCli(const std::string& args, const CliOptions& options = {}) {
   const std::string out = options.output.empty() ? TempPath("stdout") : options.output;
   const std::string err = TempPath("stderr");
-  std::string command = options.folder.empty() ? "" : "cd '" + options.folder + "' && ";
-  command += std::string("'") + RIDLOE_CLI + "' " + args + " <'" + options.input + "' >'" + out + "' 2>'" + err + "'";
-  const int raw = std::system(command.c_str());
   CliRun run;
-  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  run.status = RunProgram(RIDLOE_CLI, args, options.folder, options.input, out, err);
   if (options.output.empty()) {
     run.out = ReadText(out);
     std::remove(out.c_str());

@@ -1,12 +1,12 @@
 #include "ui/converter_presenter.h"
 
-#include <filesystem>
 #include <new>
 #include <string_view>
 #include <utility>
 
 #include "convert/symbols.h"
 #include "core/document/list_sink.h"
+#include "core/platform/file_access.h"
 #include "core/text/ascii.h"
 #include "formats/mps/mps_document.h"
 
@@ -71,8 +71,7 @@ void ConverterPresenter::DestroyWindow() { document_.reset(); }
 
 std::string ConverterPresenter::DroppedMpsFile(const std::vector<std::string>& localFiles) {
   if (localFiles.size() != 1 || !EndsWithNoCase(localFiles.front(), ".mps")) return {};
-  std::error_code ignored;
-  if (std::filesystem::is_directory(localFiles.front(), ignored)) return {};
+  if (IsFolder(localFiles.front())) return {};
   return localFiles.front();
 }
 

@@ -1,13 +1,15 @@
 // Standard output as the destination of a file's bytes.
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "core/platform/file_access.h"
 
 namespace ridloe {
 
 bool StandardOutputWriter::Fail(WriteFailure failure, int code) {
-  if (!failed_) error_ = {failure, code ? SystemErrorText(code) : std::string(), {}};
+  // The C library's errno, in the C library's words on every system.
+  if (!failed_) error_ = {failure, code ? std::strerror(code) : std::string(), {}};
   failed_ = true;
   return false;
 }

@@ -1,14 +1,12 @@
 // The whole-file read that every load starts with.
 #include <fcntl.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <thread>
+#include <filesystem>
 
 #include "core/platform/file_access.h"
 #include "testing/test_support.h"
@@ -39,9 +37,9 @@ TEST(ReadWholeFile, MissingEmptyAndDirectoryFail) {
   ASSERT_TRUE(testing::WriteBytes(empty, {}));
   EXPECT_EQ(FailureOf(empty), ReadFailure::kEmpty);
   std::remove(empty.c_str());
-  ASSERT_EQ(::mkdir(dir.c_str(), 0700), 0);
+  ASSERT_TRUE(std::filesystem::create_directory(dir));
   EXPECT_EQ(FailureOf(dir), ReadFailure::kFolder);
-  ::rmdir(dir.c_str());
+  std::filesystem::remove(dir);
 }
 
 TEST(ReadWholeFile, ReadsEveryByte) {
@@ -88,47 +86,6 @@ TEST(ReadWholeFile, DashReadsStandardInput) {
   ASSERT_TRUE(ok);
   ASSERT_EQ(buffer.size(), bytes.size());
   EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), buffer.data()));
-}
-
-// Pipes, FIFOs and devices are read as streams: looked at as soon as their
-// first bytes are in, and never past the stream limit.
-TEST(ReadWholeFile, StreamsStopAtFirstBytesTheCallerDoesNotRead) {
-  testing::TempFolder dir;
-  const Bytes bytes = Pattern(100000);
-  const std::string fifo = dir.Path("fifo");
-  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-  std::thread writer([&] { testing::WriteBytes(fifo, bytes); });
-  ByteBlock buffer;
-  const bool read = ReadWholeFile(fifo, buffer);
-  writer.join();
-  ASSERT_TRUE(read);
-  EXPECT_TRUE(buffer.size() == bytes.size() && std::equal(bytes.begin(), bytes.end(), buffer.data()));
-
-  // An endless device is refused after its first bytes, which are kept.
-  ReadOptions options;
-  options.prefixSize = 6;
-  options.acceptsPrefix = [](ByteSpan prefix) { return prefix[0] != 0; };
-  ReadError why;
-  EXPECT_FALSE(ReadWholeFile("/dev/zero", buffer, &why, options));
-  EXPECT_EQ(why.failure, ReadFailure::kUnrecognised);
-  EXPECT_EQ(buffer.size(), 6u);
-  // ... and one whose first bytes pass goes on to the limit.
-  options.acceptsPrefix = nullptr;
-  options.streamLimit = 300000;
-  EXPECT_FALSE(ReadWholeFile("/dev/zero", buffer, &why, options));
-  EXPECT_EQ(why.failure, ReadFailure::kTooLong);
-  EXPECT_EQ(DescribeReadError(why, "/dev/zero"),
-            "/dev/zero is a stream longer than 2 GiB, the most that is read from one");
-
-  // A socket is refused at once, without waiting on it.
-  const std::string socketPath = dir.Path("socket");
-  const int s = ::socket(AF_UNIX, SOCK_STREAM, 0);
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  std::snprintf(address.sun_path, sizeof address.sun_path, "%s", socketPath.c_str());
-  ASSERT_EQ(::bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  EXPECT_EQ(FailureOf(socketPath), ReadFailure::kSocket);
-  ::close(s);
 }
 
 }  // namespace

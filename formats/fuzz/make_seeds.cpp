@@ -32,7 +32,7 @@ bool failed = false;
 
 void Put(const fs::path& dir, const std::string& name, const Bytes& bytes) {
   if (!ridloe::testing::WriteBytes((dir / name).string(), bytes)) {
-    std::fprintf(stderr, "make_seeds: cannot write %s\n", (dir / name).c_str());
+    std::fprintf(stderr, "make_seeds: cannot write %s\n", (dir / name).string().c_str());
     failed = true;
   }
   ++written;
@@ -284,6 +284,6 @@ int main(int argc, char** argv) {
   WtrSeeds(root / "wtr");
   GpxSeeds(root / "gpx");
   if (failed) return 1;
-  std::printf("make_seeds: %d files in %s\n", written, root.c_str());
+  std::printf("make_seeds: %d files in %s\n", written, root.string().c_str());
   return 0;
 }

@@ -1,15 +1,15 @@
-// The GPX reader: expat streams the XML and calls back for each start tag,
-// end tag and run of text; the reader keeps the elements that matter by their
-// depth and namespace and skips every other subtree whole.
-#include <expat.h>
-
+// The GPX reader: the XML parser streams the document and calls back for
+// each start tag, end tag and run of text; the reader keeps the elements that
+// matter by their depth and namespace and skips every other subtree whole.
 #include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <chrono>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <new>
+#include <span>
 #include <string>
 
 #include "core/document/line_format.h"
@@ -18,12 +18,11 @@
 #include "core/text/cp950.h"
 #include "formats/gpx/gpx_document.h"
 #include "formats/gpx/gpx_format.h"
+#include "formats/gpx/xml_events.h"
 
 namespace ridloe {
 namespace {
 
-// The parser is fed this much at a time, so that its own buffer stays small.
-constexpr std::size_t kFeed = std::size_t{64} << 10;
 // GPX nests seven levels deep with extensions; each level costs the parser
 // memory, so a file may nest no deeper than this.
 constexpr int kMaxDepth = 256;
@@ -200,33 +199,6 @@ class GrowingArray {
   std::size_t capacity_ = 0;
 };
 
-// expat's memory comes from operator new like the rest of a load's, so that
-// what counts the one counts the other. Each block carries its size in front.
-constexpr std::size_t kBlockHeader = alignof(std::max_align_t);
-
-void* XmlMalloc(std::size_t size) {
-  auto* raw = static_cast<std::uint8_t*>(::operator new(size + kBlockHeader, std::nothrow));
-  if (!raw) return nullptr;
-  std::memcpy(raw, &size, sizeof size);
-  return raw + kBlockHeader;
-}
-
-void XmlFree(void* p) {
-  if (p) ::operator delete(static_cast<std::uint8_t*>(p) - kBlockHeader);
-}
-
-void* XmlRealloc(void* p, std::size_t size) {
-  void* grown = XmlMalloc(size);
-  if (!grown || !p) return grown;
-  std::size_t old = 0;
-  std::memcpy(&old, static_cast<std::uint8_t*>(p) - kBlockHeader, sizeof old);
-  std::memcpy(grown, p, std::min(old, size));
-  XmlFree(p);
-  return grown;
-}
-
-const XML_Memory_Handling_Suite kXmlMemory = {XmlMalloc, XmlRealloc, XmlFree};
-
 enum class Ns : std::uint8_t { kNone, kGpx10, kGpx11, kRidloe, kOther };
 
 Ns NamespaceOf(std::string_view uri) {
@@ -276,102 +248,55 @@ std::string Quoted(std::string_view value) {
 
 }  // namespace
 
-class GpxReader {
+class GpxReader final : public XmlEvents {
  public:
   GpxReader(GpxDocument& doc, ListSink* waypointSink, ListSink* trackSink)
-      : doc_(doc),
-        waypointSink_(waypointSink),
-        trackSink_(trackSink),
-        keepPoints_(doc.parts == LoadParts::kAll),
-        parser_(XML_ParserCreate_MM(nullptr, &kXmlMemory, nullptr)) {}
-  ~GpxReader() {
-    if (parser_) XML_ParserFree(parser_);
-  }
-  GpxReader(const GpxReader&) = delete;
-  GpxReader& operator=(const GpxReader&) = delete;
+      : doc_(doc), waypointSink_(waypointSink), trackSink_(trackSink), keepPoints_(doc.parts == LoadParts::kAll) {}
 
   bool Read(const std::uint8_t* data, std::size_t size) {
-    if (!parser_) return doc_.Fail(LoadStep::kWaypointAlloc, "out of memory for the XML parser");
-    XML_SetUserData(parser_, this);
-    XML_SetElementHandler(parser_, OnStart, OnEnd);
-    XML_SetCharacterDataHandler(parser_, OnText);
-    // Entities a document declares are never expanded, and one it uses
-    // without declaring (say, from a document type definition elsewhere,
-    // which is never loaded) is no text either: both are refused.
-    XML_SetEntityDeclHandler(parser_, OnEntityDeclaration);
-    XML_SetSkippedEntityHandler(parser_, OnSkippedEntity);
-    XML_SetParamEntityParsing(parser_, XML_PARAM_ENTITY_PARSING_NEVER);
+    std::string why;
+    parser_ = MakeXmlParser(kMaxDepth, why);
+    if (!parser_) return doc_.Fail(LoadStep::kWaypointAlloc, why);
     if (waypointSink_) waypointSink_->LinesAreUtf8();
     if (trackSink_) trackSink_->LinesAreUtf8();
-
-    bool parsed = true;
-    std::size_t at = 0;
-    do {
-      const std::size_t n = std::min(kFeed, size - at);
-      const bool last = at + n == size;
-      if (XML_Parse(parser_, reinterpret_cast<const char*>(data + at), static_cast<int>(n), last) != XML_STATUS_OK) {
-        parsed = false;
-        break;
-      }
-      at += n;
-    } while (at < size);
-    if (!parsed && !failed_) {
-      Fail(LoadStep::kSyntax, XML_ErrorString(XML_GetErrorCode(parser_)));
-    }
+    if (!parser_->Parse(data, size, *this, why) && !failed_) Fail(LoadStep::kSyntax, why);
     const bool kept = Finish();
     return !failed_ && kept;
   }
 
  private:
-  static GpxReader& Self(void* data) { return *static_cast<GpxReader*>(data); }
-
-  // Runs one callback's work. Nothing may be thrown back through the parser,
-  // which is C: memory running short ends the load like any other failure.
+  // Runs one event's work. Nothing may be thrown back through the parser,
+  // which may be C: memory running short ends the load like any other
+  // failure.
   template <typename Work>
-  static void Guarded(void* data, Work work) {
-    GpxReader& r = Self(data);
-    if (r.failed_) return;
+  void Guarded(Work work) {
+    if (failed_) return;
     try {
-      work(r);
+      work();
     } catch (const std::bad_alloc&) {
-      r.Fail(LoadStep::kWaypointAlloc, "out of memory");
+      Fail(LoadStep::kWaypointAlloc, "out of memory");
     }
   }
 
   // Records why the load fails, at the parser's position, and stops it.
   bool Fail(LoadStep step, std::string why) {
     if (!failed_) {
-      doc_.error_.SetAt(step, std::move(why), static_cast<std::int64_t>(XML_GetCurrentLineNumber(parser_)),
-                        static_cast<std::int64_t>(XML_GetCurrentColumnNumber(parser_)) + 1);
+      doc_.error_.SetAt(step, std::move(why), parser_->Line(), parser_->Column());
       failed_ = true;
     }
-    XML_StopParser(parser_, XML_FALSE);
+    parser_->Stop();
     return false;
   }
 
-  static void XMLCALL OnEntityDeclaration(void* data, const XML_Char* name, int, const XML_Char*, int,
-                                          const XML_Char*, const XML_Char*, const XML_Char*, const XML_Char*) {
-    Guarded(data, [name](GpxReader& r) {
-      r.Fail(LoadStep::kSyntax, std::string("the document declares the entity ") + name + ", and entities are refused");
-    });
-  }
-
-  static void XMLCALL OnSkippedEntity(void* data, const XML_Char* name, int) {
-    Guarded(data, [name](GpxReader& r) {
-      r.Fail(LoadStep::kSyntax, std::string("the entity ") + name + " is not declared");
-    });
-  }
-
   // Namespace declarations of an element, in scope until it ends.
-  void Declare(const XML_Char** attributes) {
-    for (const XML_Char** a = attributes; *a; a += 2) {
-      if (a[0][0] != 'x') continue;  // most attributes are not declarations: spare the rest
-      const std::string_view name = a[0];
+  void Declare(std::span<const XmlAttribute> attributes) {
+    for (const XmlAttribute& a : attributes) {
+      const std::string_view name = a.name;
       if (name.substr(0, 5) != "xmlns") continue;
       if (name.size() == 5) {
-        bindings_.push_back({std::string(), NamespaceOf(a[1]), depth_});
+        bindings_.push_back({std::string(), NamespaceOf(a.value), depth_});
       } else if (name[5] == ':') {
-        bindings_.push_back({std::string(name.substr(6)), NamespaceOf(a[1]), depth_});
+        bindings_.push_back({std::string(name.substr(6)), NamespaceOf(a.value), depth_});
       }
     }
   }
@@ -383,23 +308,22 @@ class GpxReader {
     return prefix.empty() ? Ns::kNone : Ns::kOther;
   }
 
-  static void XMLCALL OnStart(void* data, const XML_Char* name, const XML_Char** attributes) {
-    Guarded(data, [name, attributes](GpxReader& r) {
-      if (++r.depth_ > kMaxDepth) {
-        r.Fail(LoadStep::kSyntax, "elements nest deeper than " + std::to_string(kMaxDepth) + " levels");
+  void OnStart(std::string_view qualified, std::span<const XmlAttribute> attributes) override {
+    Guarded([&] {
+      if (++depth_ > kMaxDepth) {
+        Fail(LoadStep::kSyntax, "elements nest deeper than " + std::to_string(kMaxDepth) + " levels");
         return;
       }
-      if (attributes[0]) r.Declare(attributes);
-      if (r.skipFrom_) return;
-      const std::string_view qualified = name;
+      if (!attributes.empty()) Declare(attributes);
+      if (skipFrom_) return;
       const std::size_t colon = qualified.find(':');
       const std::string_view local = colon == std::string_view::npos ? qualified : qualified.substr(colon + 1);
-      const Ns ns = r.Resolve(colon == std::string_view::npos ? std::string_view() : qualified.substr(0, colon));
-      r.Start(local, ns, attributes);
+      const Ns ns = Resolve(colon == std::string_view::npos ? std::string_view() : qualified.substr(0, colon));
+      Start(local, ns, attributes);
     });
   }
 
-  void Start(std::string_view local, Ns ns, const XML_Char** attributes) {
+  void Start(std::string_view local, Ns ns, std::span<const XmlAttribute> attributes) {
     if (in_ == In::kDocument) {
       if (local != "gpx" || (ns != Ns::kNone && ns != Ns::kGpx10 && ns != Ns::kGpx11)) {
         Fail(LoadStep::kSyntax, "the root element is not a GPX 1.0 or 1.1 gpx element");
@@ -451,23 +375,23 @@ class GpxReader {
 
   void Skip() { skipFrom_ = depth_; }
 
-  static void XMLCALL OnEnd(void* data, const XML_Char*) {
-    Guarded(data, [](GpxReader& r) {
-      if (r.skipFrom_) {
-        if (r.depth_ == r.skipFrom_) r.skipFrom_ = 0;
-      } else if (r.field_ != Field::kNone) {
-        r.EndField();
+  void OnEnd() override {
+    Guarded([&] {
+      if (skipFrom_) {
+        if (depth_ == skipFrom_) skipFrom_ = 0;
+      } else if (field_ != Field::kNone) {
+        EndField();
       } else {
-        r.End();
+        End();
       }
-      while (!r.bindings_.empty() && r.bindings_.back().depth == r.depth_) r.bindings_.pop_back();
-      --r.depth_;
+      while (!bindings_.empty() && bindings_.back().depth == depth_) bindings_.pop_back();
+      --depth_;
     });
   }
 
-  static void XMLCALL OnText(void* data, const XML_Char* text, int length) {
-    Guarded(data, [text, length](GpxReader& r) {
-      if (r.field_ != Field::kNone && !r.skipFrom_) r.text_.append(text, static_cast<std::size_t>(length));
+  void OnText(std::string_view text) override {
+    Guarded([&] {
+      if (field_ != Field::kNone && !skipFrom_) text_.append(text);
     });
   }
 
@@ -484,25 +408,25 @@ class GpxReader {
   }
 
   // A wpt or trkpt: its lat and lon must be finite numbers.
-  void BeginPoint(const XML_Char** attributes, In point) {
+  void BeginPoint(std::span<const XmlAttribute> attributes, In point) {
     const char* element = point == In::kWpt ? "wpt" : "trkpt";
-    const char* lat = nullptr;
-    const char* lon = nullptr;
-    for (const XML_Char** a = attributes; *a; a += 2) {
-      if (std::strcmp(a[0], "lat") == 0) lat = a[1];
-      if (std::strcmp(a[0], "lon") == 0) lon = a[1];
+    const std::string_view* lat = nullptr;
+    const std::string_view* lon = nullptr;
+    for (const XmlAttribute& a : attributes) {
+      if (a.name == "lat") lat = &a.value;
+      if (a.name == "lon") lon = &a.value;
     }
     double degrees[2] = {0, 0};
     const char* names[2] = {"lat", "lon"};
-    const char* values[2] = {lat, lon};
+    const std::string_view* values[2] = {lat, lon};
     for (int i = 0; i < 2; ++i) {
       if (!values[i]) {
         Fail(LoadStep::kSyntax, std::string(element) + " has no " + names[i]);
         return;
       }
-      if (!ParseDecimal(std::string_view(values[i]), degrees[i]) || !std::isfinite(degrees[i])) {
+      if (!ParseDecimal(*values[i], degrees[i]) || !std::isfinite(degrees[i])) {
         Fail(LoadStep::kSyntax,
-             std::string(element) + " has a " + names[i] + " that is not a number: " + Quoted(values[i]));
+             std::string(element) + " has a " + names[i] + " that is not a number: " + Quoted(*values[i]));
         return;
       }
     }
@@ -676,7 +600,7 @@ class GpxReader {
   ListSink* waypointSink_;
   ListSink* trackSink_;
   const bool keepPoints_;
-  XML_Parser parser_;
+  std::unique_ptr<XmlParser> parser_;
   bool failed_ = false;
 
   struct Binding {

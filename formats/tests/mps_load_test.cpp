@@ -111,7 +111,8 @@ TEST(LoadError, SaysWhichRecordFailedAndWhere) {
   MpsDocument missing;
   EXPECT_FALSE(missing.Load(testing::TempPath("missing.mps"), nullptr, nullptr));
   EXPECT_EQ(missing.error().step, LoadStep::kFileRead);
-  EXPECT_EQ(missing.error().Describe(), "file cannot be opened: No such file or directory");
+  EXPECT_EQ(missing.error().Describe(),
+            "file cannot be opened: " + testing::SystemReasonFor(testing::TempPath("missing.mps")));
 }
 
 TEST(LoadError, EmptyFileLoadsNothing) {

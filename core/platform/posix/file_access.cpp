@@ -18,88 +18,34 @@
 #include <utility>
 
 #include "core/platform/posix/temporary_files.h"
+#include "core/platform/read_source.h"
 #include "core/platform/writer_handle.h"
 
 namespace ridloe {
 namespace {
 
-// Reads until `size` bytes are in, retrying short reads; false at an early end.
-bool ReadFully(int fd, std::uint8_t* out, std::size_t size) {
-  std::size_t done = 0;
-  while (done < size) {
-    const ssize_t n = ::read(fd, out + done, size - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
-bool Fail(ReadError* out, ReadFailure why, int code = 0) {
-  if (out) {
-    out->failure = why;
-    out->reason = code ? SystemErrorText(code) : std::string();
-  }
-  return false;
-}
-
-// A stream has no size up front: read it in growing steps, looking at its
-// first bytes as soon as they are in, and stop past the limit.
-bool ReadStream(int fd, ByteBlock& buffer, ReadError* error, const ReadOptions& options) {
-  ByteBlock block;
-  std::size_t used = 0;
-  bool prefixChecked = !options.acceptsPrefix;
-  for (;;) {
-    if (used == block.size()) {
-      const std::size_t grown = block.size() < 65536 ? 65536 : block.size() * 2;
-      ByteBlock bigger;
-      if (!bigger.Allocate(std::min(grown, options.streamLimit + 1))) return Fail(error, ReadFailure::kNoMemory);
-      if (used) std::memcpy(bigger.data(), block.data(), used);
-      block = std::move(bigger);
-    }
-    const ssize_t n = ::read(fd, block.data() + used, block.size() - used);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return Fail(error, ReadFailure::kRead, errno);
-    if (n == 0) break;
-    used += static_cast<std::size_t>(n);
-    if (used > options.streamLimit) return Fail(error, ReadFailure::kTooLong);
-    if (!prefixChecked && used >= options.prefixSize) {
-      prefixChecked = true;
-      if (!options.acceptsPrefix(ByteSpan(block.data(), options.prefixSize))) {
-        // The bytes read stay, for the caller to say what they are.
-        block.Truncate(options.prefixSize);
-        buffer = std::move(block);
-        return Fail(error, ReadFailure::kUnrecognised);
+// A file descriptor's bytes, read again after an interruption.
+class FdSource final : public ReadSource {
+ public:
+  explicit FdSource(int fd) : fd_(fd) {}
+  long long ReadSome(std::uint8_t* into, std::size_t most, int& code) override {
+    for (;;) {
+      const ssize_t n = ::read(fd_, into, most);
+      if (n >= 0) return n;
+      if (errno != EINTR) {
+        code = errno;
+        return -1;
       }
     }
   }
-  if (used == 0) return Fail(error, ReadFailure::kEmpty);
-  ByteBlock exact;
-  if (!exact.Allocate(used)) return Fail(error, ReadFailure::kNoMemory);
-  std::memcpy(exact.data(), block.data(), used);
-  buffer = std::move(exact);
-  return true;
-}
 
-bool ReadRegularFile(int fd, std::size_t size, ByteBlock& buffer, ReadError* error, const ReadOptions& options) {
-  // The first bytes are looked at before the whole file is taken into memory.
-  ByteBlock prefix;
-  if (options.acceptsPrefix && size >= options.prefixSize) {
-    if (!prefix.Allocate(options.prefixSize)) return Fail(error, ReadFailure::kNoMemory);
-    if (!ReadFully(fd, prefix.data(), prefix.size())) return Fail(error, ReadFailure::kShortRead, errno);
-    if (!options.acceptsPrefix(prefix.bytes())) {
-      buffer = std::move(prefix);
-      return Fail(error, ReadFailure::kUnrecognised);
-    }
-  }
-  ByteBlock block;
-  if (!block.Allocate(size)) return Fail(error, ReadFailure::kNoMemory);
-  if (prefix.size()) std::memcpy(block.data(), prefix.data(), prefix.size());
-  if (!ReadFully(fd, block.data() + prefix.size(), size - prefix.size())) {
-    return Fail(error, ReadFailure::kShortRead, errno);
-  }
-  buffer = std::move(block);
-  return true;
+ private:
+  int fd_;
+};
+
+bool ReadStream(int fd, ByteBlock& buffer, ReadError* error, const ReadOptions& options) {
+  FdSource source(fd);
+  return ReadStreamFrom(source, buffer, error, options);
 }
 
 std::string FolderOf(const std::string& path) {
@@ -336,28 +282,29 @@ bool ReadWholeFile(const std::string& path, ByteBlock& buffer, ReadError* error,
   // A socket cannot be opened and a folder holds no bytes: say so at once.
   struct stat st {};
   if (::stat(path.c_str(), &st) == 0) {
-    if (S_ISSOCK(st.st_mode)) return Fail(error, ReadFailure::kSocket);
-    if (S_ISDIR(st.st_mode)) return Fail(error, ReadFailure::kFolder);
+    if (S_ISSOCK(st.st_mode)) return FailRead(error, ReadFailure::kSocket);
+    if (S_ISDIR(st.st_mode)) return FailRead(error, ReadFailure::kFolder);
   }
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return Fail(error, ReadFailure::kOpen, errno);
+  if (fd < 0) return FailRead(error, ReadFailure::kOpen, errno);
   struct Closer {
     int fd;
     ~Closer() { ::close(fd); }
   } closer{fd};
-  if (::fstat(fd, &st) != 0) return Fail(error, ReadFailure::kRead, errno);
-  if (S_ISDIR(st.st_mode)) return Fail(error, ReadFailure::kFolder);
+  if (::fstat(fd, &st) != 0) return FailRead(error, ReadFailure::kRead, errno);
+  if (S_ISDIR(st.st_mode)) return FailRead(error, ReadFailure::kFolder);
   if (S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) {
     return ReadStream(fd, buffer, error, options);
   }
-  if (!S_ISREG(st.st_mode)) return Fail(error, ReadFailure::kNotAFile);
+  if (!S_ISREG(st.st_mode)) return FailRead(error, ReadFailure::kNotAFile);
   // Our own writer holds an exclusive lock while it writes; do not read a
   // file halfway through being written.
-  if (::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK) return Fail(error, ReadFailure::kBusy);
+  if (::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK) return FailRead(error, ReadFailure::kBusy);
   // Some kernel files say they are empty and hold bytes: read those as the
   // stream they are.
   if (st.st_size <= 0) return ReadStream(fd, buffer, error, options);
-  return ReadRegularFile(fd, static_cast<std::size_t>(st.st_size), buffer, error, options);
+  FdSource source(fd);
+  return ReadSizedFrom(source, static_cast<std::size_t>(st.st_size), buffer, error, options);
 }
 
 bool PrepareStandardOutputForBytes(WriteError* why) {

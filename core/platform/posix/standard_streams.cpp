@@ -1,0 +1,12 @@
+#include "core/platform/standard_streams.h"
+
+namespace ridloe {
+
+// Arguments arrive as the bytes the shell passed; streams are bytes already.
+std::vector<std::string> CommandLineArguments(int argc, char** argv) {
+  return argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>();
+}
+
+void PrepareStandardStreams() {}
+
+}  // namespace ridloe

@@ -1,0 +1,93 @@
+// The portable half of ReadWholeFile: buffers, the first-bytes check and the
+// stream limit; each platform only reads bytes (platform/*/file_access.cpp).
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+#include "core/platform/read_source.h"
+
+namespace ridloe {
+namespace {
+
+// Reads until `size` bytes are in; false at an early end, with the system's
+// code in `code` when it gave one.
+bool ReadFully(ReadSource& source, std::uint8_t* out, std::size_t size, int& code) {
+  std::size_t done = 0;
+  code = 0;
+  while (done < size) {
+    const long long n = source.ReadSome(out + done, size - done, code);
+    if (n <= 0) return false;
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+bool FailRead(ReadError* out, ReadFailure why, int code) {
+  if (out) {
+    out->failure = why;
+    out->reason = code ? SystemErrorText(code) : std::string();
+  }
+  return false;
+}
+
+bool ReadStreamFrom(ReadSource& source, ByteBlock& buffer, ReadError* error, const ReadOptions& options) {
+  ByteBlock block;
+  std::size_t used = 0;
+  bool prefixChecked = !options.acceptsPrefix;
+  for (;;) {
+    if (used == block.size()) {
+      const std::size_t grown = block.size() < 65536 ? 65536 : block.size() * 2;
+      ByteBlock bigger;
+      if (!bigger.Allocate(std::min(grown, options.streamLimit + 1))) return FailRead(error, ReadFailure::kNoMemory);
+      if (used) std::memcpy(bigger.data(), block.data(), used);
+      block = std::move(bigger);
+    }
+    int code = 0;
+    const long long n = source.ReadSome(block.data() + used, block.size() - used, code);
+    if (n < 0) return FailRead(error, ReadFailure::kRead, code);
+    if (n == 0) break;
+    used += static_cast<std::size_t>(n);
+    if (used > options.streamLimit) return FailRead(error, ReadFailure::kTooLong);
+    if (!prefixChecked && used >= options.prefixSize) {
+      prefixChecked = true;
+      if (!options.acceptsPrefix(ByteSpan(block.data(), options.prefixSize))) {
+        // The bytes read stay, for the caller to say what they are.
+        block.Truncate(options.prefixSize);
+        buffer = std::move(block);
+        return FailRead(error, ReadFailure::kUnrecognised);
+      }
+    }
+  }
+  if (used == 0) return FailRead(error, ReadFailure::kEmpty);
+  ByteBlock exact;
+  if (!exact.Allocate(used)) return FailRead(error, ReadFailure::kNoMemory);
+  std::memcpy(exact.data(), block.data(), used);
+  buffer = std::move(exact);
+  return true;
+}
+
+bool ReadSizedFrom(ReadSource& source, std::size_t size, ByteBlock& buffer, ReadError* error,
+                   const ReadOptions& options) {
+  int code = 0;
+  ByteBlock prefix;
+  if (options.acceptsPrefix && size >= options.prefixSize) {
+    if (!prefix.Allocate(options.prefixSize)) return FailRead(error, ReadFailure::kNoMemory);
+    if (!ReadFully(source, prefix.data(), prefix.size(), code)) return FailRead(error, ReadFailure::kShortRead, code);
+    if (!options.acceptsPrefix(prefix.bytes())) {
+      buffer = std::move(prefix);
+      return FailRead(error, ReadFailure::kUnrecognised);
+    }
+  }
+  ByteBlock block;
+  if (!block.Allocate(size)) return FailRead(error, ReadFailure::kNoMemory);
+  if (prefix.size()) std::memcpy(block.data(), prefix.data(), prefix.size());
+  if (!ReadFully(source, block.data() + prefix.size(), size - prefix.size(), code)) {
+    return FailRead(error, ReadFailure::kShortRead, code);
+  }
+  buffer = std::move(block);
+  return true;
+}
+
+}  // namespace ridloe
