@@ -2,7 +2,7 @@
 
 namespace ridloe::cli {
 
-bool ParseOptions(const std::vector<std::string>& args, std::initializer_list<OptionSpec> specs, ParsedOptions& out) {
+bool ParseOptions(const std::vector<std::string>& args, std::initializer_list<OptionRule> rules, ParsedOptions& out) {
   out = ParsedOptions{};
   bool optionsEnded = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -21,29 +21,29 @@ bool ParseOptions(const std::vector<std::string>& args, std::initializer_list<Op
     }
     const std::size_t equals = a.rfind("--", 0) == 0 ? a.find('=') : std::string::npos;
     const std::string name = a.substr(0, equals);
-    const OptionSpec* spec = nullptr;
-    for (const OptionSpec& s : specs) {
-      if (name == s.name || (s.alias && name == s.alias)) spec = &s;
+    const OptionRule* rule = nullptr;
+    for (const OptionRule& s : rules) {
+      if (name == s.name || (s.alias && name == s.alias)) rule = &s;
     }
-    if (!spec) {
+    if (!rule) {
       out.error = "unknown option " + name;
       return false;
     }
     std::string value;
     if (equals != std::string::npos) {
-      if (!spec->takesValue) {
-        out.error = std::string(spec->name) + " takes no value";
+      if (!rule->takesValue) {
+        out.error = std::string(rule->name) + " takes no value";
         return false;
       }
       value = a.substr(equals + 1);
-    } else if (spec->takesValue) {
+    } else if (rule->takesValue) {
       if (++i == args.size()) {
-        out.error = std::string(spec->name) + " needs a value";
+        out.error = std::string(rule->name) + " needs a value";
         return false;
       }
       value = args[i];
     }
-    out.values[spec->name] = std::move(value);
+    out.values[rule->name] = std::move(value);
   }
   return true;
 }

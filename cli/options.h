@@ -8,7 +8,7 @@
 
 namespace ridloe::cli {
 
-struct OptionSpec {
+struct OptionRule {
   const char* name;             // "--encoding"
   const char* alias = nullptr;  // "-o", or null
   bool takesValue = false;      // its value follows as the next argument, or after "="
@@ -24,10 +24,10 @@ struct ParsedOptions {
   const std::string& Value(const char* name) const { return values.at(name); }
 };
 
-// Splits `args` into the options of `specs` and the operands; false with
+// Splits `args` into the options of `rules` and the operands; false with
 // `error` set for an option that is not known, lacks its value or takes
 // none. "--name=value" gives a value in one argument; after "--" every
 // argument is an operand. --help and -h are known to every command.
-bool ParseOptions(const std::vector<std::string>& args, std::initializer_list<OptionSpec> specs, ParsedOptions& out);
+bool ParseOptions(const std::vector<std::string>& args, std::initializer_list<OptionRule> rules, ParsedOptions& out);
 
 }  // namespace ridloe::cli
