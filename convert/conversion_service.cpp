@@ -140,7 +140,12 @@ std::string ProposedOutputName(std::string_view path) { return SplitPath(path).b
 std::string OutputPathFor(const std::string& input, const std::string* folder, const FormatWriter* writer) {
   const PathParts parts = SplitPath(input);
   std::string dir = folder ? *folder : parts.drive + parts.directory;
-  if (folder && !dir.empty() && dir.back() != '/') dir += '/';
+  if (folder && !dir.empty()) {
+    // A folder that already ends in one of this system's separators (or, on
+    // Windows, is a bare drive) takes the name as it is.
+    const PathParts end = SplitPath(dir);
+    if (!end.baseName.empty() || !end.extension.empty()) dir += '/';
+  }
   return dir + parts.baseName + (writer ? *writer : WtrWriter()).extension;
 }
 

@@ -126,9 +126,14 @@ TEST_F(ConversionServiceTest, OutputNamesKeepEveryCharacterOfTheFileName) {
   EXPECT_EQ(OutputPathFor("a.b.MPS", nullptr), "a.b.wtr");
   EXPECT_EQ(OutputPathFor("/v1.0/trip", nullptr), "/v1.0/trip.wtr");
   EXPECT_EQ(ProposedOutputName("/gps/"), "");
+  const std::string slashed = "/out/", backslashed = "out\\";
+  EXPECT_EQ(OutputPathFor("trip.mps", &slashed), "/out/trip.wtr");
 #ifndef _WIN32
   EXPECT_EQ(OutputPathFor("backup\\trip.mps", nullptr), "backup\\trip.wtr");
   EXPECT_EQ(OutputPathFor("C:trip.mps", &folder), "/out/C:trip.wtr");
+  EXPECT_EQ(OutputPathFor("trip.mps", &backslashed), "out\\/trip.wtr");
+#else
+  EXPECT_EQ(OutputPathFor("trip.mps", &backslashed), "out\\trip.wtr");
 #endif
 }
 
