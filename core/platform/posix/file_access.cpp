@@ -19,6 +19,7 @@
 
 #include "core/platform/posix/temporary_files.h"
 #include "core/platform/read_source.h"
+#include "core/platform/replace_rule.h"
 #include "core/platform/writer_handle.h"
 
 namespace ridloe {
@@ -133,8 +134,6 @@ class SignalsHeld {
 };
 
 // What is at a path the writer is to write.
-enum class TargetState { kMissing, kRegular, kOther };
-
 struct Target {
   TargetState state = TargetState::kMissing;
   std::string file;  // the regular file to replace: the path, or what the link at it names
@@ -234,22 +233,14 @@ std::string FreshName(const std::string& folder) {
 
 // Why what is at `path` may not be written over, as `existing` says; fills
 // `target` with what is there.
-struct Refusal {
-  WriteFailure failure = WriteFailure::kNone;
-  int code = 0;
-};
-Refusal CheckTarget(const std::string& path, ExistingTarget existing, const ReplaceCheck& mayReplace, Target& target) {
+Refusal<int> CheckTarget(const std::string& path, ExistingTarget existing, const ReplaceCheck& mayReplace,
+                         Target& target) {
   target = InspectTarget(path);
-  if (target.state == TargetState::kOther) return {WriteFailure::kNotAFile};
-  if (target.state == TargetState::kMissing) return {};
-  if (mayReplace) {
-    std::uint8_t first[64];
-    std::size_t size = sizeof first;
-    if (!FirstBytes(target.file, first, size)) return {WriteFailure::kKept, errno};
-    if (!mayReplace(ByteSpan(first, size))) return {WriteFailure::kKept};
-  }
-  if (existing == ExistingTarget::kKeep) return {WriteFailure::kExists};
-  return {};
+  return RefusalFor<int>(target.state, existing, mayReplace, [&](std::uint8_t* first, std::size_t& size, int& code) {
+    if (FirstBytes(target.file, first, size)) return true;
+    code = errno;
+    return false;
+  });
 }
 
 bool IsUnsupported(int code) { return code == EINVAL || code == ENOSYS || code == EOPNOTSUPP || code == ENOTSUP; }
@@ -346,7 +337,7 @@ bool AtomicFileWriter::Open() {
   error_ = {};
   InstallCleanupHandlers();
   Target target;
-  if (const Refusal no = CheckTarget(path_, existing_, mayReplace_, target); no.failure != WriteFailure::kNone) {
+  if (const Refusal<int> no = CheckTarget(path_, existing_, mayReplace_, target); no.failure != WriteFailure::kNone) {
     return Fail(no.failure, no.code, target.kind);
   }
   handle_ = std::make_unique<Handle>();
@@ -394,7 +385,7 @@ bool AtomicFileWriter::Commit() {
   if (existing_ == ExistingTarget::kReplace) {
     // Whatever took the target's place since Open is looked at again.
     Target now;
-    if (const Refusal no = CheckTarget(target, existing_, mayReplace_, now); no.failure != WriteFailure::kNone) {
+    if (const Refusal<int> no = CheckTarget(target, existing_, mayReplace_, now); no.failure != WriteFailure::kNone) {
       return Fail(no.failure, no.code, now.kind);
     }
   }

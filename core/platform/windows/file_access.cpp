@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "core/platform/read_source.h"
+#include "core/platform/replace_rule.h"
 #include "core/platform/windows/unicode.h"
 #include "core/platform/writer_handle.h"
 
@@ -106,8 +107,6 @@ bool StartsWithNoCase(const std::wstring& text, std::wstring_view prefix) {
 }
 
 // What is at a path the writer is to write.
-enum class TargetState { kMissing, kRegular, kOther };
-
 struct Target {
   TargetState state = TargetState::kMissing;
   std::wstring file;  // the regular file to replace: the path, or the file a link at it names
@@ -211,26 +210,15 @@ bool FirstBytes(const std::wstring& path, std::uint8_t* out, std::size_t& size, 
   return true;
 }
 
-struct Refusal {
-  WriteFailure failure = WriteFailure::kNone;
-  DWORD code = 0;
-};
-
 // Why what is at `path` may not be written over, as `existing` says; fills
 // `target` with what is there.
-Refusal CheckTarget(const std::wstring& path, ExistingTarget existing, const ReplaceCheck& mayReplace, Target& target) {
+Refusal<DWORD> CheckTarget(const std::wstring& path, ExistingTarget existing, const ReplaceCheck& mayReplace,
+                           Target& target) {
   target = InspectTarget(path);
-  if (target.state == TargetState::kOther) return {WriteFailure::kNotAFile};
-  if (target.state == TargetState::kMissing) return {};
-  if (mayReplace) {
-    std::uint8_t first[64];
-    std::size_t size = sizeof first;
-    DWORD code = 0;
-    if (!FirstBytes(target.file, first, size, code)) return {WriteFailure::kKept, code};
-    if (!mayReplace(ByteSpan(first, size))) return {WriteFailure::kKept};
-  }
-  if (existing == ExistingTarget::kKeep) return {WriteFailure::kExists};
-  return {};
+  return RefusalFor<DWORD>(target.state, existing, mayReplace,
+                           [&](std::uint8_t* first, std::size_t& size, DWORD& code) {
+                             return FirstBytes(target.file, first, size, code);
+                           });
 }
 
 // Marks an open file to go when its last handle closes, or takes the mark
@@ -404,7 +392,7 @@ bool AtomicFileWriter::Open() {
   std::wstring path;
   if (!SystemPath(path_, path)) return Fail(WriteFailure::kCreate, ERROR_NO_UNICODE_TRANSLATION);
   Target target;
-  if (const Refusal no = CheckTarget(path, existing_, mayReplace_, target); no.failure != WriteFailure::kNone) {
+  if (const Refusal<DWORD> no = CheckTarget(path, existing_, mayReplace_, target); no.failure != WriteFailure::kNone) {
     return Fail(no.failure, static_cast<int>(no.code), target.kind);
   }
   handle_ = std::make_unique<Handle>();
@@ -441,7 +429,7 @@ bool AtomicFileWriter::Commit() {
   if (existing_ == ExistingTarget::kReplace) {
     // Whatever took the target's place since Open is looked at again.
     Target now;
-    if (const Refusal no = CheckTarget(handle_->target, existing_, mayReplace_, now);
+    if (const Refusal<DWORD> no = CheckTarget(handle_->target, existing_, mayReplace_, now);
         no.failure != WriteFailure::kNone) {
       return Fail(no.failure, static_cast<int>(no.code), now.kind);
     }
