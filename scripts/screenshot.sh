@@ -29,6 +29,9 @@ if [ "$mode" = windows ]; then
   export RIDLOE_WINEPREFIX=$PWD/build-windows/wine-screenshot RIDLOE_WINE_LINGER=0
   sample="Z:$(pwd | tr / '\\')\\samples\\sample.mps"
   scripts/wine.sh reg add 'HKCU\Software\Torva\Melsid\ridloe\Dialog' /v MPSFile /t REG_SZ /d "$sample" /f >/dev/null
+  # The server that ran reg started Wine's services without a display; the
+  # dialog must start with a server of its own, under Xvfb.
+  WINEPREFIX=$RIDLOE_WINEPREFIX /usr/lib/wine/wineserver -w
   mkdir -p docs
   xvfb-run -a -s '-screen 0 800x600x24 -dpi 96' bash -c '
     scripts/wine.sh build-windows/bin/ridloe.exe & app=$!
@@ -38,7 +41,10 @@ if [ "$mode" = windows ]; then
     done
     sleep 2  # let the listing and the first paint finish
     status=0
-    import -window "Ridloe 1.0" docs/screenshot-windows.png || status=$?
+    # By id: import looks a name up among the frames, where Wine has none.
+    id=$(xdotool search --name "^Ridloe 1\.0$" | head -n 1)
+    if [ -z "$id" ]; then echo "ridloe.exe showed no window" >&2; status=1; WINEPREFIX=$RIDLOE_WINEPREFIX /usr/lib/wine/wineserver -k
+    else import -window "$id" docs/screenshot-windows.png || status=$?; fi
     xdotool search --name "^Ridloe 1\.0$" windowfocus --sync key Escape
     wait "$app" 2>/dev/null || true
     WINEPREFIX=$RIDLOE_WINEPREFIX /usr/lib/wine/wineserver -w || true
