@@ -1,7 +1,6 @@
 #include "cli/json_output.h"
 
 #include <charconv>
-#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -72,7 +71,6 @@ class JsonStream {
   std::string buffer_, decoded_, hex_;
 };
 
-std::string_view FieldText(const char* field, std::size_t size) { return {field, strnlen(field, size)}; }
 
 }  // namespace
 
@@ -95,7 +93,7 @@ void WriteDocumentJson(const GpsDocument& document, const char* encoding, bool o
     if (!text.description.empty()) json.Text("description", text.description, textEncoding);
     if (!text.symbol.empty()) json.Text("symbol_name", text.symbol, textEncoding);
     if (!text.time.empty()) json.Text("time", text.time, textEncoding);
-    json.Text("record_name", FieldText(w.name, sizeof w.name), recordEncoding);
+    json.Text("record_name", FieldText(w.name), recordEncoding);
     json.Coordinate("latitude", w.latitude, SemicirclesToDegrees(w.latitude));
     json.Coordinate("longitude", w.longitude, SemicirclesToDegrees(w.longitude));
     json.Key("altitude");

@@ -1,6 +1,5 @@
 #include "core/document/gps_document.h"
 
-#include <cstring>
 #include <utility>
 
 #include "core/platform/file_access.h"
@@ -22,12 +21,11 @@ bool GpsDocument::ParseBuffer(ByteBlock buffer, ListSink* waypointSink, ListSink
 
 WaypointText GpsDocument::TextOf(std::int32_t index) const {
   const WaypointRecord& w = waypoints[index];
-  return {.name = std::string_view(w.name, strnlen(w.name, sizeof w.name))};
+  return {.name = FieldText(w.name)};
 }
 
 std::string_view GpsDocument::TrackNameOf(std::int32_t index) const {
-  const TrackRecord& t = tracks[index];
-  return {t.name, strnlen(t.name, sizeof t.name)};
+  return FieldText(tracks[index].name);
 }
 
 bool GpsDocument::FailRead(const ReadError& why) {

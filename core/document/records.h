@@ -2,8 +2,11 @@
 #pragma once
 
 #include <bit>
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
+#include <string_view>
 
 #include "core/bytes/zeroed_memory.h"
 
@@ -12,6 +15,12 @@ namespace ridloe {
 // 180 / (2^31 - 8): the factor every reader uses to turn semicircles into
 // degrees. Kept bit for bit, so 2^30 gives 90.00000033527613, not 90.
 inline constexpr double SemicircleFactor = std::bit_cast<double>(std::uint64_t{0x3E76800001680000});
+
+// The text of a NUL-terminated field: up to its first NUL, or all of it.
+template <std::size_t N>
+std::string_view FieldText(const char (&field)[N]) {
+  return {field, strnlen(field, N)};
+}
 
 inline double SemicirclesToDegrees(std::int32_t semicircles) {
   return static_cast<double>(semicircles) * SemicircleFactor;

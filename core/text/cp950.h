@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -28,6 +29,20 @@ enum class NameCut {
 std::size_t FitName(ByteSpan name, std::size_t limit, NameCut rule = NameCut::kWholeCharacters);
 inline std::size_t FitName(std::string_view name, std::size_t limit, NameCut rule = NameCut::kWholeCharacters) {
   return FitName(ByteSpan(reinterpret_cast<const std::uint8_t*>(name.data()), name.size()), limit, rule);
+}
+
+// Fits `name` into a NUL-terminated field of N bytes as `rule` says and
+// copies it there; returns the bytes kept.
+template <std::size_t N>
+std::size_t FitNameInto(char (&field)[N], ByteSpan name, NameCut rule = NameCut::kWholeCharacters) {
+  const std::size_t keep = FitName(name, N - 1, rule);
+  std::memcpy(field, name.data(), keep);
+  field[keep] = '\0';
+  return keep;
+}
+template <std::size_t N>
+std::size_t FitNameInto(char (&field)[N], std::string_view name, NameCut rule = NameCut::kWholeCharacters) {
+  return FitNameInto(field, ByteSpan(reinterpret_cast<const std::uint8_t*>(name.data()), name.size()), rule);
 }
 
 // Decodes 8-bit text to UTF-8 for display. Bytes that do not decode become

@@ -23,7 +23,7 @@ std::string At(std::int32_t i, const char* what) { return "waypoint " + std::to_
 // A name that would read as the track section marker has its 0xFF written as '?'.
 void ExpectedName(const WaypointRecord& w, char (&out)[sizeof w.name]) {
   std::memset(out, 0, sizeof out);
-  const std::size_t keep = FitName(std::string_view(w.name, strnlen(w.name, sizeof w.name)), kWtrNameSize);
+  const std::size_t keep = FitName(FieldText(w.name), kWtrNameSize);
   std::memcpy(out, w.name, keep);
   std::memset(out + keep, ' ', kWtrNameSize - keep);
   if (std::memcmp(out, kWtrTrackMarker, kWtrMarkerSize) == 0) out[0] = '?';

@@ -7,7 +7,7 @@ namespace {
 
 ByteSpan Bytes(std::string_view text) { return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}; }
 
-bool IsSpace(std::uint8_t b) { return b == ' ' || b == '\t' || b == '\n' || b == '\r'; }
+bool IsSpace(std::uint8_t b) { return IsXmlSpace(static_cast<char>(b)); }
 
 void SkipSpace(ByteCursor& cursor) {
   std::uint8_t b = 0;

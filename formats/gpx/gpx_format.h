@@ -16,6 +16,9 @@ inline constexpr std::string_view kRidloeNamespace = "urn:x-ridloe:gpx-extension
 inline constexpr std::string_view kMpsSymbolElement = "mpsSymbol";
 inline constexpr std::string_view kWtrSymbolElement = "wtrSymbol";
 
+// XML's white space: space, tab, line feed and carriage return.
+inline bool IsXmlSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
 // Whether `bytes` start as an XML document whose root element is named
 // "gpx" (with or without a prefix): an optional UTF-8 byte-order mark, then
 // the XML declaration, comments, processing instructions and a document

@@ -27,8 +27,6 @@ namespace {
 // memory, so a file may nest no deeper than this.
 constexpr int kMaxDepth = 256;
 
-bool IsXmlSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
-
 std::string_view Trim(std::string_view text) {
   while (!text.empty() && IsXmlSpace(text.front())) text.remove_prefix(1);
   while (!text.empty() && IsXmlSpace(text.back())) text.remove_suffix(1);
@@ -165,9 +163,7 @@ std::size_t SetRecordName(char (&field)[N], std::string_view utf8, NameCut rule,
     TranscodeFromUtf8(utf8, "CP950", scratch, replaced);
     bytes = scratch;
   }
-  const std::size_t keep = FitName(bytes, N - 1, rule);
-  std::memcpy(field, bytes.data(), keep);
-  field[keep] = '\0';
+  FitNameInto(field, bytes, rule);
   return replaced;
 }
 

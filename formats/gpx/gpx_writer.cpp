@@ -4,7 +4,6 @@
 #include <charconv>
 #include <chrono>
 #include <cmath>
-#include <cstring>
 
 #include "core/platform/transcode.h"
 #include "core/text/ascii.h"

@@ -1,6 +1,5 @@
 // The payloads of 'W', 'T' and 'L' records and their conversion into the
 // document's records.
-#include <cstring>
 
 #include "core/text/cp950.h"
 #include "formats/mps/mps_section.h"
@@ -15,13 +14,6 @@ constexpr std::size_t kTrackBlock = 9;
 constexpr std::size_t kSymbolInTail = 17;
 
 std::string_view AsText(ByteSpan bytes) { return {reinterpret_cast<const char*>(bytes.data()), bytes.size()}; }
-
-// Copies the `keep` first bytes of `name` into a NUL-terminated field.
-template <std::size_t N>
-void SetName(char (&field)[N], ByteSpan name, std::size_t keep) {
-  std::memcpy(field, name.data(), keep);
-  field[keep] = '\0';
-}
 
 }  // namespace
 
@@ -60,7 +52,7 @@ bool MpsWaypointSection::ConvertWaypoint(std::int32_t index, WaypointRecord& rec
   payload.ReadBytes(entry.nameLength, name);
   // The name field holds 11 bytes and a NUL; a longer name is cut at its last
   // whole character, and never ends in a lone byte of 0x80 or above.
-  SetName(record.name, name, FitName(name, sizeof record.name - 1, NameCut::kNoHighLastByte));
+  FitNameInto(record.name, name, NameCut::kNoHighLastByte);
   payload.Skip(1 + entry.headerLength);
   double altitude = 0;
   std::uint8_t altitudeGiven = 0;
@@ -129,7 +121,7 @@ bool MpsTrackSection::ConvertTrack(std::int32_t index, TrackRecord& record, Trac
   payload.ReadBytes(entry.nameLength, name);
   // The name field holds 31 bytes and a NUL; a longer name is cut on a whole
   // character, and a name that fits is copied as it is.
-  SetName(record.name, name, FitName(name, sizeof record.name - 1));
+  FitNameInto(record.name, name);
   record.pointCount = static_cast<std::int32_t>(entry.pointCount);
   record.points = storage ? BorrowSlice(storage, entry.pointCount) : AllocateZeroed<TrackPoint>(entry.pointCount);
   if (!record.points) return false;

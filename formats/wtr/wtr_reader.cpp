@@ -2,7 +2,6 @@
 // at most one track after it.
 #include <algorithm>
 #include <climits>
-#include <cstring>
 
 #include "core/document/line_format.h"
 #include "core/text/cp950.h"
@@ -85,7 +84,7 @@ bool WtrDocument::Parse(const std::uint8_t* data, std::size_t size, ListSink* wa
     if (!ByteCursor(field).ReadCString(name)) name = field.Rest();
     // A name that fits is kept byte for byte; a longer one is cut on a whole
     // character so that the field keeps its terminator.
-    std::memcpy(track.name, name.data(), FitName(name, sizeof track.name - 1));
+    FitNameInto(track.name, name);
   }
   ByteCursor points = header;
   std::size_t pointCount = 0;

@@ -20,7 +20,7 @@ bool WriteWtr(const GpsDocument& document, const WtrWrite& write) {
     // Ten name bytes padded with spaces. A name that fits is written byte for
     // byte; a longer one is cut after its last whole character, so a two-byte
     // character across bytes 9 and 10 is left out rather than split.
-    const std::string_view name(w.name, strnlen(w.name, sizeof w.name));
+    const std::string_view name = FieldText(w.name);
     const std::size_t keep = FitName(name, kWtrNameSize);
     std::memcpy(record, name.data(), keep);
     std::memset(record + keep, ' ', kWtrNameSize - keep);
