@@ -10,15 +10,16 @@
 #include "formats/wtr/wtr_format.h"
 
 namespace ridloe {
-namespace {
-
-constexpr FileFormat kFormats[] = {FileFormat::kMps, FileFormat::kWtr, FileFormat::kGpx};
 
 std::unique_ptr<GpsDocument> MakeReader(FileFormat format) {
   if (format == FileFormat::kWtr) return std::make_unique<WtrDocument>();
   if (format == FileFormat::kGpx) return std::make_unique<GpxDocument>();
   return std::make_unique<MpsDocument>();
 }
+
+namespace {
+
+constexpr FileFormat kFormats[] = {FileFormat::kMps, FileFormat::kWtr, FileFormat::kGpx};
 
 FileFormat ReaderFor(FileFormat detected, FormatSet allowed) {
   if (allowed.Has(detected)) return detected;

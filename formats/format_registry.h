@@ -26,7 +26,9 @@ inline constexpr std::size_t kDetectBytes = 64;
 // does of the format they name, and XML may be GPX until its root element
 // says otherwise.
 bool MayBeginFormat(ByteSpan prefix, FileFormat format);
-inline FileFormat DetectFormat(const std::uint8_t* data, std::size_t size) { return DetectFormat({data, size}); }
+
+// An empty document of `format`'s reader (MPS for kUnknown).
+std::unique_ptr<GpsDocument> MakeReader(FileFormat format);
 
 // A set of formats, for the readers a caller accepts.
 class FormatSet {

@@ -85,16 +85,10 @@ std::string CheckLines(const VectorListSink& sink, std::size_t most, const GpsDo
   return {};
 }
 
-std::unique_ptr<GpsDocument> Make(Reader reader) {
-  if (reader == Reader::kMps) return std::make_unique<MpsDocument>();
-  if (reader == Reader::kGpx) return std::make_unique<GpxDocument>();
-  return std::make_unique<WtrDocument>();
-}
-
 }  // namespace
 
 std::string CheckLoad(Reader reader, const std::uint8_t* data, std::size_t size) {
-  std::unique_ptr<GpsDocument> plain = Make(reader);
+  std::unique_ptr<GpsDocument> plain = MakeReader(reader);
   const bool plainOk = plain->Parse(data, size, nullptr, nullptr);
   // A result and its reason must agree: no failure reported as success.
   if (plainOk == plain->error().failed()) return "result and error disagree: " + plain->error().Describe();
@@ -102,7 +96,7 @@ std::string CheckLoad(Reader reader, const std::uint8_t* data, std::size_t size)
 
   VectorListSink waypointLines;
   VectorListSink trackLines;
-  std::unique_ptr<GpsDocument> listed = Make(reader);
+  std::unique_ptr<GpsDocument> listed = MakeReader(reader);
   const bool listedOk = listed->Parse(data, size, &waypointLines, &trackLines);
   if (plainOk != listedOk) return "sinks change the result";
   if (std::string why = CompareDocuments(*plain, *listed); !why.empty()) return "sinks change the document: " + why;

@@ -7,9 +7,11 @@
 #include <cstdint>
 #include <string>
 
+#include "formats/format_registry.h"
+
 namespace ridloe {
 
-enum class Reader { kMps, kWtr, kGpx };
+using Reader = FileFormat;
 
 // Parses `data` with the reader named, once without sinks and once with a
 // waypoint and a track sink, destroying each document through its base. Empty

@@ -4,6 +4,7 @@
 // slot through a cursor.
 #pragma once
 
+#include <algorithm>
 #include <climits>
 #include <cstddef>
 #include <cstdint>
@@ -43,8 +44,7 @@ class MpsSection {
     runOffset_ = static_cast<std::int64_t>(cursor.offset());
     // Count the run on a copy of the cursor; nothing is allocated yet.
     ByteCursor scan = cursor;
-    RecordSlot frame;
-    while (count < INT32_MAX && FrameRecord(scan, frame) == FrameResult::kOk && frame.type == Letter) ++count;
+    count = static_cast<std::int32_t>(std::min<std::size_t>(SkipRun(scan, Letter), INT32_MAX));
     if (count == 0) return true;
     // The count was bounded by the bytes framed above.
     slots = AllocateZeroed<RecordSlot>(static_cast<std::size_t>(count));
