@@ -4,13 +4,12 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
-#include <filesystem>
-#include <system_error>
 
 #include "app/converter_dialog.h"
 #include "app/file_prompts.h"
 #include "app/main_icon.h"
 #include "app/settings_store.h"
+#include "core/platform/paths.h"
 
 namespace ridloe {
 
@@ -38,11 +37,7 @@ ConverterApp::ConverterApp(int& argc, char** argv) : QApplication(argc, argv) {
   // QApplication has taken its own options out of argv by now. The path is
   // made absolute, so that the one stored after it lists is found again
   // from whatever folder the next start is made in.
-  if (argc > 1 && argv[1][0] != '\0') {
-    std::error_code failed;
-    const std::filesystem::path absolute = std::filesystem::absolute(argv[1], failed);
-    startFile_ = failed ? std::string(argv[1]) : absolute.string();
-  }
+  if (argc > 1 && argv[1][0] != '\0') startFile_ = AbsolutePath(argv[1]);
 }
 
 bool ConverterApp::InitInstance() {

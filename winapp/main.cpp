@@ -7,20 +7,10 @@
 #include <string>
 
 #include "core/platform/standard_streams.h"
-#include "core/platform/windows/unicode.h"
+#include "core/platform/paths.h"
 #include "winapp/converter_dialog.h"
 #include "winapp/file_prompts.h"
 #include "winapp/registry_settings.h"
-
-namespace {
-
-// `path` made absolute, so that the one stored after it lists is found again
-// from whatever folder the next start is made in.
-std::string Absolute(const std::string& path) {
-  return ridloe::Utf8FromWide(ridloe::FullPath(ridloe::WideFromUtf8(path)));
-}
-
-}  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
@@ -29,9 +19,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     ridloe::RegistrySettingsStore settings(ridloe::ProgramProfileName());
     ridloe::Win32FilePrompts prompts;
     ridloe::ConverterDialog dialog(settings, prompts);
-    // ridloe.exe FILE (a file manager's "Open with") lists FILE at start.
+    // ridloe.exe FILE (a file manager's "Open with") lists FILE at start,
+    // made absolute so that the path stored after it lists is found again
+    // from whatever folder the next start is made in.
     const std::vector<std::string> args = ridloe::CommandLineArguments(0, nullptr);
-    if (!args.empty() && !args.front().empty()) dialog.SetStartFile(Absolute(args.front()));
+    if (!args.empty() && !args.front().empty()) dialog.SetStartFile(ridloe::AbsolutePath(args.front()));
     dialog.DoModal(instance);
   } catch (const std::exception&) {
     // Nothing to show: the dialog reports no errors, and the settings keep

@@ -28,4 +28,8 @@ inline void SplitFileName(std::string_view name, PathParts& parts) {
 // after an optional drive letter and colon on Windows.
 PathParts SplitPath(std::string_view path);
 
+// `path` made absolute against the current folder, as the system resolves
+// it; the path as given when the system cannot.
+std::string AbsolutePath(const std::string& path);
+
 }  // namespace ridloe

@@ -19,4 +19,19 @@ bool TranscodeToUtf8(std::string_view bytes, const char* encoding, std::string& 
 // does not know the encoding.
 bool TranscodeFromUtf8(std::string_view utf8, const char* encoding, std::string& out, std::size_t& replaced);
 
+// The length of the UTF-8 character that starts `text` (not empty): 1 for a
+// byte that starts none, or one cut off at the end.
+inline std::size_t Utf8Length(std::string_view text) {
+  const auto lead = static_cast<unsigned char>(text[0]);
+  const std::size_t n = lead >= 0xC2 && lead <= 0xDF   ? 2
+                        : lead >= 0xE0 && lead <= 0xEF ? 3
+                        : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                       : 1;
+  if (n == 1 || n > text.size()) return 1;
+  for (std::size_t i = 1; i < n; ++i) {
+    if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) return 1;
+  }
+  return n;
+}
+
 }  // namespace ridloe

@@ -1,5 +1,8 @@
 #include "core/platform/paths.h"
 
+#include <filesystem>
+#include <system_error>
+
 namespace ridloe {
 
 // A backslash and a colon are ordinary characters in a POSIX file name.
@@ -12,6 +15,12 @@ PathParts SplitPath(std::string_view path) {
   }
   SplitFileName(path, parts);
   return parts;
+}
+
+std::string AbsolutePath(const std::string& path) {
+  std::error_code failed;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, failed);
+  return failed ? path : absolute.string();
 }
 
 }  // namespace ridloe

@@ -47,21 +47,6 @@ class CachedConverter {
 thread_local CachedConverter toUtf8;
 thread_local CachedConverter fromUtf8;
 
-// The length of the UTF-8 character that starts `text`: 1 for a byte that
-// starts none (or one cut off at the end).
-std::size_t Utf8Length(const char* text, std::size_t left) {
-  const auto lead = static_cast<unsigned char>(text[0]);
-  const std::size_t n = lead >= 0xC2 && lead <= 0xDF   ? 2
-                        : lead >= 0xE0 && lead <= 0xEF ? 3
-                        : lead >= 0xF0 && lead <= 0xF4 ? 4
-                                                       : 1;
-  if (n == 1 || n > left) return 1;
-  for (std::size_t i = 1; i < n; ++i) {
-    if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) return 1;
-  }
-  return n;
-}
-
 // Converts `text` through `cd` into `out`; at a sequence that does not
 // convert, appends `replacement`, skips what `skip` says and goes on.
 template <typename Skip>
@@ -110,7 +95,7 @@ bool TranscodeFromUtf8(std::string_view utf8, const char* encoding, std::string&
   if (cd == kNoConverter) return false;
   out.reserve(out.size() + utf8.size());
   // A character without a form here is skipped whole.
-  replaced += Convert(cd, utf8, out, "?", Utf8Length);
+  replaced += Convert(cd, utf8, out, "?", [](const char* text, std::size_t left) { return Utf8Length({text, left}); });
   return true;
 }
 

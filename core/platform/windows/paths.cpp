@@ -1,5 +1,7 @@
 #include "core/platform/paths.h"
 
+#include "core/platform/windows/unicode.h"
+
 namespace ridloe {
 
 // As the runtime's _splitpath divides a path: an optional drive letter and
@@ -19,5 +21,7 @@ PathParts SplitPath(std::string_view path) {
   SplitFileName(path, parts);
   return parts;
 }
+
+std::string AbsolutePath(const std::string& path) { return Utf8FromWide(FullPath(WideFromUtf8(path))); }
 
 }  // namespace ridloe

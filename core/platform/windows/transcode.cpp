@@ -4,25 +4,17 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cctype>
 
 #include "core/platform/windows/unicode.h"
+#include "core/text/ascii.h"
 
 namespace ridloe {
 namespace {
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
 
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i]))) return false;
-  }
-  return true;
-}
-
 bool StartsWithName(std::string_view name, std::string_view prefix) {
-  return name.size() > prefix.size() && SameName(name.substr(0, prefix.size()), prefix);
+  return name.size() > prefix.size() && EqualsNoCase(name.substr(0, prefix.size()), prefix);
 }
 
 // A decimal number that makes up all of `digits`, or 0.
@@ -49,7 +41,7 @@ UINT CodePageOf(std::string_view name) {
   };
   UINT codePage = 0;
   for (const auto& n : kNames) {
-    if (SameName(name, n.name)) codePage = n.codePage;
+    if (EqualsNoCase(name, n.name)) codePage = n.codePage;
   }
   for (std::string_view prefix : {"CP", "WINDOWS-", "IBM", "MS"}) {
     if (!codePage && StartsWithName(name, prefix)) codePage = Number(name.substr(prefix.size()));
@@ -87,21 +79,6 @@ std::size_t CharacterLength(UINT codePage, const CPINFO& info, std::string_view 
     length = info.MaxCharSize;  // GB18030: try the longest first
   }
   return std::min(length, bytes.size() - at);
-}
-
-// The length of the UTF-8 character that starts `text`: 1 for a byte that
-// starts none (or one cut off at the end).
-std::size_t Utf8Length(std::string_view text) {
-  const auto lead = static_cast<unsigned char>(text[0]);
-  const std::size_t n = lead >= 0xC2 && lead <= 0xDF   ? 2
-                        : lead >= 0xE0 && lead <= 0xEF ? 3
-                        : lead >= 0xF0 && lead <= 0xF4 ? 4
-                                                       : 1;
-  if (n == 1 || n > text.size()) return 1;
-  for (std::size_t i = 1; i < n; ++i) {
-    if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) return 1;
-  }
-  return n;
 }
 
 // Four box-drawing characters have two forms in code page 950; Windows'
