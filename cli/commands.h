@@ -23,6 +23,9 @@ inline std::string Shown(const std::string& file) { return file == "-" ? "standa
 void Tell(const std::string& message);
 // Prints the complaint, if any, and the usage text to standard error; kUsage.
 int Usage(const std::string& complaint = {});
+// Whether `name` may follow --encoding: an encoding the system knows that
+// reads ASCII as ASCII. Otherwise says so, as Usage does.
+bool AcceptsEncoding(const std::string& name);
 // The usage text on standard output, for --help; kOk.
 int Help();
 // Why `file` did not load, in one line: "cannot open FILE: Permission

@@ -97,9 +97,7 @@ int Convert(const std::vector<std::string>& args) {
   }
   if (parsed.Has("--encoding")) {
     options.codePage = parsed.Value("--encoding");
-    if (!IsAsciiCompatibleEncoding(options.codePage.c_str())) {
-      return Usage("unknown encoding \"" + options.codePage + "\", or one that does not read ASCII as ASCII");
-    }
+    if (!AcceptsEncoding(options.codePage)) return kUsage;
   }
   const std::string* folder = parsed.Has("--output-dir") ? &parsed.Value("--output-dir") : nullptr;
   const ConversionPlan plan = PlanConversions(parsed.operands, folder, options.writer);

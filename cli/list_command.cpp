@@ -59,9 +59,7 @@ int List(const std::vector<std::string>& args) {
   if (options.operands.size() != 1) return Usage("list takes one file");
   const std::string& file = options.operands[0];
   const char* encoding = options.Has("--encoding") ? options.Value("--encoding").c_str() : "CP950";
-  if (!IsAsciiCompatibleEncoding(encoding)) {
-    return Usage("unknown encoding \"" + std::string(encoding) + "\", or one that does not read ASCII as ASCII");
-  }
+  if (!AcceptsEncoding(encoding)) return kUsage;
 
   if (options.Has("--json")) {
     const OpenedDocument opened = OpenDocument(file, FormatSet::All(), nullptr, nullptr);

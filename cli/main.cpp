@@ -9,47 +9,8 @@
 
 #include "cli/commands.h"
 #include "core/platform/standard_streams.h"
-#include "core/text/cp950.h"
 
 namespace ridloe::cli {
-
-const char kUsageText[] =
-    "usage: ridloe-cli list [--raw] [--tracks] [--json] [--encoding NAME] FILE\n"
-    "       ridloe-cli info FILE\n"
-    "       ridloe-cli convert [--force] [--to gpx|wtr] [--encoding NAME] IN [OUT.wtr | OUT.gpx | -]\n"
-    "       ridloe-cli convert [--force] [--to gpx|wtr] [--encoding NAME] IN...\n"
-    "       ridloe-cli convert [--force] [--to gpx|wtr] [--encoding NAME] -o DIR IN...\n"
-    "FILE and IN are MPS, WTR or GPX files, or - for standard input; OUT - is standard output.\n"
-    "convert writes the format OUT's extension or --to names, else WTR.\n"
-    "Options also take the form --name=value; after -- every argument is a file.\n";
-
-void Tell(const std::string& message) {
-  std::string shown;
-  DecodeToUtf8(message, "UTF-8", shown);
-  shown += '\n';
-  std::fflush(stdout);
-  std::fwrite(shown.data(), 1, shown.size(), stderr);
-}
-
-int Usage(const std::string& complaint) {
-  if (!complaint.empty()) Tell("ridloe-cli: " + complaint);
-  std::fputs(kUsageText, stderr);
-  return kUsage;
-}
-
-int Help() {
-  std::fputs(kUsageText, stdout);
-  return kOk;
-}
-
-void ReportLoadFailure(const std::string& file, const LoadError& error, const ReadError& readError) {
-  if (error.step == LoadStep::kFileRead && readError.failure != ReadFailure::kNone) {
-    Tell("ridloe-cli: " + DescribeReadError(readError, Shown(file)));
-  } else {
-    Tell(Shown(file) + ": " + error.Describe());
-  }
-}
-
 namespace {
 
 int Run(const std::string& command, const std::vector<std::string>& args) {
