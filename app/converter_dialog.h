@@ -43,7 +43,6 @@ class ConverterDialog : public QDialog, private ConverterView {
   // stored path.
   void SetStartFile(std::string path) { startFile_ = std::move(path); }
 
-  ConverterPresenter& presenter() { return presenter_; }
   const WtrDocument* document() const { return presenter_.document(); }
 
   void done(int result) override;

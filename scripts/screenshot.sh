@@ -45,7 +45,7 @@ if [ "$mode" = windows ]; then
     id=$(xdotool search --name "^Ridloe 1\.0$" | head -n 1)
     if [ -z "$id" ]; then echo "ridloe.exe showed no window" >&2; status=1; WINEPREFIX=$RIDLOE_WINEPREFIX /usr/lib/wine/wineserver -k
     else import -window "$id" docs/screenshot-windows.png || status=$?; fi
-    xdotool search --name "^Ridloe 1\.0$" windowfocus --sync key Escape
+    [ -z "$id" ] || xdotool windowfocus --sync "$id" key Escape
     wait "$app" 2>/dev/null || true
     WINEPREFIX=$RIDLOE_WINEPREFIX /usr/lib/wine/wineserver -w || true
     exit "$status"

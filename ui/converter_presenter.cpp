@@ -4,7 +4,6 @@
 #include <string_view>
 #include <utility>
 
-#include "convert/symbols.h"
 #include "core/document/list_sink.h"
 #include "core/platform/file_access.h"
 #include "core/text/ascii.h"
@@ -64,8 +63,6 @@ bool ConverterPresenter::PromptWtrPath(std::string& path) {
   path = std::move(chosen);
   return true;
 }
-
-bool ConverterPresenter::MapSymbolsForWtr() { return document_ && ridloe::MapSymbolsForWtr(*document_); }
 
 void ConverterPresenter::DestroyWindow() { document_.reset(); }
 

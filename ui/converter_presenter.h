@@ -29,9 +29,6 @@ class ConverterPresenter {
   void OnConvertToWtr();
   // The WTR save prompt; on true `path` holds the chosen path.
   bool PromptWtrPath(std::string& path);
-  // Translates the document's symbol codes into WTR codes, always from the
-  // codes as loaded; false only when memory is short (nothing is changed).
-  bool MapSymbolsForWtr();
   // Deletes the document; runs whenever the dialog ends.
   void DestroyWindow();
 

@@ -34,7 +34,6 @@ class ConverterDialog final : public ConverterView {
   void SetStartFile(std::string path) { startFile_ = std::move(path); }
 
   HWND window() const { return window_; }
-  ConverterPresenter& presenter() { return presenter_; }
   // How the dialog ended (IDOK or IDCANCEL), or 0 while it runs.
   INT_PTR endCode() const { return endCode_; }
   // The list's line at `index` as it is shown: decoded from code page 950.
