@@ -3,12 +3,13 @@
 # it (BUILD/wine, next to BUILD/bin), never the user's own: wine.sh PROGRAM ARGS...
 # CTest runs every Windows test program through this script. The first run
 # creates the prefix (some seconds); later runs start in a fraction of one.
-# Wine's own diagnostics are off, so standard error holds only the program's.
+# Wine's own diagnostics are off, so standard error holds only the program's
+# (RIDLOE_WINEDEBUG turns them on: RIDLOE_WINEDEBUG=err+all).
 set -euo pipefail
 program=$1
 bin=$(cd "$(dirname "$program")" && pwd)
 export WINEPREFIX=${RIDLOE_WINEPREFIX:-$(dirname "$bin")/wine}
-export WINEDEBUG=-all WINEARCH=win64
+export WINEDEBUG=${RIDLOE_WINEDEBUG:--all} WINEARCH=win64
 # Wine reads the command line and file names of the host in the host's
 # character set: UTF-8, whatever the caller's locale.
 export LC_ALL=C.UTF-8
