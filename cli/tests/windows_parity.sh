@@ -43,29 +43,34 @@ else
   echo "note: $shared is missing; comparing the builders' files and the sample only"
 fi
 
-# Runs one command of each tool in its own folder, from there, so that the
-# names in their messages are the same relative names.
-run() {
+# Runs one command of one tool in its own folder, from there, so that the
+# names in both tools' messages are the same relative names.
+launch() {
   local side=$1 tool
   shift
   [ "$side" = linux ] && tool=("$linux") || tool=("$wine" "$winbin/ridloe-cli.exe")
   rm -f "$work/$side/out.wtr" "$work/$side/out.gpx"
   (cd "$work/$side" && { "${tool[@]}" "$@" >out 2>err </dev/null && echo 0 >status || echo $? >status; })
-  # ridloe-cli says why whenever it fails. A Windows run that failed without
-  # a word is Wine failing to start or to end it (seen once in thousands of
-  # runs, on a loaded machine): it is run once more. One that fails so again
-  # is compared as it is, with what Wine says about a third run; more than
-  # two such runs in all fail the test.
-  if [ "$side" = windows ] && [ "$(cat "$work/windows/status")" != 0 ] && [ ! -s "$work/windows/err" ]; then
-    silent=$((silent + 1))
-    echo "note: ridloe-cli.exe $* ended with status $(cat "$work/windows/status") and no message; run again"
-    rm -f "$work/windows/out.wtr" "$work/windows/out.gpx"
-    (cd "$work/windows" && { "${tool[@]}" "$@" >out 2>err </dev/null && echo 0 >status || echo $? >status; })
-    if [ "$(cat "$work/windows/status")" != 0 ] && [ ! -s "$work/windows/err" ]; then
-      echo "what Wine says about a third run:"
-      rm -rf "$work/diagnosed" && cp -r "$work/windows" "$work/diagnosed"
-      (cd "$work/diagnosed" && RIDLOE_WINEDEBUG=err+all,+seh "${tool[@]}" "$@" 2>&1 >/dev/null </dev/null | head -20) || true
-    fi
+}
+
+failedSilently() { [ "$(cat "$work/windows/status")" != 0 ] && [ ! -s "$work/windows/err" ]; }
+
+# ridloe-cli says why whenever it fails. A Windows run that failed without a
+# word is Wine failing to start or to end it (seen once in thousands of runs,
+# on a loaded machine): it is run once more. One that fails so again is
+# compared as it is, with what Wine says about a third run; more than two
+# such runs in all fail the test.
+run() {
+  launch "$@"
+  { [ "$1" = windows ] && failedSilently; } || return 0
+  shift
+  silent=$((silent + 1))
+  echo "note: ridloe-cli.exe $* ended with status $(cat "$work/windows/status") and no message; run again"
+  launch windows "$@"
+  if failedSilently; then
+    echo "what Wine says about a third run:"
+    rm -rf "$work/diagnosed" && cp -r "$work/windows" "$work/diagnosed"
+    (cd "$work/diagnosed" && RIDLOE_WINEDEBUG=err+all,+seh "$wine" "$winbin/ridloe-cli.exe" "$@" 2>&1 >/dev/null </dev/null | head -20) || true
   fi
 }
 silent=0
