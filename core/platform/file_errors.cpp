@@ -15,6 +15,11 @@ std::string WithReason(std::string sentence, const std::string& reason) {
 
 }  // namespace
 
+bool SameFile(const std::string& a, const std::string& b) {
+  FileIdentity x, y;
+  return IdentityOf(a, x) && IdentityOf(b, y) && x == y;
+}
+
 const char* DescribeReadFailure(ReadFailure failure) {
   switch (failure) {
     case ReadFailure::kNone: return "no failure";
