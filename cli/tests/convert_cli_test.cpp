@@ -274,6 +274,11 @@ TEST_F(ConvertCliTest, ForceReplacesOnlyRegularFiles) {
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_TRUE(fs::is_symlink(dir_ / "link.wtr"));
   EXPECT_EQ(Size("real/t.wtr"), kSampleWtrSize);
+  // A read-only file is kept, also through a link, even for root.
+  fs::permissions(dir_ / "real/t.wtr", fs::perms::owner_read | fs::perms::group_read);
+  run = Cli({"convert", "--force", "-o", "link.wtr", Sample()});
+  EXPECT_EQ(run.err, "ridloe-cli: link.wtr is read-only\n");
+  EXPECT_EQ(fs::status(dir_ / "real/t.wtr").permissions(), fs::perms::owner_read | fs::perms::group_read);
 }
 
 // A write stopped by the file size limit fails with the system's reason, and

@@ -98,6 +98,7 @@ enum class WriteFailure {
   kExists,       // the target exists and was to be kept
   kNotAFile,     // the target is a folder, device, FIFO, socket or broken link; never replaced
   kKept,         // the caller's check refused to replace what the target holds
+  kReadOnly,     // the target is a read-only file; never replaced
   kNoFolder,     // the target's folder does not exist
   kNoSafeKeep,   // the file system cannot add a file without the risk of replacing one
   kCreate,       // no file can be made in the target's folder
@@ -135,9 +136,10 @@ class OutputFile {
 
 // What an AtomicFileWriter does with a file already at its path.
 enum class ExistingTarget {
-  // A regular file is replaced; through a link to one, the file it names is
-  // replaced in its own folder and the link stays. Anything else (a folder,
-  // a device, a FIFO, a socket, a link to nothing) is refused at Open.
+  // A regular file is replaced, unless it is read-only; through a link to
+  // one, the file it names is replaced in its own folder and the link stays.
+  // Anything else (a folder, a device, a FIFO, a socket, a link to nothing)
+  // is refused at Open.
   kReplace,
   // Whatever is there is kept: Open fails when anything exists, and Commit
   // puts the new file in place only when the name is still free, in one step

@@ -139,6 +139,7 @@ struct Target {
   std::string file;  // the regular file to replace: the path, or what the link at it names
   std::string kind;  // for kOther: "a folder", "a FIFO", ...
   mode_t mode = 0;
+  bool readOnly = false;  // a regular file nobody may write
 };
 
 Target InspectTarget(const std::string& path) {
@@ -154,6 +155,7 @@ Target InspectTarget(const std::string& path) {
   if (S_ISREG(st.st_mode)) {
     target.state = TargetState::kRegular;
     target.mode = st.st_mode & 07777;
+    target.readOnly = (st.st_mode & 0222) == 0;
     target.file = path;
     if (link) {
       char* resolved = ::realpath(path.c_str(), nullptr);
@@ -236,7 +238,7 @@ std::string FreshName(const std::string& folder) {
 Refusal<int> CheckTarget(const std::string& path, ExistingTarget existing, const ReplaceCheck& mayReplace,
                          Target& target) {
   target = InspectTarget(path);
-  return RefusalFor<int>(target.state, existing, mayReplace, [&](std::uint8_t* first, std::size_t& size, int& code) {
+  return RefusalFor<int>(target.state, target.readOnly, existing, mayReplace, [&](std::uint8_t* first, std::size_t& size, int& code) {
     if (FirstBytes(target.file, first, size)) return true;
     code = errno;
     return false;

@@ -115,6 +115,7 @@ struct Target {
   TargetState state = TargetState::kMissing;
   std::wstring file;  // the regular file to replace: the path, or the file a link at it names
   std::string kind;   // for kOther: "a folder", "a device", ...
+  bool readOnly = false;  // a regular file with the read-only attribute
 };
 
 // A link (a reparse point) at `path` itself, whatever it names.
@@ -178,6 +179,7 @@ Target InspectTarget(const std::wstring& path) {
   if (type == FILE_TYPE_DISK && GetFileInformationByHandle(h, &info) &&
       !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
     target.state = TargetState::kRegular;
+    target.readOnly = (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
     const std::wstring final = FinalPathOf(h);
     target.file = final.empty() ? path : final;
     return target;
@@ -219,7 +221,7 @@ bool FirstBytes(const std::wstring& path, std::uint8_t* out, std::size_t& size, 
 Refusal<DWORD> CheckTarget(const std::wstring& path, ExistingTarget existing, const ReplaceCheck& mayReplace,
                            Target& target) {
   target = InspectTarget(path);
-  return RefusalFor<DWORD>(target.state, existing, mayReplace,
+  return RefusalFor<DWORD>(target.state, target.readOnly, existing, mayReplace,
                            [&](std::uint8_t* first, std::size_t& size, DWORD& code) {
                              return FirstBytes(target.file, first, size, code);
                            });
