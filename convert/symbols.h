@@ -8,10 +8,7 @@
 namespace ridloe {
 
 // 106 becomes 8246, 48 becomes 161, every other code 18.
-inline std::uint16_t MapSymbolForWtr(std::uint16_t mps) {
-  const NamedSymbol* named = SymbolWithCode(mps, SymbolCodes::kMps);
-  return named ? named->wtr : kPlainSymbol;
-}
+inline std::uint16_t MapSymbolForWtr(std::uint16_t mps) { return WtrSymbolCode(mps, SymbolCodes::kMps); }
 
 // Replaces every waypoint's symbol by its WTR code. The first call keeps the
 // codes as loaded in the document; every call translates from those, so a

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <climits>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -31,24 +32,46 @@ void PutString(Bytes& out, const std::string& s) {
   out.push_back(0);
 }
 
+// The header after a waypoint's name: byte 4 decides its length (a space:
+// 29 bytes, else 27), except in version-3 files, where it is 22 bytes.
+void PutWaypointHeader(Bytes& out, bool longHeader, bool version3Header) {
+  Bytes header(longHeader ? 29 : 27, 0);
+  header[4] = longHeader ? 0x20 : 0x00;
+  if (version3Header) {
+    header.assign(22, 0);
+    std::fill(header.begin() + 13, header.begin() + 21, 0xFF);
+  }
+  out.insert(out.end(), header.begin(), header.end());
+}
+
+void PutPosition(Bytes& out, std::int32_t latitude, std::int32_t longitude, double altitude, bool noAltitude) {
+  PutU32(out, static_cast<std::uint32_t>(latitude));
+  PutU32(out, static_cast<std::uint32_t>(longitude));
+  out.push_back(noAltitude ? 0 : 1);
+  PutF64(out, altitude);
+}
+
+// A box: 0 and the two corners (largest, then smallest) of the points.
+void PutBox(Bytes& out, const std::vector<RoutePointFields>& points) {
+  std::int32_t north = INT32_MIN, east = INT32_MIN, south = INT32_MAX, west = INT32_MAX;
+  for (const RoutePointFields& p : points) {
+    north = std::max(north, p.latitude);
+    south = std::min(south, p.latitude);
+    east = std::max(east, p.longitude);
+    west = std::min(west, p.longitude);
+  }
+  out.push_back(0);
+  PutPosition(out, north, east, 0, false);
+  PutPosition(out, south, west, 0, false);
+}
+
 }  // namespace
 
 Bytes WaypointPayload(const WaypointFields& w) {
   Bytes out;
   PutString(out, w.name);
-  // Header: byte 4 decides its length (a space: 29 bytes, else 27), except
-  // in version-3 files, where it is 22 bytes.
-  Bytes header(w.longHeader ? 29 : 27, 0);
-  header[4] = w.longHeader ? 0x20 : 0x00;
-  if (w.version3Header) {
-    header.assign(22, 0);
-    std::fill(header.begin() + 13, header.begin() + 21, 0xFF);
-  }
-  out.insert(out.end(), header.begin(), header.end());
-  PutU32(out, static_cast<std::uint32_t>(w.latitude));
-  PutU32(out, static_cast<std::uint32_t>(w.longitude));
-  out.push_back(w.noAltitude ? 0 : 1);
-  PutF64(out, w.altitude);
+  PutWaypointHeader(out, w.longHeader, w.version3Header);
+  PutPosition(out, w.latitude, w.longitude, w.altitude, w.noAltitude);
   PutString(out, w.comment);
   Bytes tail(w.tailLength, 0);
   if (w.tailLength > 17) tail[17] = static_cast<std::uint8_t>(w.symbol);
@@ -71,6 +94,37 @@ Bytes TrackPayload(const TrackFields& t) {
     out.push_back(p.noTime ? 0 : 1);
     PutU32(out, p.time);
     out.insert(out.end(), 9, 0);
+  }
+  return out;
+}
+
+Bytes RoutePayload(const RouteFields& r) {
+  Bytes out;
+  PutString(out, r.name);
+  out.push_back(0);
+  if (r.points.empty()) {
+    out.push_back(1);
+  } else {
+    PutBox(out, r.points);
+  }
+  PutU32(out, static_cast<std::uint32_t>(r.points.size()));
+  for (std::size_t k = 0; k < r.points.size(); ++k) {
+    const RoutePointFields& p = r.points[k];
+    PutString(out, p.name);
+    PutWaypointHeader(out, r.longHeader, r.version3Header);
+    out.insert(out.end(), {0, 3});
+    out.insert(out.end(), 17, 0);
+    if (k + 1 == r.points.size()) {
+      PutU32(out, 0);
+      out.push_back(1);  // no link, no box
+      continue;
+    }
+    const RoutePointFields& next = r.points[k + 1];
+    PutU32(out, static_cast<std::uint32_t>(2 + p.shapeBlocks));
+    PutPosition(out, p.latitude, p.longitude, p.altitude, p.noAltitude);
+    for (int s = 0; s < p.shapeBlocks; ++s) PutPosition(out, p.latitude + s + 1, p.longitude - s - 1, 0, true);
+    PutPosition(out, next.latitude, next.longitude, next.altitude, next.noAltitude);
+    PutBox(out, {p, next});
   }
   return out;
 }

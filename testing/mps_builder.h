@@ -40,6 +40,27 @@ struct TrackFields {
   std::vector<TrackPointFields> points;
 };
 
+// A point of a route record: a waypoint's name and place. The builder links
+// each point to the next with their two position blocks (and `shapeBlocks`
+// more between them, the road's shape), as the real files do; the last
+// point has no link.
+struct RoutePointFields {
+  std::string name;
+  std::int32_t latitude = 0;
+  std::int32_t longitude = 0;
+  double altitude = 0.0;
+  bool noAltitude = false;
+  int shapeBlocks = 0;
+};
+
+struct RouteFields {
+  std::string name;
+  std::vector<RoutePointFields> points;
+  // The header after each point's name, as WaypointFields has it.
+  bool longHeader = false;
+  bool version3Header = false;
+};
+
 struct LFields {
   std::uint32_t value1 = 0;
   std::uint32_t value2 = 0;
@@ -49,6 +70,7 @@ struct LFields {
 
 Bytes WaypointPayload(const WaypointFields& w);
 Bytes TrackPayload(const TrackFields& t);
+Bytes RoutePayload(const RouteFields& r);
 Bytes LPayload(const LFields& l);
 // A value and three strings; the smallest is 5 bytes.
 Bytes APayload(std::uint16_t value = 0, const std::string& a = "", const std::string& b = "",
@@ -66,6 +88,7 @@ class MpsBuilder {
   // Signature, a 'D' record naming the format version ('d', 'g' or 'i') and an 'A' record.
   MpsBuilder& Header(char version = 'i');
   MpsBuilder& Waypoint(const WaypointFields& w) { return Record('W', WaypointPayload(w)); }
+  MpsBuilder& Route(const RouteFields& r) { return Record('R', RoutePayload(r)); }
   MpsBuilder& Track(const TrackFields& t) { return Record('T', TrackPayload(t)); }
   MpsBuilder& L(const LFields& l) { return Record('L', LPayload(l)); }
   // The closing 'V' record.

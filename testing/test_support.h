@@ -42,9 +42,10 @@ inline std::unique_ptr<Loaded> LoadBytes(const Bytes& bytes, bool withSinks = tr
 }
 
 inline const char* StepName(LoadStep step) {
-  static const char* const kNames[] = {"ok", "file read", "signature", "first record", "A record",
-                                       "waypoint run", "waypoint alloc", "track run", "track count",
-                                       "track alloc", "track conversion", "L run", "truncated"};
+  static const char* const kNames[] = {"ok",          "file read",   "signature",   "first record",
+                                       "A record",    "waypoint run", "waypoint alloc", "track run",
+                                       "track count", "track alloc", "track conversion", "L run",
+                                       "truncated",   "syntax",      "route run",   "route alloc"};
   return kNames[static_cast<int>(step)];
 }
 

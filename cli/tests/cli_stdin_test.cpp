@@ -62,7 +62,7 @@ TEST_F(CliStdin, ListsWhatTheFileLists) {
   EXPECT_EQ(fromStdin.out, fromFile.out);
   const ShellResult piped = Shell("cat '" + mps_ + "' | " + Cli("info -"));
   EXPECT_EQ(piped.status, 0);
-  EXPECT_EQ(piped.out, "waypoints: 2\ntracks: 1\n");
+  EXPECT_EQ(piped.out, "waypoints: 2\ntracks: 1\nroutes: 0\n");
 }
 
 TEST_F(CliStdin, ConvertsAndTellsWtrByItsBytes) {

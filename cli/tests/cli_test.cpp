@@ -46,7 +46,7 @@ TEST(Cli, ListShowsDecodedRawAndTrackLines) {
 TEST(Cli, InfoAndJson) {
   const CliRun info = RunCli("info '" + kSample + "'");
   EXPECT_EQ(info.status, 0);
-  EXPECT_EQ(info.out, "waypoints: 12\ntracks: 2\n");
+  EXPECT_EQ(info.out, "waypoints: 12\ntracks: 2\nroutes: 0\n");
 
   const CliRun run = RunCli("list --json '" + kSample + "'");
   EXPECT_EQ(run.status, 0);
@@ -134,7 +134,7 @@ std::string Sh(const testing::TempFolder& folder, const std::string& script) {
 TEST(Cli, StreamsAreReadAndNothingHangs) {
   if (!testing::kHasPosixShell) GTEST_SKIP() << testing::kNoPosixShell;
   testing::TempFolder dir;
-  const std::string counts = "waypoints: 12\ntracks: 2\n";
+  const std::string counts = "waypoints: 12\ntracks: 2\nroutes: 0\n";
   EXPECT_EQ(Sh(dir, "mkfifo f.mps; cat \"" + kSample + "\" > f.mps & $CLI info f.mps"), counts + "--\n");
   EXPECT_EQ(Sh(dir, "cat \"" + kSample + "\" | $CLI info /dev/stdin"), counts + "--\n");
   EXPECT_EQ(Sh(dir, "mkdir d.mps; $CLI info d.mps"), "--\nridloe-cli: d.mps is a folder\n");

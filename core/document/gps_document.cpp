@@ -28,6 +28,28 @@ std::string_view GpsDocument::TrackNameOf(std::int32_t index) const {
   return FieldText(tracks[index].name);
 }
 
+std::string_view GpsDocument::RouteNameOf(std::int32_t index) const { return FieldText(routes[index].name); }
+
+WaypointText GpsDocument::RoutePointTextOf(std::int32_t route, std::int32_t point) const {
+  return {.name = FieldText(routes[route].points[point].name)};
+}
+
+PointCounts CountBeyondPoles(const GpsDocument& document, bool routes) {
+  PointCounts beyond;
+  for (std::int32_t i = 0; document.waypoints && i < document.waypointCount; ++i) {
+    beyond.waypoints += BeyondPoles(document.waypoints[i].latitude);
+  }
+  for (std::int32_t j = 0; routes && document.routes && j < document.routeCount; ++j) {
+    const RouteRecord& r = document.routes[j];
+    for (std::int32_t k = 0; r.points && k < r.pointCount; ++k) beyond.routePoints += BeyondPoles(r.points[k].latitude);
+  }
+  for (std::int32_t j = 0; document.tracks && j < document.trackCount; ++j) {
+    const TrackRecord& t = document.tracks[j];
+    for (std::int32_t k = 0; t.points && k < t.pointCount; ++k) beyond.trackPoints += BeyondPoles(t.points[k].latitude);
+  }
+  return beyond;
+}
+
 bool GpsDocument::FailRead(const ReadError& why) {
   std::string reason = std::string("file ") + DescribeReadFailure(why.failure);
   if (!why.reason.empty()) reason += ": " + why.reason;

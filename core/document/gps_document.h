@@ -38,6 +38,18 @@ struct WaypointText {
   std::string_view time = {};    // as written in the file
 };
 
+// How many points of each kind, for counts such as the points a load left out.
+struct PointCounts {
+  std::int64_t waypoints = 0;
+  std::int64_t routePoints = 0;
+  std::int64_t trackPoints = 0;
+
+  bool any() const { return waypoints || routePoints || trackPoints; }
+};
+
+// A latitude beyond ±90°: no place on Earth (2^30 semicircles are 90°).
+inline bool BeyondPoles(std::int32_t latitude) { return latitude > (1 << 30) || latitude < -(1 << 30); }
+
 class GpsDocument {
  public:
   GpsDocument() = default;
@@ -63,6 +75,13 @@ class GpsDocument {
   // The whole name of track `index` (below trackCount, tracks present); by
   // default the record's.
   virtual std::string_view TrackNameOf(std::int32_t index) const;
+  // The whole name of route `index` (below routeCount, routes present), and
+  // the text of its point `point`; by default the records'.
+  virtual std::string_view RouteNameOf(std::int32_t index) const;
+  virtual WaypointText RoutePointTextOf(std::int32_t route, std::int32_t point) const;
+  // Whether the file stores every route point among its waypoints as well
+  // (MPS files do), so that writing the waypoints writes the route points.
+  virtual bool RoutePointsAreWaypoints() const { return false; }
 
   // Whether the text (TextOf, TrackNameOf and the lines a load reports) is
   // UTF-8. Otherwise it is 8-bit text in a code page the file does not name:
@@ -86,6 +105,7 @@ class GpsDocument {
   // Declared before the tracks, which may view it, so that it outlives them.
  protected:
   ZeroedArray<TrackPoint> pointPool_;  // the points of every track, when kept together
+  ZeroedArray<WaypointRecord> routePointPool_;  // the points of every route, when kept together
 
  public:
   std::int32_t waypointCount = 0;
@@ -98,12 +118,17 @@ class GpsDocument {
   ZeroedArray<std::uint16_t> symbolsAsLoaded;
   std::int32_t symbolsAsLoadedCount = 0;
 
-  // Routes the file holds, counted but not read; -1 where the reader does
-  // not count them.
+  // Routes the file holds; -1 where the reader does not read them (WTR).
   std::int32_t routeCount = -1;
+  ZeroedArray<RouteRecord> routes;  // absent when not allocated or there are none
+  // Points the load left out because their latitude lies beyond ±90°.
+  PointCounts beyondPoles;
   // Characters of the text that the records' code page has no form for and
   // that the records hold as '?' (a reader of Unicode text fills it).
   std::int64_t unmappedCharacters = 0;
+  // Control characters of the text (a line feed, DEL) that the records'
+  // names hold as '?'.
+  std::int64_t controlCharacters = 0;
 
  protected:
   bool Fail(LoadStep step, std::string reason, std::int64_t offset = -1, std::string record = {},
@@ -113,5 +138,9 @@ class GpsDocument {
 
   LoadError error_;
 };
+
+// The points of `document` whose latitude lies beyond ±90° (the routes' only
+// with `routes`), for a writer whose format does not take them.
+PointCounts CountBeyondPoles(const GpsDocument& document, bool routes);
 
 }  // namespace ridloe

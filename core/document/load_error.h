@@ -22,6 +22,8 @@ enum class LoadStep {
   kLRun,              // an 'L' record does not parse
   kTruncated,         // the data ends early: WTR before a closing marker, MPS inside a record
   kSyntax,            // GPX: the XML is malformed, or a value the file must give is missing or wrong
+  kRouteRun,          // a route record does not parse
+  kRouteAlloc,        // the routes or their points cannot be allocated
 };
 
 struct LoadError {

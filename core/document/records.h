@@ -49,12 +49,24 @@ struct TrackPoint {
   std::int32_t second;
   bool noAltitude;  // the file gives no altitude for this point
   bool noTime;      // the file gives no time for this point
+  // The point begins a segment of its own: the track was broken before it
+  // (the first point of a track begins the first segment and never says so).
+  bool newSegment;
 };
 
 struct TrackRecord {
   char name[32];  // NUL-terminated, at most 31 bytes
   std::int32_t pointCount;
   ZeroedArray<TrackPoint> points;  // absent when its allocation failed
+};
+
+// A planned route: its name and points. A route point has the fields of a
+// waypoint; its symbol is always the code as loaded, in the document's own
+// numbering, and is never translated in place.
+struct RouteRecord {
+  char name[32];  // NUL-terminated, at most 31 bytes
+  std::int32_t pointCount;
+  ZeroedArray<WaypointRecord> points;  // absent when not allocated
 };
 
 struct TimeOfDay {

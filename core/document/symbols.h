@@ -41,4 +41,12 @@ inline const NamedSymbol* SymbolWithCode(std::uint16_t code, SymbolCodes codes) 
   return nullptr;
 }
 
+// The WTR code of a symbol numbered as `codes` says: a WTR code stays; MPS
+// 106 becomes 8246, 48 becomes 161, every other code 18.
+inline std::uint16_t WtrSymbolCode(std::uint16_t code, SymbolCodes codes) {
+  if (codes == SymbolCodes::kWtr) return code;
+  const NamedSymbol* named = SymbolWithCode(code, SymbolCodes::kMps);
+  return named ? named->wtr : kPlainSymbol;
+}
+
 }  // namespace ridloe

@@ -33,7 +33,7 @@ bool SamePoint(const TrackPoint& a, const TrackPoint& b) {
   return a.latitude == b.latitude && a.longitude == b.longitude && SameBits(a.longitudeDegrees, b.longitudeDegrees) &&
          SameBits(a.latitudeDegrees, b.latitudeDegrees) && SameBits(a.altitude, b.altitude) && a.time == b.time &&
          a.hour == b.hour && a.minute == b.minute && a.second == b.second && a.noAltitude == b.noAltitude &&
-         a.noTime == b.noTime;
+         a.noTime == b.noTime && a.newSegment == b.newSegment;
 }
 
 // Field by field; the arrays must be present in both or absent in both.
@@ -42,6 +42,20 @@ std::string CompareDocuments(const GpsDocument& a, const GpsDocument& b) {
   if (a.waypoints) {
     for (std::int32_t i = 0; i < a.waypointCount; ++i) {
       if (!SameWaypoint(a.waypoints[i], b.waypoints[i])) return "waypoint " + std::to_string(i) + " differs";
+    }
+  }
+  if (a.routeCount != b.routeCount || !a.routes != !b.routes) return "route counts differ";
+  for (std::int32_t j = 0; a.routes && j < a.routeCount; ++j) {
+    const RouteRecord& s = a.routes[j];
+    const RouteRecord& t = b.routes[j];
+    if (std::memcmp(s.name, t.name, sizeof s.name) != 0 || s.pointCount != t.pointCount || !s.points != !t.points ||
+        a.RouteNameOf(j) != b.RouteNameOf(j)) {
+      return "route " + std::to_string(j) + " differs";
+    }
+    for (std::int32_t k = 0; s.points && k < s.pointCount; ++k) {
+      if (!SameWaypoint(s.points[k], t.points[k]) || a.RoutePointTextOf(j, k).name != b.RoutePointTextOf(j, k).name) {
+        return "route " + std::to_string(j) + " point differs";
+      }
     }
   }
   if (a.trackCount != b.trackCount || !a.tracks != !b.tracks) return "track counts differ";
@@ -63,6 +77,13 @@ std::string CompareDocuments(const GpsDocument& a, const GpsDocument& b) {
 std::string CheckNames(const GpsDocument& d) {
   for (std::int32_t i = 0; d.waypoints && i < d.waypointCount; ++i) {
     if (!std::memchr(d.waypoints[i].name, 0, sizeof d.waypoints[i].name)) return "waypoint name is not terminated";
+  }
+  for (std::int32_t j = 0; d.routes && j < d.routeCount; ++j) {
+    const RouteRecord& r = d.routes[j];
+    if (!std::memchr(r.name, 0, sizeof r.name) || r.pointCount < 0) return "route name is not terminated";
+    for (std::int32_t k = 0; r.points && k < r.pointCount; ++k) {
+      if (!std::memchr(r.points[k].name, 0, sizeof r.points[k].name)) return "route point name is not terminated";
+    }
   }
   for (std::int32_t j = 0; d.tracks && j < d.trackCount; ++j) {
     if (!std::memchr(d.tracks[j].name, 0, sizeof d.tracks[j].name)) return "track name is not terminated";

@@ -21,6 +21,7 @@ bool MpsDocument::Parse(const std::uint8_t* data, std::size_t size, ListSink* wa
 
 bool MpsDocument::ParseBuffer(ByteBlock buffer, ListSink* waypointSink, ListSink* trackSink) {
   error_ = LoadError{};
+  routeCount = 0;  // routes are read, whether or not the file holds any
   records_ = std::move(buffer);
   ByteCursor cursor(records_.bytes());
   // Only the bytes read so far stay with the document when the load ends early.
@@ -30,21 +31,20 @@ bool MpsDocument::ParseBuffer(ByteBlock buffer, ListSink* waypointSink, ListSink
   };
   if (!header.ReadHeader(cursor, error_)) return stopHere(false);
   waypointSection.headerForm = header.IsVersion3() ? MpsWaypointHeader::kVersion3 : MpsWaypointHeader::kByByte4;
+  routeSection.headerForm = waypointSection.headerForm;
   if (!waypointSection.ReadRun(cursor, error_)) return stopHere(false);
   waypointCount = waypointSection.count;
 
-  // Routes sit between the waypoints and the tracks. Their points are stored
-  // as waypoints, so the routes themselves are only framed and passed.
-  const std::size_t routes = SkipRun(cursor, 'R');
-
-  // Frame the track and 'L' runs before the document grows, so that the
-  // bytes after them can go first. Their records are parsed in their turn
-  // below, and a framing that failed is reported where reading that run
-  // would have failed.
-  const auto trackRunOffset = static_cast<std::int64_t>(cursor.offset());
+  // Frame the route, track and 'L' runs before the document grows, so that
+  // the bytes after them can go first. Routes sit between the waypoints and
+  // the tracks. Their records are parsed in their turn below, and a framing
+  // that failed is reported where reading that run would have failed.
+  LoadError routeFrameError;
   LoadError trackFrameError;
   LoadError lFrameError;
-  const bool tracksFramed = trackSection.FrameRun(cursor, trackFrameError);
+  const bool routesFramed = routeSection.FrameRun(cursor, routeFrameError);
+  const auto trackRunOffset = static_cast<std::int64_t>(cursor.offset());
+  const bool tracksFramed = routesFramed && trackSection.FrameRun(cursor, trackFrameError);
   const bool lFramed = tracksFramed && lSection.FrameRun(cursor, lFrameError);
   // The records after the runs must frame up to a 'V' record or the exact
   // end of the file; one that does not means the file was cut short or
@@ -52,7 +52,7 @@ bool MpsDocument::ParseBuffer(ByteBlock buffer, ListSink* waypointSink, ListSink
   // everything before it has been read and listed.
   LoadError restError;
   if (lFramed) {
-    const std::size_t before = 2 + static_cast<std::size_t>(waypointCount) + routes +
+    const std::size_t before = 2 + static_cast<std::size_t>(waypointCount) + static_cast<std::size_t>(routeSection.count) +
                                static_cast<std::size_t>(trackSection.count) + static_cast<std::size_t>(lSection.count);
     CheckRest(cursor, before, restError);
   }
@@ -71,6 +71,14 @@ bool MpsDocument::ParseBuffer(ByteBlock buffer, ListSink* waypointSink, ListSink
       }
     }
   }
+
+  if (!routesFramed) {
+    error_ = routeFrameError;
+    return false;
+  }
+  if (!routeSection.ParseRun(error_)) return false;
+  routeCount = routeSection.count;
+  if (!ConvertRoutes()) return false;
 
   if (!tracksFramed) {
     error_ = trackFrameError;
@@ -115,6 +123,36 @@ void MpsDocument::CheckRest(ByteCursor cursor, std::size_t recordsBefore, LoadEr
           std::to_string(cursor.remaining() - kMpsFrameSize) + " remain";
   }
   error.Set(LoadStep::kTruncated, std::move(why), at, "record", static_cast<std::int64_t>(index));
+}
+
+bool MpsDocument::ConvertRoutes() {
+  if (routeCount == 0) return true;
+  routes = AllocateZeroed<RouteRecord>(static_cast<std::size_t>(routeCount));
+  const std::uint64_t total = routeSection.TotalPoints();  // bounded by the bytes the run framed
+  routePointPool_ = AllocateZeroed<WaypointRecord>(total);
+  routePointRefs_ = AllocateZeroed<MpsRoutePointRef>(total);
+  WaypointsByName named;
+  if (!routes || !routePointPool_ || !routePointRefs_ || !named.Build(waypointSection)) {
+    return Fail(LoadStep::kRouteAlloc, "out of memory for the routes");
+  }
+  std::size_t next = 0;
+  for (std::int32_t j = 0; j < routeCount; ++j) {
+    if (const char* why = routeSection.ConvertRoute(j, routes[j], routePointPool_.get() + next,
+                                                    routePointRefs_.get() + next, waypoints.get(), named)) {
+      routeCount = j;  // the routes before it are whole
+      return Fail(LoadStep::kRouteRun, why, routeSection.RecordOffset(j), MpsRouteSection::kRecordName, j);
+    }
+    next += static_cast<std::size_t>(routes[j].pointCount);
+  }
+  return true;
+}
+
+WaypointText MpsDocument::RoutePointTextOf(std::int32_t route, std::int32_t point) const {
+  const auto flat = static_cast<std::size_t>(&routes[route].points[point] - routePointPool_.get());
+  const MpsRoutePointRef& ref = routePointRefs_[flat];
+  WaypointText text{.name = routeSection.PointNameOf(route, ref)};
+  if (ref.waypoint >= 0) text.comment = waypointSection.TextOf(ref.waypoint).comment;
+  return text;
 }
 
 bool MpsDocument::ConvertTracks(ListSink* trackSink) {

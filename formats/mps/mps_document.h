@@ -1,5 +1,5 @@
-// The document of an MPS file: the header and the three runs it reads, and the
-// waypoints and tracks converted from them.
+// The document of an MPS file: the header and the four runs it reads, and the
+// waypoints, routes and tracks converted from them.
 #pragma once
 
 #include "core/bytes/byte_block.h"
@@ -15,8 +15,8 @@ class MpsDocument : public WtrDocument {
   ~MpsDocument() override = default;
 
   // Reads the signature, the header, the waypoint run (converting and listing
-  // every waypoint), passes the route run, reads the track run (converting
-  // and listing every track) and the 'L' run, in this order, and then frames
+  // every waypoint), the route run (converting every route), the track run
+  // (converting and listing every track) and the 'L' run, in this order, and then frames
   // the records up to a 'V' record or the end of the file: a file cut short
   // fails once everything before the cut is listed. A failure keeps what was
   // filled before it.
@@ -28,12 +28,18 @@ class MpsDocument : public WtrDocument {
 
   WaypointText TextOf(std::int32_t index) const override { return waypointSection.TextOf(index); }
   std::string_view TrackNameOf(std::int32_t index) const override { return trackSection.NameOf(index); }
+  std::string_view RouteNameOf(std::int32_t index) const override { return routeSection.NameOf(index); }
+  // The point's whole name, and the comment of the waypoint it names.
+  WaypointText RoutePointTextOf(std::int32_t route, std::int32_t point) const override;
+  // Route points are stored as 'W' records too.
+  bool RoutePointsAreWaypoints() const override { return true; }
   SymbolCodes symbolCodes() const override { return SymbolCodes::kMps; }
 
   // A document holds at most this many tracks.
   static constexpr std::int32_t kMaxTracks = 9999;
 
  private:
+  bool ConvertRoutes();
   bool ConvertTracks(ListSink* trackSink);
   // Sets `error` when a record after the runs cannot be framed;
   // `recordsBefore` counts the records from the first one to the cursor.
@@ -41,10 +47,13 @@ class MpsDocument : public WtrDocument {
 
   // The file's bytes that the header and the sections' slots view.
   ByteBlock records_;
+  // Where the text of each point of the route point pool lies.
+  ZeroedArray<MpsRoutePointRef> routePointRefs_;
 
  public:
   MpsHeader header;
   MpsWaypointSection waypointSection;
+  MpsRouteSection routeSection;
   MpsTrackSection trackSection;
   MpsLSection lSection;
 };

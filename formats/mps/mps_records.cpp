@@ -13,7 +13,84 @@ constexpr std::size_t kPositionBlock = 17;
 constexpr std::size_t kTrackBlock = 9;
 constexpr std::size_t kSymbolInTail = 17;
 
+constexpr std::size_t kRoutePointGap = 19;  // after a route point's header, not read
+constexpr std::size_t kRouteBox = 2 * kPositionBlock;
+
 std::string_view AsText(ByteSpan bytes) { return {reinterpret_cast<const char*>(bytes.data()), bytes.size()}; }
+
+// The length of the header after a waypoint's name at the cursor. Files of
+// versions 4 and 5 tell it by byte 4 of the 29 bytes after the name: a space
+// means 29 bytes, anything else 27 (the position block then starts 2 bytes
+// earlier). Version-3 files always have 22.
+const char* WaypointHeaderLength(ByteCursor payload, MpsWaypointHeader form, std::uint8_t& length) {
+  length = kVersion3Header;
+  if (form == MpsWaypointHeader::kVersion3) return nullptr;
+  ByteCursor examined;
+  if (!payload.Sub(kExaminedHeader, examined)) return "fewer than 29 header bytes after the name";
+  std::uint8_t byte4 = 0;
+  examined.Skip(4);
+  examined.ReadU8(byte4);
+  length = byte4 == 0x20 ? 29 : 27;
+  return nullptr;
+}
+
+// A position block: latitude, longitude, a byte that is 0 when no altitude
+// was given, and the altitude as a double.
+void ReadPosition(ByteCursor block, WaypointRecord& record) {
+  double altitude = 0;
+  std::uint8_t altitudeGiven = 0;
+  block.ReadI32(record.latitude);
+  block.ReadI32(record.longitude);
+  block.ReadU8(altitudeGiven);
+  block.ReadF64(altitude);
+  record.altitude = static_cast<float>(altitude);
+  record.noAltitude = altitudeGiven == 0;
+}
+
+// A byte that says whether a box of two position blocks follows (0) or not,
+// and the box.
+bool SkipBox(ByteCursor& payload) {
+  std::uint8_t none = 0;
+  return payload.ReadU8(none) && (none != 0 || payload.Skip(kRouteBox));
+}
+
+// One point of a route record, as its bytes lie.
+struct RoutePointView {
+  ByteSpan name;
+  std::size_t nameOffset = 0;  // in the payload
+  std::uint32_t linkBlocks = 0;
+  ByteSpan firstLink;  // the first and last position blocks of the link; empty without one
+  ByteSpan lastLink;
+};
+
+const char* ReadRoutePoint(ByteCursor& payload, std::size_t payloadStart, MpsWaypointHeader form,
+                           RoutePointView& point) {
+  point.nameOffset = payload.offset() - payloadStart;
+  if (!payload.ReadCString(point.name)) return "a route point's name has no terminating NUL";
+  std::uint8_t header = 0;
+  if (const char* why = WaypointHeaderLength(payload, form, header)) return why;
+  if (!payload.Skip(header) || !payload.Skip(kRoutePointGap) || !payload.ReadU32(point.linkBlocks)) {
+    return "a route point ends before its link";
+  }
+  // 64-bit product: a count whose 17-fold exceeds the bytes can never fit.
+  ByteSpan link;
+  if (std::uint64_t{point.linkBlocks} * kPositionBlock > payload.remaining() ||
+      !payload.ReadBytes(point.linkBlocks * kPositionBlock, link)) {
+    return "a route point's link claims more position blocks than the record holds";
+  }
+  point.firstLink = link.first(point.linkBlocks ? kPositionBlock : 0);
+  point.lastLink = link.last(point.linkBlocks ? kPositionBlock : 0);
+  if (!SkipBox(payload)) return "a route point's link ends before its box";
+  return nullptr;
+}
+
+// The route's name and the bytes before its first point; the cursor is left
+// at the first point.
+const char* ReadRouteHeader(ByteCursor& payload, ByteSpan& name, std::uint32_t& points) {
+  if (!payload.ReadCString(name)) return "route name has no terminating NUL";
+  if (!payload.Skip(1) || !SkipBox(payload) || !payload.ReadU32(points)) return "route record ends before its point count";
+  return nullptr;
+}
 
 }  // namespace
 
@@ -21,18 +98,8 @@ const char* MpsWaypointSection::ParseEntry(const RecordSlot& slot, MpsWaypointEn
   ByteCursor payload(slot.bytes());
   ByteSpan name;
   if (!payload.ReadCString(name)) return "name has no terminating NUL";
-  std::uint8_t headerLength = kVersion3Header;
-  if (headerForm == MpsWaypointHeader::kByByte4) {
-    // Byte 4 of the 29 bytes after the name tells the header's length: a
-    // space means 29 bytes, anything else 27 (the position block then starts
-    // 2 bytes earlier).
-    ByteCursor examined;
-    if (!ByteCursor(payload).Sub(kExaminedHeader, examined)) return "fewer than 29 header bytes after the name";
-    std::uint8_t byte4 = 0;
-    examined.Skip(4);
-    examined.ReadU8(byte4);
-    headerLength = byte4 == 0x20 ? 29 : 27;
-  }
+  std::uint8_t headerLength = 0;
+  if (const char* why = WaypointHeaderLength(payload, headerForm, headerLength)) return why;
   if (!payload.Skip(headerLength)) return "fewer than 22 header bytes after the name";
   if (!payload.Skip(kPositionBlock)) return "no room for the position block";
   ByteSpan comment;
@@ -54,14 +121,9 @@ bool MpsWaypointSection::ConvertWaypoint(std::int32_t index, WaypointRecord& rec
   // whole character, and never ends in a lone byte of 0x80 or above.
   FitNameInto(record.name, name, NameCut::kNoHighLastByte);
   payload.Skip(1 + entry.headerLength);
-  double altitude = 0;
-  std::uint8_t altitudeGiven = 0;
-  payload.ReadI32(record.latitude);
-  payload.ReadI32(record.longitude);
-  payload.ReadU8(altitudeGiven);  // 1, or 0 when the waypoint has no altitude
-  payload.ReadF64(altitude);
-  record.altitude = static_cast<float>(altitude);
-  record.noAltitude = altitudeGiven == 0;
+  ByteCursor position;
+  payload.Sub(kPositionBlock, position);
+  ReadPosition(position, record);
   // The symbol sits at tail bytes 17-18; bytes past the tail read as zero.
   payload.Skip(entry.commentLength + 1);
   record.symbol = 0;
@@ -148,6 +210,103 @@ bool MpsTrackSection::ConvertTrack(std::int32_t index, TrackRecord& record, Trac
     SetPointTime(point, time);
   }
   return true;
+}
+
+const char* MpsRouteSection::ParseEntry(const RecordSlot& slot, MpsRouteEntry& entry) const {
+  ByteCursor payload(slot.bytes());
+  const std::size_t start = payload.offset();
+  ByteSpan name;
+  std::uint32_t points = 0;
+  if (const char* why = ReadRouteHeader(payload, name, points)) return why;
+  // Every point takes at least one byte, so the walk ends with the bytes
+  // whatever the count claims; nothing is allocated here.
+  for (std::uint32_t k = 0; k < points; ++k) {
+    if (payload.AtEnd()) return "the route record ends before its last point";
+    RoutePointView point;
+    if (const char* why = ReadRoutePoint(payload, start, headerForm, point)) return why;
+  }
+  if (!payload.AtEnd()) return "bytes remain after the route's last point";
+  entry.nameLength = static_cast<std::uint32_t>(name.size());
+  entry.pointCount = points;
+  return nullptr;
+}
+
+std::uint64_t MpsRouteSection::TotalPoints() const {
+  std::uint64_t total = 0;
+  for (std::int32_t j = 0; j < count; ++j) total += entries[j].pointCount;
+  return total;
+}
+
+std::string_view MpsRouteSection::NameOf(std::int32_t index) const {
+  ByteSpan name;
+  ByteCursor(slots[index].bytes()).ReadBytes(entries[index].nameLength, name);
+  return AsText(name);
+}
+
+std::string_view MpsRouteSection::PointNameOf(std::int32_t index, const MpsRoutePointRef& ref) const {
+  return AsText(slots[index].bytes().subspan(ref.nameOffset, ref.nameLength));
+}
+
+const char* MpsRouteSection::ConvertRoute(std::int32_t index, RouteRecord& record, WaypointRecord* points,
+                                          MpsRoutePointRef* refs, const WaypointRecord* waypoints,
+                                          const WaypointsByName& named) const {
+  const MpsRouteEntry& entry = entries[index];
+  ByteCursor payload(slots[index].bytes());
+  const std::size_t start = payload.offset();
+  ByteSpan name;
+  std::uint32_t count = 0;
+  ReadRouteHeader(payload, name, count);
+  // The name field holds 31 bytes and a NUL, as a track's does.
+  FitNameInto(record.name, name);
+  record.pointCount = static_cast<std::int32_t>(entry.pointCount);
+  record.points = BorrowSlice(points, entry.pointCount);
+  ByteSpan previousLink;  // the last block of the previous point's link: this point's place
+  for (std::uint32_t k = 0; k < entry.pointCount; ++k) {
+    RoutePointView view;
+    ReadRoutePoint(payload, start, headerForm, view);
+    WaypointRecord& point = points[k];
+    MpsRoutePointRef& ref = refs[k];
+    ref.nameOffset = static_cast<std::uint32_t>(view.nameOffset);
+    ref.nameLength = static_cast<std::uint32_t>(view.name.size());
+    ref.waypoint = named.Find(AsText(view.name));
+    // Cut as a waypoint's name is.
+    FitNameInto(point.name, view.name, NameCut::kNoHighLastByte);
+    const ByteSpan place = !view.firstLink.empty() ? view.firstLink : previousLink;
+    if (!place.empty()) {
+      ReadPosition(ByteCursor(place), point);
+    } else if (ref.waypoint >= 0) {
+      const WaypointRecord& w = waypoints[ref.waypoint];
+      point.latitude = w.latitude;
+      point.longitude = w.longitude;
+      point.altitude = w.altitude;
+      point.noAltitude = w.noAltitude;
+    } else {
+      return "a route point gives no place and names no waypoint of the file";
+    }
+    point.symbol = ref.waypoint >= 0 ? waypoints[ref.waypoint].symbol : kPlainSymbol;
+    previousLink = view.lastLink;
+  }
+  return nullptr;
+}
+
+bool WaypointsByName::Build(const MpsWaypointSection& section) {
+  section_ = &section;
+  count_ = section.count;
+  order_ = AllocateZeroed<std::int32_t>(static_cast<std::size_t>(count_));
+  if (!order_) return false;
+  for (std::int32_t i = 0; i < count_; ++i) order_[i] = i;
+  std::stable_sort(order_.get(), order_.get() + count_,
+                   [&section](std::int32_t a, std::int32_t b) { return section.TextOf(a).name < section.TextOf(b).name; });
+  return true;
+}
+
+std::int32_t WaypointsByName::Find(std::string_view name) const {
+  const std::int32_t* begin = order_.get();
+  const std::int32_t* end = begin + count_;
+  const std::int32_t* at = std::lower_bound(begin, end, name, [this](std::int32_t i, std::string_view n) {
+    return section_->TextOf(i).name < n;
+  });
+  return at != end && section_->TextOf(*at).name == name ? *at : -1;
 }
 
 const char* MpsLSection::ParseEntry(const RecordSlot& slot, MpsLEntry& entry) {

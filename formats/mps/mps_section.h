@@ -64,6 +64,14 @@ class MpsSection {
     return true;
   }
 
+  // Where record `index` of the run starts in the file.
+  std::int64_t RecordOffset(std::int32_t index) const {
+    // The run's records lie back to back from its first frame.
+    std::int64_t offset = runOffset_;
+    for (std::int32_t i = 0; i < index; ++i) offset += static_cast<std::int64_t>(kMpsFrameSize + slots[i].length);
+    return offset;
+  }
+
   std::int32_t count = 0;
   ZeroedArray<RecordSlot> slots;  // count slots, in file order
   ZeroedArray<Entry> entries;     // entry i is parsed from slot i
@@ -72,10 +80,7 @@ class MpsSection {
   const Derived& derived() const { return static_cast<const Derived&>(*this); }
 
   bool Failure(LoadError& error, const char* why, std::int32_t index) {
-    // The run's records lie back to back from its first frame.
-    std::int64_t offset = runOffset_;
-    for (std::int32_t i = 0; i < index; ++i) offset += static_cast<std::int64_t>(kMpsFrameSize + slots[i].length);
-    return error.Set(FailureStep, why, offset, Derived::kRecordName, index);
+    return error.Set(FailureStep, why, RecordOffset(index), Derived::kRecordName, index);
   }
 
   std::int64_t runOffset_ = -1;
@@ -101,6 +106,28 @@ enum class MpsWaypointHeader { kByByte4, kVersion3 };
 struct MpsTrackEntry {
   std::uint32_t nameLength;
   std::uint32_t pointCount;
+};
+
+// The layout of an 'R' record: a NUL-terminated name, a byte not read, a
+// byte that is 0 when a box of two 17-byte position blocks (the route's
+// corners) follows, the point count, and the points. Each point is a
+// NUL-terminated name (of a waypoint of the file), the waypoint header that
+// follows a name in the file's 'W' records, 19 bytes not read, the count of
+// the link's position blocks, the blocks (the road from this point to the
+// next; the first is this point's place, the last the next point's), and a
+// box as after the route's name. The points fill the record exactly.
+struct MpsRouteEntry {
+  std::uint32_t nameLength;
+  std::uint32_t pointCount;
+};
+
+// Where the text of one route point lies: its name in its route record, and
+// the waypoint of the same name whose comment and symbol it carries (-1 when
+// the file has none).
+struct MpsRoutePointRef {
+  std::uint32_t nameOffset;
+  std::uint32_t nameLength;
+  std::int32_t waypoint;
 };
 
 // An 'L' record: two 32-bit values, three strings and a tail.
@@ -137,6 +164,43 @@ class MpsTrackSection : public MpsSection<MpsTrackSection, MpsTrackEntry, 'T', L
   std::string_view NameOf(std::int32_t index) const;
   // The points of every track in the run, for one shared allocation.
   std::uint64_t TotalPoints() const;
+};
+
+// The waypoints of a run found by their whole names.
+class WaypointsByName {
+ public:
+  // Sorts the run's names; false when memory is short.
+  bool Build(const MpsWaypointSection& section);
+  // The first waypoint in file order named `name`, or -1.
+  std::int32_t Find(std::string_view name) const;
+
+ private:
+  const MpsWaypointSection* section_ = nullptr;
+  ZeroedArray<std::int32_t> order_;  // waypoint indices by name, then file order
+  std::int32_t count_ = 0;
+};
+
+class MpsRouteSection : public MpsSection<MpsRouteSection, MpsRouteEntry, 'R', LoadStep::kRouteRun> {
+ public:
+  static constexpr const char* kRecordName = "route record";
+  // The same as the waypoint section's, set before the run is read.
+  MpsWaypointHeader headerForm = MpsWaypointHeader::kByByte4;
+
+  const char* ParseEntry(const RecordSlot& slot, MpsRouteEntry& entry) const;
+  // The points of every route in the run, for one shared allocation.
+  std::uint64_t TotalPoints() const;
+  // Fills a zero-filled record from entry `index`; its points go to
+  // `points` and where their text lies to `refs` (room for the entry's point
+  // count each). Each point carries the symbol of the first waypoint of its
+  // name, and a point whose record gives no place (in a route of one point)
+  // takes that waypoint's. Null on success, else why the route cannot be
+  // converted.
+  const char* ConvertRoute(std::int32_t index, RouteRecord& record, WaypointRecord* points, MpsRoutePointRef* refs,
+                           const WaypointRecord* waypoints, const WaypointsByName& named) const;
+  // The whole name of entry `index`, viewing its payload.
+  std::string_view NameOf(std::int32_t index) const;
+  // The name of the point of route `index` whose text `ref` places.
+  std::string_view PointNameOf(std::int32_t index, const MpsRoutePointRef& ref) const;
 };
 
 class MpsLSection : public MpsSection<MpsLSection, MpsLEntry, 'L', LoadStep::kLRun> {

@@ -159,6 +159,49 @@ TEST(RealFiles, CountsMatchTheirReadme) {
   EXPECT_EQ(std::vector<int>({v3.tracks[0].pointCount, v3.tracks[1].pointCount}), std::vector<int>({8, 4}));
 }
 
+// The routes of the real files as their README lists them: each point named
+// and placed, every place a waypoint's of the same name but one (the second
+// "Mylau/Obermylau" of places-v5.mps, which the file holds once).
+TEST(RealFiles, RoutesMatchTheirReadme) {
+  const std::string folder = testing::SharedTestData("mps");
+  if (folder.empty()) GTEST_SKIP() << testing::kNoSharedTestData;
+  MpsDocument v4;
+  ASSERT_TRUE(v4.Load(folder + "/route-v4.mps", nullptr, nullptr)) << v4.error().Describe();
+  ASSERT_EQ(v4.routeCount, 2);
+  const auto names = [](const MpsDocument& d, std::int32_t j) {
+    std::vector<std::string> out;
+    for (std::int32_t k = 0; k < d.routes[j].pointCount; ++k) out.emplace_back(d.RoutePointTextOf(j, k).name);
+    return out;
+  };
+  EXPECT_EQ(v4.RouteNameOf(0), "ATCHAFALAYA");
+  EXPECT_EQ(names(v4, 0), (std::vector<std::string>{"ATLAUN", "ATWRNC", "ATWRNR"}));
+  EXPECT_EQ(v4.RouteNameOf(1), "LILI PATH");
+  EXPECT_EQ(names(v4, 1), (std::vector<std::string>{"B40A", "B41A", "B42A", "B43A", "B46A", "B47A", "B47B", "B48A",
+                                                    "B48B", "B49A", "B49B"}));
+  MpsDocument v5;
+  ASSERT_TRUE(v5.Load(folder + "/places-v5.mps", nullptr, nullptr)) << v5.error().Describe();
+  ASSERT_EQ(v5.routeCount, 1);
+  EXPECT_EQ(v5.RouteNameOf(0), "von bei D 95030 Hof/Innenstadt nach bei D95032 Hof ");
+  ASSERT_EQ(v5.routes[0].pointCount, 46);
+  EXPECT_EQ(v5.RoutePointTextOf(0, 0).name, "bei D 95030 Hof/Innenstadt ");
+  EXPECT_EQ(v5.RoutePointTextOf(0, 45).name, "bei D 08538 Burgstein/Kemnitz ");
+  EXPECT_EQ(v5.RoutePointTextOf(0, 0).comment, "B2 Schleizer Strasse");  // its waypoint's
+  for (const MpsDocument* d : {&v4, &v5}) {
+    for (std::int32_t j = 0; j < d->routeCount; ++j) {
+      for (std::int32_t k = 0; k < d->routes[j].pointCount; ++k) {
+        const WaypointRecord& p = d->routes[j].points[k];
+        bool placed = false;
+        for (std::int32_t i = 0; i < d->waypointCount; ++i) {
+          const WaypointRecord& w = d->waypoints[i];
+          placed = placed || (d->TextOf(i).name == d->RoutePointTextOf(j, k).name && w.latitude == p.latitude &&
+                              w.longitude == p.longitude && w.symbol == p.symbol);
+        }
+        EXPECT_EQ(placed, !(d == &v5 && k == 21)) << d->RoutePointTextOf(j, k).name;
+      }
+    }
+  }
+}
+
 // Every cut of every real file inside a record fails as cut short, naming the
 // record, after listing every waypoint and track before it; a cut between
 // two records loads what comes before it.
@@ -214,8 +257,13 @@ void ExpectAgreesWithFailureTable(const Loaded& r, const Bytes& bytes) {
                      step == LoadStep::kWaypointRun;
   const bool tracksRead = step == LoadStep::kNone || step == LoadStep::kLRun || step == LoadStep::kTruncated;
   ASSERT_EQ(r.ok, step == LoadStep::kNone);
-  ASSERT_TRUE(early || tracksRead || step == LoadStep::kTrackRun || step == LoadStep::kTrackCount)
+  ASSERT_TRUE(early || tracksRead || step == LoadStep::kRouteRun || step == LoadStep::kTrackRun ||
+              step == LoadStep::kTrackCount)
       << d.error().Describe();
+  // Routes are whole, each with its points, and come before the tracks.
+  EXPECT_EQ(d.routes != nullptr, d.routeCount > 0);
+  for (std::int32_t j = 0; d.routes && j < d.routeCount; ++j) EXPECT_NE(d.routes[j].points, nullptr);
+  EXPECT_TRUE(step != LoadStep::kRouteRun || d.trackCount == 0);
   // Waypoints are converted and listed all or none, and tracks likewise.
   EXPECT_EQ(d.waypoints != nullptr, d.waypointCount > 0);
   EXPECT_EQ(r.waypointLines.lines, WaypointLinesOf(d));
@@ -229,8 +277,12 @@ void ExpectAgreesWithFailureTable(const Loaded& r, const Bytes& bytes) {
   }
   // A record that does not parse is named by its index and the offset of its frame.
   EXPECT_LE(d.error().offset, static_cast<std::int64_t>(bytes.size()));
-  const char letter = step == LoadStep::kWaypointRun ? 'W' : step == LoadStep::kTrackRun ? 'T' : 'L';
-  if (step == LoadStep::kWaypointRun || step == LoadStep::kTrackRun || step == LoadStep::kLRun) {
+  const char letter = step == LoadStep::kWaypointRun ? 'W'
+                      : step == LoadStep::kRouteRun  ? 'R'
+                      : step == LoadStep::kTrackRun  ? 'T'
+                                                     : 'L';
+  if (step == LoadStep::kWaypointRun || step == LoadStep::kRouteRun || step == LoadStep::kTrackRun ||
+      step == LoadStep::kLRun) {
     ASSERT_GE(d.error().index, 0);
     ASSERT_LT(d.error().offset + 4, static_cast<std::int64_t>(bytes.size()));
     EXPECT_EQ(bytes[static_cast<std::size_t>(d.error().offset) + 4], letter) << d.error().Describe();
@@ -253,7 +305,7 @@ TEST(DamagedFiles, EveryTruncationAndByteFlipAgreesWithTheFailureTable) {
   waypointEnds.push_back(b.size());
   b.Waypoint({.name = "LONGERNAME123", .altitude = 99999, .tailLength = 60});
   waypointEnds.push_back(b.size());
-  b.Record('R', {1, 2});  // a route, passed unread
+  b.Route({.name = "R1", .points = {{.name = "ALPHA", .latitude = 1 << 28}, {.name = "OTHER", .shapeBlocks = 1}}});
   b.Track({.name = "T1", .points = {{.latitude = -1, .altitude = 5, .time = 7}, {.longitude = 1 << 30}}});
   trackEnds.push_back(b.size());
   b.Track({.name = "T2"});

@@ -1,5 +1,5 @@
-// The 'W', 'T' and 'L' payloads, and the conversion of waypoint and track
-// entries into the document's records.
+// The 'W', 'R', 'T' and 'L' payloads, and the conversion of waypoint, route
+// and track entries into the document's records.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -238,6 +238,77 @@ TEST(TrackConversion, DegreesAltitudesAndTimesOfDay) {
     EXPECT_EQ(std::to_string(p[k].hour) + ":" + std::to_string(p[k].minute) + ":" + std::to_string(p[k].second),
               times[k].second);
   }
+}
+
+// A route point's place is the first block of its link; the last point's is
+// the last block of the one before; a route of one point has no link, and
+// takes the place of the waypoint it names. Points carry their waypoint's
+// symbol and comment; the road's shape between them is passed.
+TEST(RouteRecord, PointsArePlacedAndNamed) {
+  for (const bool longHeader : {false, true}) {
+    for (const bool version3 : {false, true}) {
+      SCOPED_TRACE(std::string(longHeader ? "29" : version3 ? "22" : "27") + "-byte headers");
+      MpsBuilder b;
+      b.Header(version3 ? 'd' : 'i');
+      b.Waypoint({.name = "ONE", .latitude = 10, .longitude = 20, .altitude = 5, .symbol = 106, .comment = "top",
+                  .longHeader = longHeader, .version3Header = version3});
+      b.Route({.name = "ROUTE",
+               .points = {{.name = "ONE", .latitude = 10, .longitude = 20, .altitude = 5, .shapeBlocks = 3},
+                          {.name = "NOWHERE", .latitude = -7, .longitude = 8, .noAltitude = true},
+                          {.name = "LAST", .latitude = 1 << 30, .longitude = -1, .altitude = 2.5}},
+               .longHeader = longHeader,
+               .version3Header = version3});
+      b.Route({.name = "ALONE", .points = {{.name = "ONE"}}, .longHeader = longHeader, .version3Header = version3});
+      auto r = LoadBytes(b.End().bytes());
+      ASSERT_TRUE(r->ok) << r->doc.error().Describe();
+      ASSERT_EQ(r->doc.routeCount, 2);
+      const RouteRecord& route = r->doc.routes[0];
+      ASSERT_EQ(route.pointCount, 3);
+      const WaypointRecord* p = route.points.get();
+      EXPECT_EQ(std::vector<int>({p[0].latitude, p[0].longitude, p[1].latitude, p[1].longitude, p[2].latitude,
+                                  p[2].longitude}),
+                std::vector<int>({10, 20, -7, 8, 1 << 30, -1}));
+      EXPECT_EQ(std::vector<float>({p[0].altitude, p[2].altitude}), std::vector<float>({5, 2.5f}));
+      EXPECT_TRUE(p[1].noAltitude);
+      EXPECT_EQ(std::vector<int>({p[0].symbol, p[1].symbol}), std::vector<int>({106, kPlainSymbol}));
+      EXPECT_EQ(r->doc.RoutePointTextOf(0, 0).comment, "top");
+      EXPECT_EQ(r->doc.RoutePointTextOf(0, 1).name, "NOWHERE");
+      EXPECT_STREQ(route.name, "ROUTE");
+      const WaypointRecord& alone = r->doc.routes[1].points[0];
+      EXPECT_EQ(std::vector<int>({alone.latitude, alone.longitude, alone.symbol}), std::vector<int>({10, 20, 106}));
+    }
+  }
+}
+
+// A route record must be read to its last byte; one that is not fails the
+// load after the waypoints are listed, before the tracks.
+TEST(RouteRecord, DamagedRecordsFailTheLoad) {
+  const Bytes good = testing::RoutePayload({.name = "R", .points = {{.name = "A"}, {.name = "B", .latitude = 5}}});
+  auto withRoute = [](const Bytes& payload) {
+    return Summary(MpsBuilder().Header().Waypoint({.name = "A"}).Record('R', payload).Track({}).End().bytes());
+  };
+  EXPECT_EQ(withRoute(good), "ok 1w 1t 1+1");
+  Bytes longer = good;
+  longer.push_back(0);
+  EXPECT_EQ(withRoute(longer), "route run 1w 0t 1+0");
+  for (std::size_t cut = 1; cut < good.size(); cut += 7) {
+    EXPECT_EQ(withRoute(Bytes(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(cut))), "route run 1w 0t 1+0")
+        << cut;
+  }
+  // A link that claims more blocks than the record holds (its count is the
+  // 4 bytes before the first point's first block).
+  Bytes claim = good;
+  const std::size_t linkCount = 2 + 1 + 1 + 34 + 4 + 2 + 27 + 19;
+  ASSERT_EQ(claim[linkCount], 2);
+  StoreU32(claim.data() + linkCount, 0x10000000);
+  auto r = LoadBytes(MpsBuilder().Header().Waypoint({}).Record('R', claim).End().bytes());
+  EXPECT_EQ(r->doc.error().Describe(),
+            "route record 0 at byte 120: a route point's link claims more position blocks than the record holds");
+  // A route of one point names no waypoint and gives no place.
+  r = LoadBytes(MpsBuilder().Header().Waypoint({.name = "A"}).Route({.name = "R", .points = {{.name = "X"}}}).End().bytes());
+  EXPECT_EQ(r->doc.error().Describe(),
+            "route record 0 at byte 121: a route point gives no place and names no waypoint of the file");
+  EXPECT_EQ(r->doc.routeCount, 0);
 }
 
 }  // namespace

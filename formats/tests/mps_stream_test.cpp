@@ -114,13 +114,16 @@ TEST(Runs, WhichRunsAreRead) {
   // Waypoints followed directly by 'L' records: no tracks, and the 'L' records are still checked.
   EXPECT_EQ(Summary(MpsBuilder().Header().Waypoint({}).L({.text1 = "x"}).L({}).End().bytes()), "ok 1w 0t 1+0");
   EXPECT_EQ(Summary(MpsBuilder().Header().Waypoint({}).Record('L', Bytes(10, 0)).bytes()), "L run 1w 0t 1+0");
-  // Routes between the waypoints and the tracks are passed unread, whatever they hold.
+  // Routes between the waypoints and the tracks are read; one that does not
+  // parse fails the load after the waypoints, before the tracks.
+  const testing::RouteFields route{.name = "R", .points = {{.name = "WP"}}};
   MpsBuilder routes;
-  routes.Header().Waypoint({}).Record('R', {1}).Record('R', Bytes(40, 0xFF)).Track({}).Track({}).L({}).End();
+  routes.Header().Waypoint({.name = "WP"}).Route(route).Route({}).Track({}).Track({}).L({}).End();
   EXPECT_EQ(Summary(routes.bytes()), "ok 1w 2t 1+2");
-  EXPECT_EQ(Summary(MpsBuilder().Header().Record('R', {1}).Track({}).bytes()), "ok 0w 1t 0+1");
+  EXPECT_EQ(Summary(MpsBuilder().Header().Waypoint({}).Record('R', {1}).Track({}).End().bytes()), "route run 1w 0t 1+0");
+  EXPECT_EQ(Summary(MpsBuilder().Header().Route({}).Track({}).End().bytes()), "ok 0w 1t 0+1");
   // Routes after the tracks end the track run, as any other record does.
-  EXPECT_EQ(Summary(MpsBuilder().Header().Waypoint({}).Track({}).Record('R', {1}).Track({}).bytes()), "ok 1w 1t 1+1");
+  EXPECT_EQ(Summary(MpsBuilder().Header().Waypoint({}).Track({}).Route({}).Track({}).bytes()), "ok 1w 1t 1+1");
   // Whatever follows the closing 'V' record is not looked at.
   MpsBuilder trailing;
   trailing.Header().Waypoint({}).Track({}).L({}).End().Frame(0, 'W').Record('L', {0xFF}).Raw({0xFF});
