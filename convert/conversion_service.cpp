@@ -4,6 +4,7 @@
 
 #include "convert/symbols.h"
 #include "core/platform/paths.h"
+#include "formats/wtr/wtr_document.h"
 
 namespace ridloe {
 namespace {
@@ -24,22 +25,34 @@ ConvertStep StepFor(const WriteError& why) {
 // Writes the document to `out`, opening it first unless `alreadyOpen`; for
 // WTR, translates the symbols first.
 ConvertResult WriteDocument(GpsDocument& document, const FormatWriter& writer, const std::string& codePage,
-                            OutputFile& out, bool alreadyOpen) {
+                            bool routes, OutputFile& out, bool alreadyOpen) {
   ConvertResult result;
   result.writer = &writer;
+  const std::int32_t inputRoutes = document.routes ? document.routeCount : 0;
+  result.routesLeftOut = routes ? 0 : inputRoutes;
+  const bool toWtr = writer.format == FileFormat::kWtr;
   const bool waypoints = document.waypointCount > 0 && document.waypoints;
   const bool tracks = writer.writesTracks && document.trackCount > 0 && document.tracks;
-  if (!waypoints && !tracks) {
+  const bool gpxRoutes = writer.writesTracks && routes && inputRoutes > 0;
+  const std::size_t routePoints = toWtr && routes ? RoutePointsForWtr(document).size() : 0;
+  if (!waypoints && !tracks && !gpxRoutes && routePoints == 0) {
     result.step = ConvertStep::kNoWaypoints;
     return result;
   }
   result.waypointCount = waypoints ? document.waypointCount : 0;
   result.trackCount = tracks ? document.trackCount : 0;
-  const bool toWtr = writer.format == FileFormat::kWtr;
-  if (toWtr) result.replacedCharacters = document.unmappedCharacters;
+  result.routeCount = gpxRoutes ? document.routeCount : 0;
+  result.routePointCount = static_cast<std::int64_t>(routePoints);
+  if (toWtr) {
+    result.replacedCharacters = document.unmappedCharacters;
+    result.controlCharacters = document.controlCharacters;
+  } else {
+    result.beyondPolesWritten = CountBeyondPoles(document, routes);
+  }
   if (toWtr && !MapSymbolsForWtr(document)) {
     result.step = ConvertStep::kSymbols;
-  } else if ((!alreadyOpen && !out.Open()) || !writer.write(document, codePage.c_str(), out) || !out.Commit()) {
+  } else if ((!alreadyOpen && !out.Open()) || !writer.write(document, codePage.c_str(), routes, out) ||
+             !out.Commit()) {
     result.writeError = out.error();
     result.step = StepFor(result.writeError);
   }
@@ -156,7 +169,8 @@ ConvertResult ConversionRun::Convert(const ConversionJob& job) {
     result.inputFormat = opened.format;
     return result;
   }
-  ConvertResult result = WriteDocument(*opened.document, writer, options.codePage, *out, true);
+  ConvertResult result = WriteDocument(*opened.document, writer, options.codePage, options.routes, *out, true);
+  result.leftOut = opened.document->beyondPoles;
   result.loaded = opened.ok;
   result.loadError = opened.document->error();
   result.readError = opened.readError;
@@ -170,7 +184,7 @@ ConvertResult WriteConverted(GpsDocument& document, const std::string& output) {
   // The dialog translates the symbols before it writes, so a write that
   // fails leaves them translated.
   AtomicFileWriter out(output);
-  return WriteDocument(document, WtrWriter(), {}, out, false);
+  return WriteDocument(document, WtrWriter(), {}, true, out, false);
 }
 
 std::string ProposedOutputName(std::string_view path) { return SplitPath(path).baseName; }

@@ -39,6 +39,9 @@ struct ConvertOptions {
   // The code page of names the input holds as 8-bit text (MPS and WTR
   // files), for an output that holds Unicode text.
   std::string codePage = "CP950";
+  // Whether routes are written: as routes in GPX, and in WTR as waypoints
+  // (the route points not already among the waypoints).
+  bool routes = true;
 };
 
 struct ConvertResult {
@@ -55,9 +58,21 @@ struct ConvertResult {
   std::string writtenFrom;                        // for kWrittenThisRun: the input the output was written from
   std::int32_t waypointCount = 0;  // the waypoints converted (written unless the write failed)
   std::int32_t trackCount = 0;     // the tracks converted, for a format that holds them
+  std::int32_t routeCount = 0;     // the routes converted, for a format that holds them
+  // The route points written as waypoints after the waypoints, for WTR.
+  std::int64_t routePointCount = 0;
+  // The routes of the input that were left out because routes were not to
+  // be written.
+  std::int32_t routesLeftOut = 0;
   // Characters of the waypoints' names that WTR's code page has no form
-  // for, written as '?'.
+  // for, and control characters of them, written as '?'.
   std::int64_t replacedCharacters = 0;
+  std::int64_t controlCharacters = 0;
+  // Points the load left out: their latitude lies beyond ±90°.
+  PointCounts leftOut;
+  // Points written with a latitude beyond ±90°, which the output's format
+  // (GPX) does not allow.
+  PointCounts beyondPolesWritten;
 
   bool written() const { return step == ConvertStep::kNone; }
   // Nothing went wrong: the input loaded whole, and its waypoints were
@@ -95,8 +110,9 @@ ConversionPlan PlanConversions(const std::vector<std::string>& operands, const s
 // Loads `input` (MPS, WTR or GPX, never in the output's format) and writes
 // it to `output` ("-": standard output, never a terminal) in the format
 // `options.writer` names, else the one `output`'s name ends in, else WTR:
-// its waypoints as WTR, translating the symbols; its waypoints and tracks as
-// GPX. The output is checked before the input is read. An existing output is
+// its waypoints as WTR, translating the symbols, then (with
+// `options.routes`) the route points not among them; its waypoints, routes
+// and tracks as GPX. The output is checked before the input is read. An existing output is
 // kept unless `options.replace`; even then only a regular file (or, through a
 // link, the file it names) is replaced, and never one whose first bytes name
 // (or, being XML, may be) a format other than the one written: an MPS or GPX

@@ -30,13 +30,14 @@ FileFormat ReaderFor(FileFormat detected, FormatSet allowed) {
 }
 
 // WTR files hold names as 8-bit text, as the document's records do.
-bool WriteWtrTo(const GpsDocument& document, const char*, OutputFile& out) {
-  return WriteWtr(document, [&out](const std::uint8_t* bytes, std::size_t size) { return out.Write(bytes, size); });
+bool WriteWtrTo(const GpsDocument& document, const char*, bool routes, OutputFile& out) {
+  return WriteWtr(
+      document, [&out](const std::uint8_t* bytes, std::size_t size) { return out.Write(bytes, size); }, routes);
 }
 
-bool WriteGpxTo(const GpsDocument& document, const char* codePage, OutputFile& out) {
+bool WriteGpxTo(const GpsDocument& document, const char* codePage, bool routes, OutputFile& out) {
   return WriteGpx(
-      document, codePage,
+      document, codePage, routes,
       [](void* context, const char* bytes, std::size_t size) {
         return static_cast<OutputFile*>(context)->Write(bytes, size);
       },

@@ -79,13 +79,14 @@ struct FormatWriter {
   const char* extension;  // ".wtr"
   // What the writer needs of a document it writes.
   LoadParts reads;
-  // Whether it writes tracks as well as waypoints.
+  // Whether it writes tracks and routes as well as waypoints (WTR writes
+  // route points as waypoints).
   bool writesTracks;
   // Writes the document's bytes to `out`, already open; false at the first
   // write that fails, or when the document holds nothing this format keeps.
   // Names held as 8-bit text are in `codePage`, which a format of Unicode
-  // text decodes them from.
-  bool (*write)(const GpsDocument& document, const char* codePage, OutputFile& out);
+  // text decodes them from. Without `routes` the routes are left out.
+  bool (*write)(const GpsDocument& document, const char* codePage, bool routes, OutputFile& out);
 };
 
 // The writer of a format by its name ("wtr", "gpx"), or null.

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -55,9 +56,17 @@ struct OgrFeature {
   std::string name;
   std::optional<double> ele;
   std::vector<std::vector<double>> points;
+  // Every field that has a value, by its name: "time" -> "2007/03/04 15:59:55+00".
+  std::map<std::string, std::string> fields;
+
+  std::string Field(const std::string& key) const {
+    const auto found = fields.find(key);
+    return found == fields.end() ? std::string() : found->second;
+  }
 };
 
-// The features of one layer ("waypoints" or "tracks"), elevations read as
+// The features of one layer ("waypoints", "routes", "route_points", "tracks",
+// "track_points"), elevations read as
 // the third coordinate; nothing when GDAL is missing (after a note).
 inline std::optional<std::vector<OgrFeature>> OgrLayer(const std::string& path, const std::string& layer) {
   if (!HasTool("ogrinfo")) {
@@ -75,6 +84,11 @@ inline std::optional<std::vector<OgrFeature>> OgrLayer(const std::string& path, 
     OgrFeature& f = features.back();
     if (line.rfind("  name (String) = ", 0) == 0) f.name = line.substr(18);
     if (line.rfind("  ele (Real) = ", 0) == 0) f.ele = std::strtod(line.c_str() + 15, nullptr);
+    const std::size_t type = line.find(" ("), equals = line.find(") = ");
+    if (line.rfind("  ", 0) == 0 && type != std::string::npos && equals != std::string::npos && type < equals &&
+        line.compare(equals + 4, std::string::npos, "(null)") != 0) {
+      f.fields[line.substr(2, type - 2)] = line.substr(equals + 4);
+    }
     const std::size_t open = line.find('(');  // none in "MULTILINESTRING EMPTY"
     if (open != std::string::npos && (line.rfind("  POINT", 0) == 0 || line.rfind("  MULTILINESTRING", 0) == 0)) {
       std::string coordinates = line.substr(open);

@@ -2,6 +2,7 @@
 // why a write failed, the output's name, and the symbol translation.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "convert/conversion_service.h"
 #include "convert/symbols.h"
 #include "formats/wtr/wtr_document.h"
+#include "formats/wtr/wtr_format.h"
 #include "testing/gpx_checks.h"
 #include "testing/test_support.h"
 
@@ -16,6 +18,7 @@ namespace ridloe {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::Bytes;
 using testing::MpsBuilder;
 using testing::ReadBytes;
 
@@ -228,12 +231,29 @@ TEST_F(ConversionServiceTest, RoundTripThroughGpxWritesTheSameWtr) {
     std::printf("note: no shared test files in %s; built files only\n", real.c_str());
   }
   const ConvertOptions replace{.replace = true};
+  const ConvertOptions noRoutes{.replace = true, .routes = false};
   for (const std::string& input : inputs) {
     SCOPED_TRACE(input);
     ASSERT_TRUE(ConvertFile(input, dir_.Path("direct.wtr"), replace).ok());
     ASSERT_TRUE(ConvertFile(input, dir_.Path("via.gpx"), replace).ok());
-    ASSERT_TRUE(ConvertFile(dir_.Path("via.gpx"), dir_.Path("via.wtr"), replace).ok());
-    EXPECT_EQ(ReadBytes(dir_.Path("via.wtr")), ReadBytes(dir_.Path("direct.wtr")));
+    ASSERT_TRUE(ConvertFile(dir_.Path("via.gpx"), dir_.Path("bare.wtr"), noRoutes).ok());
+    EXPECT_EQ(ReadBytes(dir_.Path("bare.wtr")), ReadBytes(dir_.Path("direct.wtr")));
+    // An MPS file stores its route points as waypoints, so its routes add
+    // nothing to the WTR file: but for one point of places-v5.mps's route,
+    // the second "bei D 08499 Mylau/Obermylau ", which lies where none of
+    // the waypoints of that name does (the file keeps one waypoint a name).
+    const ConvertResult via = ConvertFile(dir_.Path("via.gpx"), dir_.Path("via.wtr"), replace);
+    ASSERT_TRUE(via.ok());
+    const bool places = input.ends_with("places-v5.mps");
+    EXPECT_EQ(via.routePointCount, places ? 1 : 0);
+    const Bytes direct = ReadBytes(dir_.Path("direct.wtr"));
+    const Bytes withRoutes = ReadBytes(dir_.Path("via.wtr"));
+    ASSERT_EQ(withRoutes.size(), direct.size() + (places ? kWtrRecordSize : 0));
+    const auto records = static_cast<std::ptrdiff_t>(direct.size() - 2 * kWtrBlockSize);
+    EXPECT_TRUE(std::equal(direct.begin(), direct.begin() + records, withRoutes.begin()));
+    if (places) {
+      EXPECT_EQ(std::string(withRoutes.begin() + records, withRoutes.begin() + records + 10), "bei D 0849");
+    }
   }
 }
 

@@ -37,19 +37,30 @@ bool SameAltitude(float written, float read) {
   return std::bit_cast<std::uint32_t>(expected) == std::bit_cast<std::uint32_t>(read);
 }
 
-// Text as GPX gives it back: decoded from code page 950 where it is 8-bit,
-// the C0 controls XML cannot hold as U+FFFD, and trimmed of white space.
-std::string AsGpxGivesBack(const GpsDocument& d, std::string_view raw) {
+// Text as GPX gives it back: decoded from `codePage` where it is 8-bit,
+// what XML 1.0 cannot hold (C0 controls but tab, line feed and carriage
+// return; U+FFFE, U+FFFF; bytes that are no UTF-8) as U+FFFD, and trimmed of
+// white space.
+std::string AsGpxGivesBack(const GpsDocument& d, std::string_view raw, const char* codePage) {
   std::string text;
   if (d.TextIsUtf8()) {
     text = raw;
   } else {
-    TranscodeToUtf8(raw, "CP950", text);
+    TranscodeToUtf8(raw, codePage, text);
   }
   std::string clean;
-  for (char c : text) {
-    const auto b = static_cast<unsigned char>(c);
-    clean += b < 0x20 && c != '\t' && c != '\n' && c != '\r' ? std::string("\xEF\xBF\xBD") : std::string(1, c);
+  for (std::size_t i = 0; i < text.size();) {
+    const auto b = static_cast<unsigned char>(text[i]);
+    const std::size_t n = Utf8Length(std::string_view(text).substr(i));
+    const std::string_view c = std::string_view(text).substr(i, n);
+    const bool control = b < 0x20 && b != '\t' && b != '\n' && b != '\r';
+    const bool broken = b >= 0x80 && (n == 1 || c == "\xEF\xBF\xBE" || c == "\xEF\xBF\xBF" ||
+                                      (b == 0xED && static_cast<unsigned char>(c[1]) >= 0xA0) ||
+                                      (b == 0xE0 && static_cast<unsigned char>(c[1]) < 0xA0) ||
+                                      (b == 0xF0 && static_cast<unsigned char>(c[1]) < 0x90) ||
+                                      (b == 0xF4 && static_cast<unsigned char>(c[1]) >= 0x90));
+    clean += control || broken ? std::string_view("\xEF\xBF\xBD") : c;
+    i += n;
   }
   const auto space = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
   while (!clean.empty() && space(clean.back())) clean.pop_back();
@@ -67,87 +78,136 @@ bool SameGpxAltitude(float written, bool none, float read, bool readNone) {
   return none || !std::isfinite(written) || size >= 1e18f || (size > 0 && size < 1e-6f);
 }
 
-// A position as GPX gives it back: the latitude written as it stands, but
-// held to 90 degrees when read.
-bool SameGpxPosition(std::int32_t latitude, std::int32_t longitude, std::int32_t readLatitude,
-                     std::int32_t readLongitude) {
-  return std::clamp(latitude, -(1 << 30), 1 << 30) == readLatitude && longitude == readLongitude;
+// Compares a waypoint or route point read back with the one written.
+std::string SameWaypoint(const GpsDocument& d, const WaypointRecord& w, const WaypointText& text, std::uint16_t code,
+                         const WaypointRecord& r, const WaypointText& read, const char* codePage) {
+  if (w.latitude != r.latitude || w.longitude != r.longitude) return "position differs";
+  if (!SameGpxAltitude(w.altitude, w.noAltitude, r.altitude, r.noAltitude)) return "altitude differs";
+  if (d.symbolCodes() == SymbolCodes::kMps && r.symbol != code) return "symbol differs";
+  if (read.name != AsGpxGivesBack(d, text.name, codePage)) return "name differs";
+  if (read.comment != AsGpxGivesBack(d, text.comment, codePage)) return "comment differs";
+  return {};
 }
 
 }  // namespace
 
-std::string CheckGpxRoundTrip(const GpsDocument& document) {
+std::string CheckGpxRoundTrip(const GpsDocument& document, const char* codePage) {
   std::string gpx;
-  if (!EncodeGpx(document, "CP950", gpx)) return "EncodeGpx failed";
+  if (!EncodeGpx(document, codePage, gpx)) return "EncodeGpx failed";
   std::string again;
-  EncodeGpx(document, "CP950", again);
+  EncodeGpx(document, codePage, again);
   if (again != gpx) return "the same document gave other bytes";
   GpxDocument back;
   if (!back.Parse(reinterpret_cast<const std::uint8_t*>(gpx.data()), gpx.size(), nullptr, nullptr)) {
     return "GPX reader refused the written bytes: " + back.error().Describe();
   }
-  const std::int32_t waypoints = document.waypoints ? document.waypointCount : 0;
-  const std::int32_t tracks = document.tracks ? document.trackCount : 0;
-  if (back.waypointCount != waypoints || back.trackCount != tracks) return "counts differ";
-  for (std::int32_t i = 0; i < waypoints; ++i) {
+  // Every point is written as it stands, and a latitude beyond ±90° is left
+  // out when read back.
+  PointCounts beyond;
+  std::int32_t read = 0;
+  for (std::int32_t i = 0; document.waypoints && i < document.waypointCount; ++i) {
     const WaypointRecord& w = document.waypoints[i];
-    const WaypointRecord& r = back.waypoints[i];
-    if (!SameGpxPosition(w.latitude, w.longitude, r.latitude, r.longitude)) return At(i, "position differs");
-    if (!SameGpxAltitude(w.altitude, w.noAltitude, r.altitude, r.noAltitude)) return At(i, "altitude differs");
-    if (document.symbolCodes() == SymbolCodes::kMps && r.symbol != document.SymbolAsLoaded(i)) {
-      return At(i, "symbol differs");
+    if (BeyondPoles(w.latitude)) {
+      ++beyond.waypoints;
+      continue;
     }
-    const WaypointText text = document.TextOf(i);
-    const WaypointText read = back.TextOf(i);
-    if (read.name != AsGpxGivesBack(document, text.name)) return At(i, "name differs");
-    if (read.comment != AsGpxGivesBack(document, text.comment)) return At(i, "comment differs");
+    if (read >= back.waypointCount) return "waypoint counts differ";
+    const std::string why = SameWaypoint(document, w, document.TextOf(i), document.SymbolAsLoaded(i),
+                                         back.waypoints[read], back.TextOf(read), codePage);
+    if (!why.empty()) return At(i, why.c_str());
+    ++read;
   }
+  if (read != back.waypointCount) return "waypoint counts differ";
+  const std::int32_t routes = document.routes ? document.routeCount : 0;
+  if (back.routeCount != routes) return "route counts differ";
+  for (std::int32_t j = 0; j < routes; ++j) {
+    const RouteRecord& r = document.routes[j];
+    const RouteRecord& b = back.routes[j];
+    const std::string route = "route " + std::to_string(j);
+    if (back.RouteNameOf(j) != AsGpxGivesBack(document, document.RouteNameOf(j), codePage)) return route + ": name differs";
+    std::int32_t kept = 0;
+    for (std::int32_t k = 0; r.points && k < r.pointCount; ++k) {
+      if (BeyondPoles(r.points[k].latitude)) {
+        ++beyond.routePoints;
+        continue;
+      }
+      if (kept >= b.pointCount) return route + ": point counts differ";
+      const std::string why = SameWaypoint(document, r.points[k], document.RoutePointTextOf(j, k), r.points[k].symbol,
+                                           b.points[kept], back.RoutePointTextOf(j, kept), codePage);
+      if (!why.empty()) return route + ": point " + std::to_string(k) + ": " + why;
+      ++kept;
+    }
+    if (kept != b.pointCount) return route + ": point counts differ";
+  }
+  const std::int32_t tracks = document.tracks ? document.trackCount : 0;
+  if (back.trackCount != tracks) return "track counts differ";
   for (std::int32_t j = 0; j < tracks; ++j) {
     const TrackRecord& t = document.tracks[j];
     const TrackRecord& r = back.tracks[j];
     const std::string track = "track " + std::to_string(j);
-    if (back.TrackNameOf(j) != AsGpxGivesBack(document, document.TrackNameOf(j))) return track + ": name differs";
-    if (r.pointCount != (t.points ? t.pointCount : 0)) return track + ": point counts differ";
-    for (std::int32_t k = 0; k < r.pointCount; ++k) {
+    if (back.TrackNameOf(j) != AsGpxGivesBack(document, document.TrackNameOf(j), codePage)) return track + ": name differs";
+    std::int32_t kept = 0;
+    bool segmentBreak = false;  // since the last point kept
+    for (std::int32_t k = 0; t.points && k < t.pointCount; ++k) {
       const TrackPoint& p = t.points[k];
-      const TrackPoint& q = r.points[k];
-      if (!SameGpxPosition(p.latitude, p.longitude, q.latitude, q.longitude)) return track + ": point position differs";
+      segmentBreak = segmentBreak || (k > 0 && p.newSegment);
+      if (BeyondPoles(p.latitude)) {
+        ++beyond.trackPoints;
+        segmentBreak = true;  // a point left out ends its segment
+        continue;
+      }
+      if (kept >= r.pointCount) return track + ": point counts differ";
+      const TrackPoint& q = r.points[kept];
+      if (p.latitude != q.latitude || p.longitude != q.longitude) return track + ": point position differs";
       if (!SameGpxAltitude(p.altitude, p.noAltitude, q.altitude, q.noAltitude)) {
         return track + ": point altitude differs";
       }
       if (p.noTime != q.noTime || (!p.noTime && p.time != q.time)) return track + ": point time differs";
+      if (q.newSegment != (segmentBreak && kept > 0)) return track + ": segments differ";
+      segmentBreak = false;
+      ++kept;
     }
+    if (kept != r.pointCount) return track + ": point counts differ";
+  }
+  if (back.beyondPoles.waypoints != beyond.waypoints || back.beyondPoles.routePoints != beyond.routePoints ||
+      back.beyondPoles.trackPoints != beyond.trackPoints) {
+    return "the points left out for their latitude differ";
   }
   return {};
 }
 
 std::string CheckWtrRoundTrip(const GpsDocument& document) {
-  if (document.waypointCount <= 0 || !document.waypoints) return "document has no waypoints to write";
+  const std::vector<const WaypointRecord*> routePoints = RoutePointsForWtr(document);
+  const std::int32_t waypoints = document.waypoints ? document.waypointCount : 0;
+  if (waypoints <= 0 && routePoints.empty()) return "document has nothing to write";
+  const std::size_t records = static_cast<std::size_t>(waypoints) + routePoints.size();
   std::vector<std::uint8_t> bytes;
-  if (!EncodeWtr(document, bytes)) return "EncodeWtr failed";
-  if (bytes.size() != WtrFileSize(static_cast<std::size_t>(document.waypointCount))) {
-    return "encoded " + std::to_string(bytes.size()) + " bytes for " + std::to_string(document.waypointCount) +
-           " waypoints";
+  if (!EncodeWtr(document, bytes, true)) return "EncodeWtr failed";
+  if (bytes.size() != WtrFileSize(records)) {
+    return "encoded " + std::to_string(bytes.size()) + " bytes for " + std::to_string(records) + " records";
   }
   WtrDocument back;
   if (!back.Parse(bytes.data(), bytes.size(), nullptr, nullptr)) {
     return "WTR reader refused the written bytes: " + back.error().Describe();
   }
-  if (back.waypointCount != document.waypointCount || !back.waypoints) {
-    return "wrote " + std::to_string(document.waypointCount) + " waypoints, read back " +
-           std::to_string(back.waypointCount);
+  if (static_cast<std::size_t>(back.waypointCount) != records || !back.waypoints) {
+    return "wrote " + std::to_string(records) + " records, read back " + std::to_string(back.waypointCount);
   }
   if (back.trackCount != 0) return "a file without tracks read back with a track";
-  for (std::int32_t i = 0; i < document.waypointCount; ++i) {
-    const WaypointRecord& w = document.waypoints[i];
+  for (std::size_t i = 0; i < records; ++i) {
+    const bool routePoint = i >= static_cast<std::size_t>(waypoints);
+    const WaypointRecord& w = routePoint ? *routePoints[i - static_cast<std::size_t>(waypoints)] : document.waypoints[i];
+    // Route points are written with their symbols translated; waypoints as they are.
+    const std::uint16_t symbol = routePoint ? WtrSymbolCode(w.symbol, document.symbolCodes()) : w.symbol;
     const WaypointRecord& r = back.waypoints[i];
+    const auto at = static_cast<std::int32_t>(i);
     char name[sizeof w.name];
     ExpectedName(w, name);
-    if (std::memcmp(name, r.name, sizeof name) != 0) return At(i, "name differs");
-    if (w.latitude != r.latitude) return At(i, "latitude differs");
-    if (w.longitude != r.longitude) return At(i, "longitude differs");
-    if (!SameAltitude(w.altitude, r.altitude)) return At(i, "altitude differs");
-    if (w.symbol != r.symbol) return At(i, "symbol differs");
+    if (std::memcmp(name, r.name, sizeof name) != 0) return At(at, "name differs");
+    if (w.latitude != r.latitude) return At(at, "latitude differs");
+    if (w.longitude != r.longitude) return At(at, "longitude differs");
+    if (!SameAltitude(w.altitude, r.altitude)) return At(at, "altitude differs");
+    if (symbol != r.symbol) return At(at, "symbol differs");
   }
   return {};
 }

@@ -1,5 +1,5 @@
-// A GPX file as a document: waypoints and tracks read by a streaming XML
-// parser, routes counted. Its text is UTF-8; the records' names hold the
+// A GPX file as a document: waypoints, routes and tracks read by a
+// streaming XML parser. Its text is UTF-8; the records' names hold the
 // code page 950 form of each name, as a WTR file would.
 #pragma once
 
@@ -25,6 +25,8 @@ class GpxDocument : public GpsDocument {
 
   WaypointText TextOf(std::int32_t index) const override;
   std::string_view TrackNameOf(std::int32_t index) const override;
+  std::string_view RouteNameOf(std::int32_t index) const override;
+  WaypointText RoutePointTextOf(std::int32_t route, std::int32_t point) const override;
   bool TextIsUtf8() const override { return true; }
   // Symbols are named; the codes are the MPS codes of those names.
   SymbolCodes symbolCodes() const override { return SymbolCodes::kMps; }
@@ -32,21 +34,29 @@ class GpxDocument : public GpsDocument {
  private:
   friend class GpxReader;
 
-  // The text of every waypoint (its five fields) and every track (its name),
-  // each field as its length in 7-bit groups followed by its bytes.
+  // The five fields of the waypoint or route point whose text starts at `at`.
+  WaypointText TextAt(std::size_t at) const;
+
+  // The text of every waypoint and route point (its five fields), and every
+  // track and route (its name), each field as its length in 7-bit groups
+  // followed by its bytes.
   std::string text_;
-  std::vector<std::uint64_t> waypointText_;  // where each waypoint's fields start in text_
-  std::vector<std::uint64_t> trackText_;     // where each track's name starts in text_
+  std::vector<std::uint64_t> waypointText_;    // where each waypoint's fields start in text_
+  std::vector<std::uint64_t> routePointText_;  // where each route point's fields start, in the pool's order
+  std::vector<std::uint64_t> trackText_;       // where each track's name starts in text_
+  std::vector<std::uint64_t> routeText_;       // where each route's name starts in text_
 };
 
-// Writes the waypoints, then the tracks (one segment each), of any document
-// as GPX 1.1, streamed to `write` a block at a time; stops at the first write
-// that returns false. Names and comments of documents whose text is 8-bit are
-// decoded from `codePage` (false, writing nothing, when the system does not
-// know it). The same document always gives the same bytes.
+// Writes the waypoints, then the routes (unless `routes` is false), then the
+// tracks (a trkseg per segment), of any document as GPX 1.1, streamed to
+// `write` a block at a time; stops at the first write that returns false.
+// Names and comments of documents whose text is 8-bit are decoded from
+// `codePage` (false, writing nothing, when the system does not know it);
+// whatever XML 1.0 cannot hold is written as U+FFFD. The same document always
+// gives the same bytes.
 using GpxWrite = bool (*)(void* context, const char* bytes, std::size_t size);
-bool WriteGpx(const GpsDocument& document, const char* codePage, GpxWrite write, void* context);
+bool WriteGpx(const GpsDocument& document, const char* codePage, bool routes, GpxWrite write, void* context);
 // The same bytes as a string, for callers that keep the file in memory.
-bool EncodeGpx(const GpsDocument& document, const char* codePage, std::string& out);
+bool EncodeGpx(const GpsDocument& document, const char* codePage, std::string& out, bool routes = true);
 
 }  // namespace ridloe

@@ -90,9 +90,11 @@ bool Expect(std::string_view& text, char c) {
   return true;
 }
 
-// An XML Schema date and time, "2007-03-04T15:59:55Z" (fractions of a second
-// are dropped; a time without a zone is taken as UTC), as seconds since
-// 1970-01-01 UTC; false when it is not one or lies outside what 32 bits hold.
+// An XML Schema date and time, "2007-03-04T15:59:55Z" (fractions of a second,
+// any number of digits, are dropped; a time without a zone is taken as UTC),
+// as seconds since 1970-01-01 UTC; false when it is not one or lies outside
+// what 32 bits hold. Besides "Z" and "+hh:mm", the zone may be written
+// "+hhmm" or "+hh", as some programs write it.
 bool ParseTime(std::string_view text, std::uint32_t& out) {
   text = Trim(text);
   unsigned y = 0, mo = 0, d = 0, h = 0, mi = 0, sec = 0;
@@ -115,7 +117,9 @@ bool ParseTime(std::string_view text, std::uint32_t& out) {
     const bool east = text.front() == '+';
     text.remove_prefix(1);
     unsigned zh = 0, zm = 0;
-    if (!Digits(text, 2, zh) || !Expect(text, ':') || !Digits(text, 2, zm) || zh > 14 || zm > 59) return false;
+    if (!Digits(text, 2, zh)) return false;
+    if (Expect(text, ':') ? !Digits(text, 2, zm) : !text.empty() && !Digits(text, 2, zm)) return false;
+    if (zh > 14 || zm > 59) return false;
     zone = (east ? 1 : -1) * static_cast<std::int64_t>(zh * 3600 + zm * 60);
   } else {
     Expect(text, 'Z');
@@ -152,18 +156,32 @@ std::string_view TakeText(std::string_view store, std::size_t& at) {
   return text;
 }
 
+// What writing a name into a record's field had to replace by '?'.
+struct Replaced {
+  std::size_t unmapped = 0;  // characters with no code page 950 form
+  std::size_t controls = 0;  // control characters, which a device would show as they are
+};
+
 // Copies `utf8` into a record's name field as code page 950 text, cut as
-// `rule` says; returns the characters that had no form there.
+// `rule` says; a character with no form there and a control character (a
+// line feed, DEL) become '?'.
 template <std::size_t N>
-std::size_t SetRecordName(char (&field)[N], std::string_view utf8, NameCut rule, std::string& scratch) {
-  std::size_t replaced = 0;
-  std::string_view bytes = utf8;
-  if (!IsAscii(utf8)) {
-    scratch.clear();
-    TranscodeFromUtf8(utf8, "CP950", scratch, replaced);
-    bytes = scratch;
+Replaced SetRecordName(char (&field)[N], std::string_view utf8, NameCut rule, std::string& scratch) {
+  Replaced replaced;
+  scratch.clear();
+  if (IsAscii(utf8)) {
+    scratch.assign(utf8);
+  } else {
+    TranscodeFromUtf8(utf8, "CP950", scratch, replaced.unmapped);
   }
-  FitNameInto(field, bytes, rule);
+  // No byte of a two-byte character of code page 950 is below 0x40 or 0x7F.
+  for (char& c : scratch) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+      c = '?';
+      ++replaced.controls;
+    }
+  }
+  FitNameInto(field, scratch, rule);
   return replaced;
 }
 
@@ -206,14 +224,18 @@ Ns NamespaceOf(std::string_view uri) {
 }
 
 // Where the reader is: the element it is inside, of those it reads.
-enum class In : std::uint8_t { kDocument, kGpx, kWpt, kWptExtensions, kTrk, kTrkseg, kTrkpt, kDone };
+enum class In : std::uint8_t { kDocument, kGpx, kWpt, kRte, kRtept, kPointExtensions, kTrk, kTrkseg, kTrkpt, kDone };
+
+// Whether a point of this element has the fields of a waypoint.
+bool IsWaypointLike(In in) { return in == In::kWpt || in == In::kRtept; }
 
 // The text elements it reads.
 enum class Field : std::uint8_t { kNone, kEle, kName, kCmt, kDesc, kSym, kTime, kSymbolCode };
 
-// The text element `local` is inside a wpt, trk or trkpt; kNone for one not read.
+// The text element `local` is inside a wpt, rtept, rte, trk or trkpt; kNone
+// for one not read.
 Field FieldOf(std::string_view local, In in) {
-  if (in == In::kTrk) return local == "name" ? Field::kName : Field::kNone;
+  if (in == In::kTrk || in == In::kRte) return local == "name" ? Field::kName : Field::kNone;
   if (local == "ele") return Field::kEle;
   if (local == "time") return Field::kTime;
   if (in == In::kTrkpt) return Field::kNone;
@@ -331,7 +353,7 @@ class GpxReader final : public XmlEvents {
     }
     // Text elements hold text alone; anything inside one is skipped.
     if (field_ != Field::kNone) return Skip();
-    if (in_ == In::kWptExtensions) {
+    if (in_ == In::kPointExtensions) {
       if (ns == Ns::kRidloe && local == kMpsSymbolElement) {
         field_ = Field::kSymbolCode;
         text_.clear();
@@ -343,18 +365,25 @@ class GpxReader final : public XmlEvents {
     switch (in_) {
       case In::kGpx:
         if (local == "wpt") return BeginPoint(attributes, In::kWpt);
+        if (local == "rte") return BeginRoute();
         if (local == "trk") return BeginTrack();
-        if (local == "rte" && routes_ < INT32_MAX) ++routes_;
         return Skip();
       case In::kWpt:
+      case In::kRtept:
         if (local == "extensions") {
-          in_ = In::kWptExtensions;
+          pointIn_ = in_;
+          in_ = In::kPointExtensions;
           return;
         }
+        break;
+      case In::kRte:
+        if (local == "rtept") return BeginPoint(attributes, In::kRtept);
         break;
       case In::kTrk:
         if (local == "trkseg") {
           in_ = In::kTrkseg;
+          // A new segment: the next point begins it, if the track has points before it.
+          segmentBreak_ = true;
           return;
         }
         break;
@@ -395,7 +424,9 @@ class GpxReader final : public XmlEvents {
     switch (in_) {
       case In::kGpx: in_ = In::kDone; break;
       case In::kWpt: EndWaypoint(); break;
-      case In::kWptExtensions: in_ = In::kWpt; break;
+      case In::kRte: EndRoute(); break;
+      case In::kRtept: EndRoutePoint(); break;
+      case In::kPointExtensions: in_ = pointIn_; break;
       case In::kTrk: EndTrack(); break;
       case In::kTrkseg: in_ = In::kTrk; break;
       case In::kTrkpt: EndTrackPoint(); break;
@@ -403,9 +434,10 @@ class GpxReader final : public XmlEvents {
     }
   }
 
-  // A wpt or trkpt: its lat and lon must be finite numbers.
+  // A wpt, rtept or trkpt: its lat and lon must be finite numbers. A
+  // latitude beyond ±90° is no place: the point is read, then left out.
   void BeginPoint(std::span<const XmlAttribute> attributes, In point) {
-    const char* element = point == In::kWpt ? "wpt" : "trkpt";
+    const char* element = point == In::kWpt ? "wpt" : point == In::kRtept ? "rtept" : "trkpt";
     const std::string_view* lat = nullptr;
     const std::string_view* lon = nullptr;
     for (const XmlAttribute& a : attributes) {
@@ -426,13 +458,14 @@ class GpxReader final : public XmlEvents {
         return;
       }
     }
+    beyondPoles_ = std::fabs(degrees[0]) > 90.0;
     latitude_ = SemicirclesFromDegrees(degrees[0], true);
     longitude_ = SemicirclesFromDegrees(degrees[1], false);
     altitude_ = 0;
     noAltitude_ = true;
     time_ = 0;
     noTime_ = true;
-    if (point == In::kWpt) {
+    if (IsWaypointLike(point)) {
       for (std::string& field : waypointText_) field.clear();
       symbolCode_ = -1;
     }
@@ -461,11 +494,11 @@ class GpxReader final : public XmlEvents {
       case Field::kTime:
         // Points keep what they can use; a time in another form is none.
         if (in_ == In::kTrkpt) noTime_ = !ParseTime(text, time_);
-        if (in_ == In::kWpt) waypointText_[TextIndex(Field::kTime)] = text;
+        if (IsWaypointLike(in_)) waypointText_[TextIndex(Field::kTime)] = text;
         break;
       case Field::kName:
-        if (in_ == In::kTrk) {
-          trackName_ = text;
+        if (in_ == In::kTrk || in_ == In::kRte) {
+          (in_ == In::kTrk ? trackName_ : routeName_) = text;
           break;
         }
         [[fallthrough]];
@@ -488,27 +521,71 @@ class GpxReader final : public XmlEvents {
     return named ? named->mps : kPlainSymbol;
   }
 
+  // Fills a record with the waypoint just read and keeps its text after
+  // the document's text, its place in `places`.
+  void KeepWaypoint(WaypointRecord& w, std::vector<std::uint64_t>& places) {
+    const std::string_view name = waypointText_[TextIndex(Field::kName)];
+    const Replaced replaced = SetRecordName(w.name, name, NameCut::kNoHighLastByte, scratch_);
+    doc_.unmappedCharacters += static_cast<std::int64_t>(replaced.unmapped);
+    doc_.controlCharacters += static_cast<std::int64_t>(replaced.controls);
+    w.latitude = latitude_;
+    w.longitude = longitude_;
+    w.altitude = altitude_;
+    w.noAltitude = noAltitude_;
+    w.symbol = SymbolCode();
+    places.push_back(doc_.text_.size());
+    for (const std::string& field : waypointText_) PutText(doc_.text_, field);
+  }
+
   void EndWaypoint() {
     in_ = In::kGpx;
+    if (beyondPoles_) {
+      ++doc_.beyondPoles.waypoints;
+      return;
+    }
     WaypointRecord* w = waypoints_.Add();
     if (!w) {
       Fail(LoadStep::kWaypointAlloc, "out of memory for the waypoints");
       return;
     }
-    const std::string_view name = waypointText_[TextIndex(Field::kName)];
-    const std::size_t replaced = SetRecordName(w->name, name, NameCut::kNoHighLastByte, scratch_);
-    doc_.unmappedCharacters += static_cast<std::int64_t>(replaced);
-    w->latitude = latitude_;
-    w->longitude = longitude_;
-    w->altitude = altitude_;
-    w->noAltitude = noAltitude_;
-    w->symbol = SymbolCode();
-    doc_.waypointText_.push_back(doc_.text_.size());
-    for (const std::string& field : waypointText_) PutText(doc_.text_, field);
+    KeepWaypoint(*w, doc_.waypointText_);
     if (waypointSink_) {
       char rest[kLineBufferSize];
-      AddLine(*waypointSink_, name, {rest, FormatWaypointLine(rest, "", AltitudeShown(w->altitude))});
+      AddLine(*waypointSink_, waypointText_[TextIndex(Field::kName)],
+              {rest, FormatWaypointLine(rest, "", AltitudeShown(w->altitude))});
     }
+  }
+
+  void BeginRoute() {
+    in_ = In::kRte;
+    routeName_.clear();
+    firstRoutePoint_ = routePoints_.size();
+  }
+
+  void EndRoutePoint() {
+    in_ = In::kRte;
+    if (beyondPoles_) {
+      ++doc_.beyondPoles.routePoints;
+      return;
+    }
+    WaypointRecord* w = routePoints_.Add();
+    if (!w) {
+      Fail(LoadStep::kRouteAlloc, "out of memory for the route points");
+      return;
+    }
+    KeepWaypoint(*w, doc_.routePointText_);
+  }
+
+  void EndRoute() {
+    in_ = In::kGpx;
+    const std::size_t points = routePoints_.size() - firstRoutePoint_;
+    if (points > static_cast<std::size_t>(INT32_MAX) || routeStarts_.size() >= static_cast<std::size_t>(INT32_MAX)) {
+      Fail(LoadStep::kRouteAlloc, "more routes or route points than a document holds");
+      return;
+    }
+    routeStarts_.push_back({firstRoutePoint_, static_cast<std::int32_t>(points)});
+    doc_.routeText_.push_back(doc_.text_.size());
+    PutText(doc_.text_, routeName_);
   }
 
   // A line of the list: the whole name, then what the line's format writes
@@ -528,6 +605,14 @@ class GpxReader final : public XmlEvents {
 
   void EndTrackPoint() {
     in_ = In::kTrkseg;
+    if (beyondPoles_) {
+      // No place: the segment ends here.
+      ++doc_.beyondPoles.trackPoints;
+      segmentBreak_ = true;
+      return;
+    }
+    const bool newSegment = segmentBreak_ && trackPoints_ > 0;
+    segmentBreak_ = false;
     ++trackPoints_;
     if (!keepPoints_) return;
     TrackPoint* p = points_.Add();
@@ -543,6 +628,7 @@ class GpxReader final : public XmlEvents {
     p->noAltitude = noAltitude_;
     SetPointTime(*p, time_);
     p->noTime = noTime_;
+    p->newSegment = newSegment;
   }
 
   void EndTrack() {
@@ -571,12 +657,24 @@ class GpxReader final : public XmlEvents {
 
   // Hands what was read whole to the document; false when memory was short.
   bool Finish() {
-    doc_.routeCount = routes_;
     if (waypoints_.size() > static_cast<std::size_t>(INT32_MAX)) {
       return doc_.Fail(LoadStep::kWaypointAlloc, "more waypoints than a document holds");
     }
     doc_.waypointCount = static_cast<std::int32_t>(waypoints_.size());
     if (doc_.waypointCount) doc_.waypoints = waypoints_.Release();
+    doc_.routeCount = static_cast<std::int32_t>(routeStarts_.size());
+    if (!routeStarts_.empty()) {
+      doc_.routes = AllocateZeroed<RouteRecord>(routeStarts_.size());
+      if (!doc_.routes) return doc_.Fail(LoadStep::kRouteAlloc, "out of memory for the routes");
+      doc_.routePointPool_ = routePoints_.Release();
+      for (std::size_t j = 0; j < routeStarts_.size(); ++j) {
+        const auto [first, count] = routeStarts_[j];
+        RouteRecord& r = doc_.routes[j];
+        SetRecordName(r.name, doc_.RouteNameOf(static_cast<std::int32_t>(j)), NameCut::kWholeCharacters, scratch_);
+        r.pointCount = count;
+        r.points = BorrowSlice(doc_.routePointPool_.get() + first, static_cast<std::size_t>(count));
+      }
+    }
     doc_.trackCount = tracks_;
     if (trackStarts_.empty()) return true;
     doc_.tracks = AllocateZeroed<TrackRecord>(trackStarts_.size());
@@ -619,20 +717,29 @@ class GpxReader final : public XmlEvents {
   bool noAltitude_ = true;
   std::uint32_t time_ = 0;
   bool noTime_ = true;
+  bool beyondPoles_ = false;  // its latitude lies beyond ±90°
   std::string waypointText_[std::size(kWaypointFields)];
   int symbolCode_ = -1;
+  In pointIn_ = In::kWpt;  // the point whose extensions are being read
+
+  // The route being read.
+  std::string routeName_;
+  std::size_t firstRoutePoint_ = 0;
 
   // The track being read.
   std::string trackName_;
   std::size_t firstPoint_ = 0;
   std::uint64_t trackPoints_ = 0;
+  bool segmentBreak_ = false;  // the next point kept begins a new segment
 
   GrowingArray<WaypointRecord> waypoints_;
   GrowingArray<TrackPoint> points_;
   std::int32_t tracks_ = 0;
   // Where each track's points start in points_, and how many it has.
   std::vector<std::pair<std::size_t, std::int32_t>> trackStarts_;
-  std::int32_t routes_ = 0;
+  GrowingArray<WaypointRecord> routePoints_;
+  // Where each route's points start in routePoints_, and how many it has.
+  std::vector<std::pair<std::size_t, std::int32_t>> routeStarts_;
   std::string scratch_;
   std::string line_;
 };
@@ -643,8 +750,9 @@ bool GpxDocument::Parse(const std::uint8_t* data, std::size_t size, ListSink* wa
   return reader.Read(data, size);
 }
 
-WaypointText GpxDocument::TextOf(std::int32_t index) const {
-  std::size_t at = waypointText_[static_cast<std::size_t>(index)];
+WaypointText GpxDocument::TextOf(std::int32_t index) const { return TextAt(waypointText_[static_cast<std::size_t>(index)]); }
+
+WaypointText GpxDocument::TextAt(std::size_t at) const {
   WaypointText text;
   text.name = TakeText(text_, at);
   text.comment = TakeText(text_, at);
@@ -657,6 +765,16 @@ WaypointText GpxDocument::TextOf(std::int32_t index) const {
 std::string_view GpxDocument::TrackNameOf(std::int32_t index) const {
   std::size_t at = trackText_[static_cast<std::size_t>(index)];
   return TakeText(text_, at);
+}
+
+std::string_view GpxDocument::RouteNameOf(std::int32_t index) const {
+  std::size_t at = routeText_[static_cast<std::size_t>(index)];
+  return TakeText(text_, at);
+}
+
+WaypointText GpxDocument::RoutePointTextOf(std::int32_t route, std::int32_t point) const {
+  const auto flat = static_cast<std::size_t>(&routes[route].points[point] - routePointPool_.get());
+  return TextAt(routePointText_[flat]);
 }
 
 }  // namespace ridloe

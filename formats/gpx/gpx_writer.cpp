@@ -1,6 +1,7 @@
-// The GPX writer: waypoints, then tracks, written as they are formatted into
-// a buffer that goes out a block at a time; the whole file is never held.
-// One waypoint or track point a line keeps the file short and easy to search.
+// The GPX writer: waypoints, then routes, then tracks, written as they are
+// formatted into a buffer that goes out a block at a time; the whole file is
+// never held. One waypoint, route point or track point a line keeps the file
+// short and easy to search.
 #include <charconv>
 #include <chrono>
 #include <cmath>
@@ -14,6 +15,7 @@ namespace ridloe {
 namespace {
 
 constexpr std::size_t kBlock = std::size_t{256} << 10;
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
 
 constexpr std::string_view kHeader =
     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -22,10 +24,33 @@ constexpr std::string_view kHeader =
     "     xsi:schemaLocation=\"http://www.topografix.com/GPX/1/1 http://www.topografix.com/GPX/1/1/gpx.xsd\"\n"
     "     xmlns:ridloe=\"";
 
-// Whether `c` needs more than a copy in XML character data.
-bool NeedsEscape(char c) {
+// Whether `c` needs more than a copy in XML character data: markup, the C0
+// controls and every byte of a character beyond ASCII, which is checked.
+bool NeedsLook(char c) {
   const auto b = static_cast<unsigned char>(c);
-  return b < 0x20 || c == '&' || c == '<' || c == '>';
+  return b < 0x20 || b >= 0x80 || c == '&' || c == '<' || c == '>';
+}
+
+// The length of the UTF-8 character at `text[i]` when it is one XML 1.0
+// allows (U+FFFE and U+FFFF are not; neither are surrogates, overlong forms
+// or bytes that start no character); 0 otherwise.
+std::size_t XmlCharacterLength(std::string_view text, std::size_t i) {
+  const auto at = [&](std::size_t k) { return k < text.size() ? static_cast<unsigned char>(text[k]) : 0u; };
+  const unsigned lead = at(i);
+  const auto trail = [&](std::size_t k, unsigned low, unsigned high) { return at(k) >= low && at(k) <= high; };
+  if (lead >= 0xC2 && lead <= 0xDF) return trail(i + 1, 0x80, 0xBF) ? 2 : 0;
+  if (lead >= 0xE0 && lead <= 0xEF) {
+    const unsigned low = lead == 0xE0 ? 0xA0 : 0x80;
+    const unsigned high = lead == 0xED ? 0x9F : 0xBF;
+    if (!trail(i + 1, low, high) || !trail(i + 2, 0x80, 0xBF)) return 0;
+    return lead == 0xEF && at(i + 1) == 0xBF && at(i + 2) >= 0xBE ? 0 : 3;
+  }
+  if (lead >= 0xF0 && lead <= 0xF4) {
+    const unsigned low = lead == 0xF0 ? 0x90 : 0x80;
+    const unsigned high = lead == 0xF4 ? 0x8F : 0xBF;
+    return trail(i + 1, low, high) && trail(i + 2, 0x80, 0xBF) && trail(i + 3, 0x80, 0xBF) ? 4 : 0;
+  }
+  return 0;
 }
 
 // The shortest decimal that reads back as the same 32-bit float, without an
@@ -58,12 +83,25 @@ class GpxOut {
 
   // UTF-8 text as character data: markup characters escaped, a carriage
   // return kept as a reference (a reader would take a raw one for a line
-  // feed), and the C0 controls XML 1.0 cannot hold at all as U+FFFD.
+  // feed), and what XML 1.0 cannot hold at all (C0 controls, U+FFFE, U+FFFF,
+  // bytes that are no UTF-8) as U+FFFD, whatever the text was decoded from.
   void PutText(std::string_view text) {
     std::size_t start = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
       const char c = text[i];
-      if (!NeedsEscape(c) || c == '\t' || c == '\n') continue;
+      if (!NeedsLook(c) || c == '\t' || c == '\n') continue;
+      if (static_cast<unsigned char>(c) >= 0x80) {
+        if (const std::size_t n = XmlCharacterLength(text, i)) {
+          i += n - 1;
+          continue;
+        }
+        // A character XML cannot hold goes whole; a byte that starts none, alone.
+        buffer_.append(text.substr(start, i - start));
+        buffer_.append(kReplacement);
+        i += Utf8Length(text.substr(i)) - 1;
+        start = i + 1;
+        continue;
+      }
       buffer_.append(text.substr(start, i - start));
       start = i + 1;
       switch (c) {
@@ -71,7 +109,7 @@ class GpxOut {
         case '<': buffer_.append("&lt;"); break;
         case '>': buffer_.append("&gt;"); break;
         case '\r': buffer_.append("&#13;"); break;
-        default: buffer_.append("\xEF\xBF\xBD"); break;
+        default: buffer_.append(kReplacement); break;
       }
     }
     Put(text.substr(start));
@@ -164,8 +202,9 @@ class GpxFormatter {
     out_.Put('>');
   }
 
-  void Point(std::string_view open, std::int32_t latitude, std::int32_t longitude) {
-    out_.Put(open);
+  // "<" is put before, so that "wpt" and "trkpt" name the element alone.
+  void Point(std::string_view element, std::int32_t latitude, std::int32_t longitude) {
+    out_.Put(element);
     out_.Put(" lat=\"");
     out_.PutDegrees(latitude);
     out_.Put("\" lon=\"");
@@ -184,15 +223,29 @@ class GpxFormatter {
   }
 
   // One waypoint a line.
-  void Waypoint(std::int32_t i) {
-    const WaypointRecord& w = doc_.waypoints[i];
-    const WaypointText text = doc_.TextOf(i);
-    Point("<wpt", w.latitude, w.longitude);
+  void Waypoint(std::int32_t i) { WaypointLike("wpt", doc_.waypoints[i], doc_.TextOf(i), doc_.SymbolAsLoaded(i)); }
+
+  // A route, its name on its first line, then one point a line.
+  void Route(std::int32_t j) {
+    const RouteRecord& r = doc_.routes[j];
+    out_.Put("<rte>");
+    Element("name", doc_.RouteNameOf(j));
+    out_.Put('\n');
+    for (std::int32_t k = 0; r.points && k < r.pointCount && out_.ok(); ++k) {
+      // A route point's symbol is never translated: it is the code as loaded.
+      WaypointLike("rtept", r.points[k], doc_.RoutePointTextOf(j, k), r.points[k].symbol);
+    }
+    out_.Put("</rte>\n");
+  }
+
+  // A wpt or rtept: the same fields, in the order the schema gives them.
+  void WaypointLike(std::string_view element, const WaypointRecord& w, const WaypointText& text, std::uint16_t code) {
+    out_.Put('<');
+    Point(element, w.latitude, w.longitude);
     Elevation(w.altitude, w.noAltitude);
     Element("name", text.name);
     Element("cmt", text.comment);
     Element("desc", text.description);
-    const std::uint16_t code = doc_.SymbolAsLoaded(i);
     if (const NamedSymbol* named = SymbolWithCode(code, doc_.symbolCodes())) {
       out_.Put("<sym>");
       out_.Put(named->name);
@@ -206,10 +259,13 @@ class GpxFormatter {
     out_.PutNumber(code);
     out_.Put("</ridloe:");
     out_.Put(tag);
-    out_.Put("></extensions></wpt>\n");
+    out_.Put("></extensions></");
+    out_.Put(element);
+    out_.Put(">\n");
   }
 
-  // The track's name on its first line, then one point a line.
+  // The track's name on its first line, then one point a line, a trkseg
+  // for each segment.
   void Track(std::int32_t j) {
     const TrackRecord& t = doc_.tracks[j];
     out_.Put("<trk>");
@@ -217,7 +273,9 @@ class GpxFormatter {
     out_.Put("<trkseg>\n");
     for (std::int32_t k = 0; t.points && k < t.pointCount; ++k) {
       const TrackPoint& p = t.points[k];
-      Point("<trkpt", p.latitude, p.longitude);
+      if (k > 0 && p.newSegment) out_.Put("</trkseg><trkseg>\n");
+      out_.Put('<');
+      Point("trkpt", p.latitude, p.longitude);
       Elevation(p.altitude, p.noAltitude);
       if (!p.noTime) {
         out_.Put("<time>");
@@ -247,7 +305,7 @@ class GpxFormatter {
 
 }  // namespace
 
-bool WriteGpx(const GpsDocument& document, const char* codePage, GpxWrite write, void* context) {
+bool WriteGpx(const GpsDocument& document, const char* codePage, bool routes, GpxWrite write, void* context) {
   std::string probe;
   if (!document.TextIsUtf8() && !TranscodeToUtf8("", codePage, probe)) return false;  // a code page nobody knows
   GpxOut out(write, context);
@@ -256,14 +314,15 @@ bool WriteGpx(const GpsDocument& document, const char* codePage, GpxWrite write,
   out.Put(kRidloeNamespace);
   out.Put("\">\n");
   for (std::int32_t i = 0; document.waypoints && i < document.waypointCount && out.ok(); ++i) gpx.Waypoint(i);
+  for (std::int32_t j = 0; routes && document.routes && j < document.routeCount && out.ok(); ++j) gpx.Route(j);
   for (std::int32_t j = 0; document.tracks && j < document.trackCount && out.ok(); ++j) gpx.Track(j);
   out.Put("</gpx>\n");
   return out.Flush();
 }
 
-bool EncodeGpx(const GpsDocument& document, const char* codePage, std::string& out) {
+bool EncodeGpx(const GpsDocument& document, const char* codePage, std::string& out, bool routes) {
   return WriteGpx(
-      document, codePage,
+      document, codePage, routes,
       [](void* context, const char* bytes, std::size_t size) {
         static_cast<std::string*>(context)->append(bytes, size);
         return true;

@@ -27,8 +27,8 @@ const fs::path kRegressions = fs::path(RIDLOE_SOURCE_DIR) / "formats" / "tests" 
 // The round trips of what a reader loaded, with the symbols as loaded and
 // then translated as the convert command does.
 void ExpectRoundTrip(GpsDocument& document) {
-  EXPECT_EQ(CheckGpxRoundTrip(document), "");
-  if (document.waypointCount <= 0 || !document.waypoints) return;
+  for (const char* codePage : {"CP950", "UTF-8", "GB18030"}) EXPECT_EQ(CheckGpxRoundTrip(document, codePage), "") << codePage;
+  if ((document.waypointCount <= 0 || !document.waypoints) && RoutePointsForWtr(document).empty()) return;
   EXPECT_EQ(CheckWtrRoundTrip(document), "");
   ASSERT_TRUE(MapSymbolsForWtr(document));
   EXPECT_EQ(CheckWtrRoundTrip(document), "");

@@ -1,5 +1,6 @@
 // The GPX reader: real files from other programs, namespaces, text, numbers,
-// symbols, names in code page 950, and hostile input.
+// symbols, names in code page 950, routes, segments, encodings, and hostile
+// input; where GDAL reads the same file, what it makes of it.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -10,6 +11,7 @@
 #include "formats/format_registry.h"
 #include "formats/gpx/gpx_document.h"
 #include "formats/gpx/gpx_format.h"
+#include "testing/gpx_checks.h"
 #include "testing/gpx_text.h"
 #include "testing/test_support.h"
 
@@ -137,7 +139,7 @@ TEST(GpxReader, CoordinatesElevationsAndTimes) {
   // 0.5 semicircles exactly: halves round away from zero.
   const std::string half = "0.000000041909515857696533203125";
   const auto r = ReadText(GpxText(
-      Wpt("<ele>1500.5</ele>", "95", "180") + Wpt("<ele> +12 </ele>", "-90", "540") + Wpt("<ele></ele>", half, "-" + half) +
+      Wpt("<ele>1500.5</ele>", "90", "180") + Wpt("<ele> +12 </ele>", "-90", "540") + Wpt("<ele></ele>", half, "-" + half) +
       Wpt("", "24.07", "-190") +
       "<trk><trkseg>"
       "<trkpt lat=\"0\" lon=\"0\"><time>2007-03-04T15:59:55Z</time></trkpt>"
@@ -148,7 +150,7 @@ TEST(GpxReader, CoordinatesElevationsAndTimes) {
       "</trkseg></trk>"));
   ASSERT_TRUE(r->ok) << r->doc.error().Describe();
   const WaypointRecord* w = r->doc.waypoints.get();
-  EXPECT_EQ(w[0].latitude, 1 << 30);  // held to 90
+  EXPECT_EQ(w[0].latitude, 1 << 30);
   EXPECT_EQ(w[0].longitude, INT32_MIN);  // 180 is -180
   EXPECT_EQ(w[0].altitude, 1500.5f);
   EXPECT_FALSE(w[0].noAltitude);
@@ -275,6 +277,155 @@ TEST(GpxReader, DocumentTypesAreRefusedWhole) {
     EXPECT_EQ(r->doc.error().Describe(),
               "line 1, column 1: the document has a document type declaration, and those are refused");
   }
+}
+
+// A file written for a test, and what GDAL reads in one of its layers
+// (nothing, after a note, where GDAL is missing).
+class GdalReads {
+ public:
+  explicit GdalReads(const std::string& text) : path_(folder_.Path("t.gpx")) {
+    EXPECT_TRUE(testing::WriteBytes(path_, testing::AsBytes(text)));
+  }
+  std::optional<std::vector<testing::OgrFeature>> Layer(const char* layer) const { return testing::OgrLayer(path_, layer); }
+
+ private:
+  testing::TempFolder folder_;
+  std::string path_;
+};
+
+// Routes are read as waypoints are, in their own records; GDAL's routes and
+// route_points layers hold the same. The shared route.gpx: one route of 55.
+TEST(GpxReader, RoutesAsGdalReadsThem) {
+  const std::string text = GpxText(
+      Wpt("<name>W</name>") +
+      "<rte><name> Ridge </name><cmt>skipped</cmt><rtept lat=\"23.47\" lon=\"120.95\"><ele>3952</ele><name>玉山</name>"
+      "<cmt>top</cmt><sym>Summit</sym><time>2020-01-02T03:04:05Z</time></rtept>"
+      "<rtept lat=\"23.48\" lon=\"120.9\"><extensions><r:mpsSymbol xmlns:r=\"urn:x-ridloe:gpx-extensions:1\">48"
+      "</r:mpsSymbol></extensions></rtept></rte><rte/>");
+  for (const LoadParts parts : {LoadParts::kAll, LoadParts::kWaypointsAndCounts}) {
+    const auto r = ReadText(text, parts);
+    ASSERT_TRUE(r->ok) << r->doc.error().Describe();
+    ASSERT_EQ(r->doc.routeCount, 2);
+    EXPECT_EQ(r->doc.RouteNameOf(0), "Ridge");
+    ASSERT_EQ(r->doc.routes[0].pointCount, 2);
+    EXPECT_EQ(r->doc.routes[1].pointCount, 0);
+    const WaypointRecord* p = r->doc.routes[0].points.get();
+    EXPECT_EQ(std::vector<int>({p[0].latitude, p[0].symbol, p[1].symbol}), std::vector<int>({280008007, 106, 48}));
+    EXPECT_EQ(p[0].altitude, 3952.0f);
+    EXPECT_TRUE(p[1].noAltitude);
+    EXPECT_STREQ(p[0].name, testing::Cp950FromUtf8("玉山").c_str());
+    const WaypointText first = r->doc.RoutePointTextOf(0, 0);
+    EXPECT_EQ(std::vector<std::string_view>({first.name, first.comment, first.symbol, first.time}),
+              std::vector<std::string_view>({"玉山", "top", "Summit", "2020-01-02T03:04:05Z"}));
+    EXPECT_EQ(r->waypointLines.lines.size(), 1u);  // routes are not waypoints
+  }
+  const GdalReads gdal(text);
+  const auto points = gdal.Layer("route_points");
+  if (points) {
+    ASSERT_EQ(points->size(), 2u);
+    EXPECT_EQ((*points)[0].name, "玉山");
+    EXPECT_EQ(gdal.Layer("routes")->size(), 2u);
+  }
+
+  const std::string shared = testing::SharedTestData("gpx");
+  if (shared.empty()) GTEST_SKIP() << testing::kNoSharedTestData;
+  const OpenedDocument opened = OpenDocument(shared + "/route.gpx", FormatSet::All(), nullptr, nullptr);
+  ASSERT_TRUE(opened.ok) << opened.document->error().Describe();
+  const GpsDocument& d = *opened.document;
+  ASSERT_EQ(d.routeCount, 1);
+  ASSERT_EQ(d.routes[0].pointCount, 55);
+  const auto real = testing::OgrLayer(shared + "/route.gpx", "route_points");
+  if (!real) return;
+  ASSERT_EQ(real->size(), 55u);
+  for (std::int32_t k = 0; k < 55; ++k) {
+    const testing::OgrFeature& f = (*real)[static_cast<std::size_t>(k)];
+    EXPECT_EQ(f.name, d.RoutePointTextOf(0, k).name) << k;
+    EXPECT_NEAR(f.points[0][1], d.routes[0].points[k].latitude * 180.0 / 2147483648.0, 1e-7) << k;
+  }
+}
+
+// Zones written "+hhmm" and "+hh" and fractions of any length, as GDAL reads
+// them: the same clock time (GDAL keeps a zone only in the "+hh:mm" form and
+// keeps the clock of the others as they are written, where we take the zone
+// off); what neither reads is no time.
+TEST(GpxReader, TimesInTheFormsProgramsWrite) {
+  const char* times[] = {"2020-01-02T03:04:05+0000", "2020-01-02T03:04:05.123456789Z", "2020-01-02T05:34:05+02:30",
+                         "2020-01-02T01:04:05-02",   "2020-01-02T03:04:05.5+0100",     "2020-01-02T03:04:05+5"};
+  std::string body = "<trk><trkseg>";
+  for (const char* t : times) body += std::string("<trkpt lat=\"1\" lon=\"2\"><time>") + t + "</time></trkpt>";
+  const std::string text = GpxText(body + "</trkseg></trk>");
+  const auto r = ReadText(text);
+  ASSERT_TRUE(r->ok) << r->doc.error().Describe();
+  const TrackPoint* p = r->doc.tracks[0].points.get();
+  const std::uint32_t t = 1577934245;  // 2020-01-02T03:04:05Z
+  EXPECT_EQ(std::vector<std::uint32_t>({p[0].time, p[1].time, p[2].time, p[3].time, p[4].time}),
+            std::vector<std::uint32_t>({t, t, t, t, t - 3600}));
+  EXPECT_TRUE(p[5].noTime);
+  const auto gdal = GdalReads(text).Layer("track_points");
+  if (!gdal) return;
+  ASSERT_EQ(gdal->size(), 6u);
+  const auto clock = [&gdal](std::size_t k) { return (*gdal)[k].Field("time").substr(0, 19); };
+  EXPECT_EQ(clock(0), "2020/01/02 03:04:05");
+  EXPECT_EQ(clock(1), "2020/01/02 03:04:05");
+  EXPECT_EQ((*gdal)[2].Field("time"), "2020/01/02 05:34:05+0230");
+  EXPECT_EQ(clock(3), "2020/01/02 01:04:05");  // our 03:04:05Z, as written at -02
+  EXPECT_EQ(clock(4), "2020/01/02 03:04:05");  // our 02:04:05Z, as written at +01
+}
+
+// A latitude beyond ±90° is no place: the point is left out and counted
+// (GDAL keeps it, so its counts are ours and those), and a track's segment
+// ends there.
+TEST(GpxReader, LatitudesBeyondThePolesAreLeftOut) {
+  const std::string text = GpxText(
+      Wpt("", "100") + Wpt("", "-90.0000001") + Wpt("", "90") +
+      "<rte><rtept lat=\"200\" lon=\"1\"/><rtept lat=\"1\" lon=\"1\"/></rte>"
+      "<trk><trkseg><trkpt lat=\"1\" lon=\"1\"/><trkpt lat=\"100\" lon=\"1\"/><trkpt lat=\"2\" lon=\"1\"/>"
+      "<trkpt lat=\"200\" lon=\"1\"/></trkseg><trkseg><trkpt lat=\"3\" lon=\"1\"/></trkseg></trk>");
+  const auto r = ReadText(text);
+  ASSERT_TRUE(r->ok) << r->doc.error().Describe();
+  EXPECT_EQ(r->doc.waypointCount, 1);
+  EXPECT_EQ(r->doc.routes[0].pointCount, 1);
+  ASSERT_EQ(r->doc.tracks[0].pointCount, 3);
+  const TrackPoint* p = r->doc.tracks[0].points.get();
+  EXPECT_EQ(std::vector<bool>({p[0].newSegment, p[1].newSegment, p[2].newSegment}), std::vector<bool>({false, true, true}));
+  const PointCounts& out = r->doc.beyondPoles;
+  EXPECT_EQ(std::vector<std::int64_t>({out.waypoints, out.routePoints, out.trackPoints}), std::vector<std::int64_t>({2, 1, 2}));
+  EXPECT_EQ(r->trackLines.lines, std::vector<std::string>{" (3)"});
+  const GdalReads gdal(text);
+  const auto waypoints = gdal.Layer("waypoints");
+  if (!waypoints) return;
+  EXPECT_EQ(waypoints->size(), 3u);
+  EXPECT_EQ(gdal.Layer("route_points")->size(), 2u);
+  EXPECT_EQ(gdal.Layer("track_points")->size(), 5u);
+}
+
+// Each trkseg begins a segment, as GDAL's track_seg_id counts them (an empty
+// one begins none that holds a point).
+TEST(GpxReader, SegmentsAreKept) {
+  const std::string text = GpxText(
+      "<trk><trkseg/><trkseg><trkpt lat=\"1\" lon=\"1\"/><trkpt lat=\"1\" lon=\"2\"/></trkseg><trkseg/>"
+      "<trkseg><trkpt lat=\"1\" lon=\"3\"/></trkseg></trk>");
+  const auto r = ReadText(text);
+  ASSERT_TRUE(r->ok);
+  const TrackPoint* p = r->doc.tracks[0].points.get();
+  EXPECT_EQ(std::vector<bool>({p[0].newSegment, p[1].newSegment, p[2].newSegment}), std::vector<bool>({false, false, true}));
+  const auto gdal = GdalReads(text).Layer("track_points");
+  if (!gdal) return;
+  ASSERT_EQ(gdal->size(), 3u);
+  EXPECT_EQ((*gdal)[1].Field("track_seg_id"), (*gdal)[0].Field("track_seg_id"));
+  EXPECT_NE((*gdal)[2].Field("track_seg_id"), (*gdal)[1].Field("track_seg_id"));
+}
+
+// Control characters of a name (a line feed, DEL) go into its record as
+// '?', counted; the text keeps them.
+TEST(GpxReader, ControlCharactersOfNamesAreQuestionMarksInRecords) {
+  const auto r = ReadText(GpxText(Wpt("<name>A&#10;B&#127;C&#9;</name>") +
+                                  "<rte><rtept lat=\"1\" lon=\"2\"><name>X&#13;Y</name></rtept></rte>"));
+  ASSERT_TRUE(r->ok) << r->doc.error().Describe();
+  EXPECT_STREQ(r->doc.waypoints[0].name, "A?B?C");  // the tab trimmed as white space
+  EXPECT_EQ(r->doc.TextOf(0).name, "A\nB\x7F" "C");
+  EXPECT_STREQ(r->doc.routes[0].points[0].name, "X?Y");
+  EXPECT_EQ(r->doc.controlCharacters, 3);
 }
 
 }  // namespace

@@ -9,7 +9,9 @@
 #include <random>
 #include <string>
 
+#include "core/text/cp950.h"
 #include "formats/gpx/gpx_document.h"
+#include "formats/wtr/wtr_document.h"
 #include "testing/gpx_checks.h"
 #include "testing/test_support.h"
 
@@ -162,7 +164,92 @@ TEST(GpxWriter, RealFilesMakeValidGpx) {
     if (!waypoints || !tracks) continue;
     EXPECT_EQ(waypoints->size(), static_cast<std::size_t>(mps.waypointCount));
     EXPECT_EQ(tracks->size(), static_cast<std::size_t>(mps.trackCount));
+    // The routes, point by point: names and places.
+    const auto routes = testing::OgrLayer(path, "routes");
+    const auto points = testing::OgrLayer(path, "route_points");
+    ASSERT_EQ(routes->size(), static_cast<std::size_t>(mps.routeCount));
+    std::size_t at = 0;
+    for (std::int32_t j = 0; j < mps.routeCount; ++j) {
+      EXPECT_EQ((*routes)[static_cast<std::size_t>(j)].name, DecodeCp950(mps.RouteNameOf(j)));
+      for (std::int32_t k = 0; k < mps.routes[j].pointCount; ++k, ++at) {
+        ASSERT_LT(at, points->size());
+        const testing::OgrFeature& f = (*points)[at];
+        EXPECT_EQ(f.name, DecodeCp950(mps.RoutePointTextOf(j, k).name));
+        EXPECT_EQ(f.Field("route_fid"), std::to_string(j));
+        EXPECT_NEAR(f.points[0][1], mps.routes[j].points[k].latitude * 180.0 / 2147483648.0, 1e-9);
+      }
+    }
+    EXPECT_EQ(at, points->size());
   }
+}
+
+// Whatever the names are decoded from, what XML 1.0 cannot hold is written
+// as U+FFFD (U+FFFF from UTF-8 EF BF BF, U+FFFE from GB18030 84 31 A4 38, a
+// control), and the file validates.
+TEST(GpxWriter, EveryFileIsWellFormedWhateverTheEncoding) {
+  MpsBuilder b;
+  b.Header().Waypoint({.name = "A\xEF\xBF\xBF" "B\x01", .comment = "\x84\x31\xA4\x38" "C"});
+  b.Route({.name = "R\xEF\xBF\xBE", .points = {{.name = "A\xEF\xBF\xBF" "B\x01"}, {.name = "\xED\xA0\x80"}}});
+  auto loaded = testing::LoadBytes(b.End().bytes(), false);
+  ASSERT_TRUE(loaded->ok) << loaded->doc.error().Describe();
+  testing::TempFolder folder;
+  for (const char* codePage : {"UTF-8", "GB18030", "CP950"}) {
+    SCOPED_TRACE(codePage);
+    std::string gpx;
+    ASSERT_TRUE(EncodeGpx(loaded->doc, codePage, gpx));
+    const std::string path = folder.Path(std::string(codePage) + ".gpx");
+    ASSERT_TRUE(testing::WriteBytes(path, testing::AsBytes(gpx)));
+    EXPECT_TRUE(testing::ValidatesAsGpx11(path)) << gpx;
+    EXPECT_EQ(gpx.find("\xEF\xBF\xBF"), std::string::npos);
+    EXPECT_EQ(gpx.find("\xEF\xBF\xBE"), std::string::npos);
+    GpxDocument back;
+    ASSERT_TRUE(back.Parse(reinterpret_cast<const std::uint8_t*>(gpx.data()), gpx.size(), nullptr, nullptr))
+        << back.error().Describe();
+    if (std::string(codePage) == "UTF-8") {
+      EXPECT_EQ(back.TextOf(0).name, "A\uFFFD" "B\uFFFD");
+    } else if (std::string(codePage) == "GB18030") {
+      EXPECT_EQ(back.TextOf(0).comment, "\uFFFD" "C");
+    }
+    EXPECT_EQ(back.routes[0].pointCount, 2);
+  }
+}
+
+// A trkseg per segment, as GDAL reads them back; routes left out when asked.
+TEST(GpxWriter, SegmentsAndRoutesAsAsked) {
+  const std::string in = testing::GpxText(
+      "<rte><rtept lat=\"1\" lon=\"1\"/></rte><trk><trkseg><trkpt lat=\"1\" lon=\"1\"/><trkpt lat=\"1\" lon=\"2\"/>"
+      "</trkseg><trkseg><trkpt lat=\"1\" lon=\"3\"/></trkseg></trk>");
+  GpxDocument doc;
+  ASSERT_TRUE(doc.Parse(reinterpret_cast<const std::uint8_t*>(in.data()), in.size(), nullptr, nullptr));
+  std::string gpx, bare;
+  ASSERT_TRUE(EncodeGpx(doc, "CP950", gpx));
+  ASSERT_TRUE(EncodeGpx(doc, "CP950", bare, false));
+  EXPECT_NE(gpx.find("</trkpt>\n</trkseg><trkseg>\n<trkpt"), std::string::npos) << gpx;
+  EXPECT_NE(gpx.find("<rte>"), std::string::npos);
+  EXPECT_EQ(bare.find("<rte>"), std::string::npos);
+  testing::TempFolder folder;
+  const std::string path = folder.Path("segments.gpx");
+  ASSERT_TRUE(testing::WriteBytes(path, testing::AsBytes(gpx)));
+  EXPECT_TRUE(testing::ValidatesAsGpx11(path));
+  const auto points = testing::OgrLayer(path, "track_points");
+  if (!points) return;
+  ASSERT_EQ(points->size(), 3u);
+  EXPECT_EQ((*points)[1].Field("track_seg_id"), "0");
+  EXPECT_EQ((*points)[2].Field("track_seg_id"), "1");
+}
+
+// A WTR name's padding is no part of the name: GPX does not carry it.
+TEST(GpxWriter, WtrNamesWithoutTheirPadding) {
+  auto mps = testing::LoadBytes(MpsBuilder().Header().Waypoint({.name = "land"}).Waypoint({.name = " x "}).End().bytes());
+  std::vector<std::uint8_t> wtrBytes;
+  ASSERT_TRUE(EncodeWtr(mps->doc, wtrBytes));
+  WtrDocument wtr;
+  ASSERT_TRUE(wtr.Parse(wtrBytes.data(), wtrBytes.size(), nullptr, nullptr));
+  EXPECT_STREQ(wtr.waypoints[0].name, "land      ");  // the record keeps it
+  std::string gpx;
+  ASSERT_TRUE(EncodeGpx(wtr, "CP950", gpx));
+  EXPECT_NE(gpx.find("<name>land</name>"), std::string::npos);
+  EXPECT_NE(gpx.find("<name> x</name>"), std::string::npos);  // leading space is the name's
 }
 
 // What the real files say of themselves: WT2 and the points of the track

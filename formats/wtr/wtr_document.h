@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <string_view>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,9 @@ class WtrDocument : public GpsDocument {
   // Reads the waypoint records and at most one track.
   bool Parse(const std::uint8_t* data, std::size_t size, ListSink* waypointSink, ListSink* trackSink) override;
   SymbolCodes symbolCodes() const override { return SymbolCodes::kWtr; }
+  // The name as the record holds it, without the spaces that pad a WTR
+  // name field to its 10 bytes (the record keeps them).
+  WaypointText TextOf(std::int32_t index) const override;
 
   // Writes the waypoints as a WTR file. False without touching the file
   // system when there are none; an existing file is replaced only when every
@@ -26,13 +30,22 @@ class WtrDocument : public GpsDocument {
   bool SaveWtr(const std::string& path, WriteError* why = nullptr) const;
 };
 
-// The bytes of a WTR file with the document's waypoints, in file order,
-// handed to `write` one block or record at a time; stops at the first write
-// that returns false. False without calling `write` when there are none.
+// The route points a WTR file written with routes holds after the waypoints:
+// each route's points, in route order, that are not already among the
+// waypoints or the route points before them (the same whole name and the
+// same place). None for a document that stores its route points among its
+// waypoints.
+std::vector<const WaypointRecord*> RoutePointsForWtr(const GpsDocument& document);
+
+// The bytes of a WTR file with the document's waypoints, in file order, and
+// with `routes` the route points RoutePointsForWtr gives (their symbols
+// translated to WTR codes), handed to `write` one block or record at a time;
+// stops at the first write that returns false. False without calling
+// `write` when there is nothing to write.
 using WtrWrite = std::function<bool(const std::uint8_t* bytes, std::size_t size)>;
-bool WriteWtr(const GpsDocument& document, const WtrWrite& write);
+bool WriteWtr(const GpsDocument& document, const WtrWrite& write, bool routes = false);
 // The same bytes appended to `out`, for callers that keep the file in memory.
-bool EncodeWtr(const GpsDocument& document, std::vector<std::uint8_t>& out);
+bool EncodeWtr(const GpsDocument& document, std::vector<std::uint8_t>& out, bool routes = false);
 // The same bytes written to `path` as SaveWtr writes them.
 bool SaveWtr(const GpsDocument& document, const std::string& path, WriteError* why = nullptr);
 
