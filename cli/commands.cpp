@@ -2,6 +2,7 @@
 // standard error.
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "cli/commands.h"
 #include "core/text/cp950.h"
@@ -11,12 +12,13 @@ namespace ridloe::cli {
 const char kUsageText[] =
     "usage: ridloe-cli list [--raw] [--tracks] [--json] [--encoding NAME] FILE\n"
     "       ridloe-cli info FILE\n"
-    "       ridloe-cli convert [--force] [--to gpx|wtr] [--encoding NAME] [-o OUT] IN...\n"
+    "       ridloe-cli convert [--force] [--to gpx|wtr] [--no-routes] [--encoding NAME] [-o OUT] IN...\n"
     "FILE and IN are MPS, WTR or GPX files, or - for standard input.\n"
     "Every operand of convert is an input, written beside itself unless -o names\n"
     "the output: -o DIR/ (or an existing folder) writes each input into DIR,\n"
     "-o FILE names the output of one input, and -o - is standard output.\n"
-    "convert writes the format --to or OUT's extension names, else WTR.\n"
+    "convert writes the format --to or OUT's extension names, else WTR; routes go\n"
+    "into GPX as routes and into WTR as waypoints, unless --no-routes.\n"
     "Options also take the form --name=value; after -- every argument is a file.\n";
 
 void Tell(const std::string& message) {
@@ -42,6 +44,26 @@ bool AcceptsEncoding(const std::string& name) {
 int Help() {
   std::fputs(kUsageText, stdout);
   return kOk;
+}
+
+std::string DescribePoints(const PointCounts& counts) {
+  std::vector<std::string> parts;
+  const auto add = [&parts](std::int64_t n, const char* one, const char* many) {
+    if (n > 0) parts.push_back(std::to_string(n) + " " + (n == 1 ? one : many));
+  };
+  add(counts.waypoints, "waypoint", "waypoints");
+  add(counts.routePoints, "route point", "route points");
+  add(counts.trackPoints, "track point", "track points");
+  std::string out;
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    if (i > 0) out += i + 1 == parts.size() ? " and " : ", ";
+    out += parts[i];
+  }
+  return out;
+}
+
+void ReportLeftOut(const std::string& file, const PointCounts& leftOut) {
+  if (leftOut.any()) Tell(Shown(file) + ": " + DescribePoints(leftOut) + " with a latitude beyond ±90° left out");
 }
 
 void ReportLoadFailure(const std::string& file, const LoadError& error, const ReadError& readError) {

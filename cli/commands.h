@@ -36,6 +36,12 @@ inline void ReportLoadFailure(const std::string& file, const OpenedDocument& ope
   ReportLoadFailure(file, opened.document->error(), opened.readError);
 }
 
+// "1 waypoint and 2 track points": each kind of point that has any.
+std::string DescribePoints(const PointCounts& counts);
+// Says how many points of `file` its load left out for a latitude beyond
+// ±90°, if any: "trip.gpx: 2 track points with a latitude beyond ±90° left out".
+void ReportLeftOut(const std::string& file, const PointCounts& leftOut);
+
 int List(const std::vector<std::string>& args);
 int Info(const std::vector<std::string>& args);
 int Convert(const std::vector<std::string>& args);

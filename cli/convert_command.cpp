@@ -28,6 +28,7 @@ bool ConvertOne(const ConversionJob& job, ConversionRun& run) {
   const std::string in = Shown(job.input);
   const std::string out = job.output == "-" ? "standard output" : job.output;
   const ConvertResult result = run.Convert(job);
+  ReportLeftOut(job.input, result.leftOut);
   if (!result.loaded) ReportLoadFailure(job.input, result.loadError, result.readError);
   switch (result.step) {
     case ConvertStep::kWrittenThisRun:
@@ -61,7 +62,8 @@ bool ConvertOne(const ConversionJob& job, ConversionRun& run) {
     case ConvertStep::kLoad:
       return false;
     case ConvertStep::kNoWaypoints:
-      Tell(in + (result.writer->writesTracks ? ": no waypoints or tracks" : ": no waypoints") + "; nothing written");
+      Tell(in + (result.writer->writesTracks ? ": no waypoints, routes or tracks" : ": no waypoints") +
+           (result.routesLeftOut > 0 ? " (its routes left out by --no-routes)" : "") + "; nothing written");
       return true;
     default:
       break;
@@ -69,9 +71,25 @@ bool ConvertOne(const ConversionJob& job, ConversionRun& run) {
   if (result.replacedCharacters > 0) {
     Tell(in + ": " + Count(result.replacedCharacters, "character") + " with no code page 950 form written as ?");
   }
-  const std::string tracks = result.writer->writesTracks ? ", " + Count(result.trackCount, "track") : "";
-  Tell(in + " -> " + out + ": " + Count(result.waypointCount, "waypoint") + tracks +
-       (result.loaded ? "" : ", those read before the failure"));
+  if (result.controlCharacters > 0) {
+    Tell(in + ": " + Count(result.controlCharacters, "control character") + " in names written as ?");
+  }
+  if (result.beyondPolesWritten.any()) {
+    const PointCounts& beyond = result.beyondPolesWritten;
+    const bool one = beyond.waypoints + beyond.routePoints + beyond.trackPoints == 1;
+    Tell(in + ": " + DescribePoints(beyond) + (one ? " has" : " have") +
+         " a latitude beyond ±90°; the GPX schema does not allow it");
+  }
+  // GPX: "12 waypoints, 1 route, 2 tracks" (routes only where there are
+  // any); WTR: "0 waypoints and 42 route points" where route points were added.
+  std::string what = Count(result.waypointCount, "waypoint");
+  if (result.writer->writesTracks) {
+    if (result.routeCount > 0) what += ", " + Count(result.routeCount, "route");
+    what += ", " + Count(result.trackCount, "track");
+  } else if (result.routePointCount > 0) {
+    what += " and " + Count(result.routePointCount, "route point");
+  }
+  Tell(in + " -> " + out + ": " + what + (result.loaded ? "" : ", those read before the failure"));
   return result.ok();
 }
 
@@ -80,13 +98,14 @@ bool ConvertOne(const ConversionJob& job, ConversionRun& run) {
 int Convert(const std::vector<std::string>& args) {
   ParsedOptions parsed;
   if (!ParseOptions(args, {{"--force", "-f"}, {"--output", "-o", true}, {"--to", nullptr, true},
-                           {"--encoding", nullptr, true}},
+                           {"--encoding", nullptr, true}, {"--no-routes"}},
                     parsed)) {
     return Usage(parsed.error);
   }
   if (parsed.help) return Help();
   ConvertOptions options;
   options.replace = parsed.Has("--force");
+  options.routes = !parsed.Has("--no-routes");
   if (parsed.Has("--to") && !(options.writer = FindWriter(parsed.Value("--to")))) {
     return Usage("--to takes gpx or wtr, not " + parsed.Value("--to"));
   }

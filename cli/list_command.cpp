@@ -67,6 +67,7 @@ int List(const std::vector<std::string>& args) {
     if (opened.document->error().step != LoadStep::kFileRead) {
       WriteDocumentJson(*opened.document, encoding, opened.ok, stdout);
     }
+    ReportLeftOut(file, opened.document->beyondPoles);
     if (!opened.ok) ReportLoadFailure(file, opened);
     return opened.ok ? kOk : kFailed;
   }
@@ -74,10 +75,21 @@ int List(const std::vector<std::string>& args) {
   PrintingSink waypointLines(options.Has("--raw"), encoding);
   VectorListSink trackLines;
   const OpenedDocument opened = OpenDocument(file, FormatSet::All(), &waypointLines, withTracks ? &trackLines : nullptr);
-  if (withTracks && !trackLines.lines.empty()) {
+  const GpsDocument& document = *opened.document;
+  const std::int32_t routes = document.routes ? document.routeCount : 0;
+  // The tracks after a blank line; the routes, where there are any, after
+  // another, so that the third block is always the routes.
+  if (withTracks && (!trackLines.lines.empty() || routes > 0)) {
     std::fputc('\n', stdout);
     for (const std::string& line : trackLines.lines) waypointLines.AddLine(line);
   }
+  if (withTracks && routes > 0) {
+    std::fputc('\n', stdout);
+    for (std::int32_t j = 0; j < routes; ++j) {
+      waypointLines.AddLine(std::string(document.RouteNameOf(j)) + " (" + std::to_string(document.routes[j].pointCount) + ")");
+    }
+  }
+  ReportLeftOut(file, document.beyondPoles);
   if (!opened.ok) ReportLoadFailure(file, opened);
   return opened.ok ? kOk : kFailed;
 }
@@ -94,6 +106,7 @@ int Info(const std::vector<std::string>& args) {
     std::printf("waypoints: %d\ntracks: %d\n", document.waypointCount, document.trackCount);
     if (document.routeCount >= 0) std::printf("routes: %d\n", document.routeCount);
   }
+  ReportLeftOut(file, document.beyondPoles);
   if (!opened.ok) ReportLoadFailure(file, opened);
   return opened.ok ? kOk : kFailed;
 }

@@ -347,5 +347,82 @@ TEST_F(ConvertCliTest, GpxOutAndBackIn) {
   EXPECT_EQ(Lines(run.err)[0], "planned.gpx: 1 character with no code page 950 form written as ?");
 }
 
+// A planned route reaches the WTR device: the waypoints, then the route
+// points not already among them (by name and place), each once; --no-routes
+// leaves them out. Routes go into GPX as routes, and list and info show them.
+TEST_F(ConvertCliTest, RoutesReachWtrAndGpx) {
+  const std::string route = "<rte><name>Hike</name><rtept lat=\"1\" lon=\"2\"><name>W</name></rtept>"
+                            "<rtept lat=\"3\" lon=\"4\"><name>X</name><sym>Summit</sym></rtept>"
+                            "<rtept lat=\"3\" lon=\"4\"><name>X</name></rtept><rtept lat=\"5\" lon=\"6\"><name>Y</name></rtept></rte>";
+  Put("planned.gpx", testing::AsBytes(testing::GpxText("<wpt lat=\"1\" lon=\"2\"><name>W</name></wpt>" + route)));
+  Put("only.gpx", testing::AsBytes(testing::GpxText(route)));
+  CliRun run = Cli({"convert", "planned.gpx", "only.gpx"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "planned.gpx -> planned.wtr: 1 waypoint and 2 route points\n"
+                     "only.gpx -> only.wtr: 0 waypoints and 3 route points\n");
+  EXPECT_EQ(Lines(Cli({"list", "--raw", "planned.wtr"}).out),
+            (std::vector<std::string>{"W            0", "X            0", "Y            0"}));
+  EXPECT_EQ(ReadText(dir_ / "planned.wtr").substr(16 + 64 + 40, 2), std::string("\x36\x20", 2));  // Summit: 8246
+  run = Cli({"convert", "--no-routes", "--force", "planned.gpx", "only.gpx"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err, "planned.gpx -> planned.wtr: 1 waypoint\n"
+                     "only.gpx: no waypoints (its routes left out by --no-routes); nothing written\n");
+  EXPECT_EQ(Size("planned.wtr"), 48u + 64u);
+  EXPECT_EQ(Cli({"list", "--tracks", "planned.gpx"}).out, "W   0\n\n\nHike (4)\n");
+
+  if (testing::SharedTestData("mps").empty()) GTEST_SKIP() << testing::kNoSharedTestData;
+  const std::string mps = testing::SharedTestData("mps") + "/route-v4.mps";
+  EXPECT_EQ(Cli({"info", mps}).out, "waypoints: 14\ntracks: 0\nroutes: 2\n");
+  run = Cli({"convert", "-o", "r.wtr", mps});
+  EXPECT_EQ(run.err, mps + " -> r.wtr: 14 waypoints\n");  // its route points are its waypoints
+  run = Cli({"convert", "-o", "r.gpx", mps});
+  EXPECT_EQ(run.err, mps + " -> r.gpx: 14 waypoints, 2 routes, 0 tracks\n");
+  EXPECT_TRUE(testing::ValidatesAsGpx11((dir_ / "r.gpx").string()));
+  EXPECT_EQ(Cli({"list", "--tracks", "r.gpx"}).out.substr(Cli({"list", "r.gpx"}).out.size()),
+            "\n\nATCHAFALAYA (3)\nLILI PATH (11)\n");
+}
+
+// Points beyond ±90° of latitude: left out of a GPX file read, and said; an
+// MPS file's written to GPX as they stand, and said; control characters of
+// names go to WTR as '?', and said.
+TEST_F(ConvertCliTest, WhatIsLeftOutOrReplacedIsSaid) {
+  Put("far.gpx", testing::AsBytes(testing::GpxText(
+                     "<wpt lat=\"100\" lon=\"1\"/><wpt lat=\"1\" lon=\"1\"><name>A&#10;B</name></wpt>"
+                     "<trk><trkseg><trkpt lat=\"-95\" lon=\"1\"/><trkpt lat=\"200\" lon=\"1\"/></trkseg></trk>")));
+  const std::string leftOut = "far.gpx: 1 waypoint and 2 track points with a latitude beyond ±90° left out\n";
+  CliRun run = Cli({"info", "far.gpx"});
+  EXPECT_EQ(run.out, "waypoints: 1\ntracks: 1\nroutes: 0\n");
+  EXPECT_EQ(run.err, leftOut);
+  run = Cli({"convert", "far.gpx"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err, leftOut + "far.gpx: 1 control character in names written as ?\nfar.gpx -> far.wtr: 1 waypoint\n");
+  EXPECT_EQ(ReadText(dir_ / "far.wtr").substr(16, 3), "A?B");
+
+  MpsBuilder b;
+  b.Header();
+  for (std::int32_t lat : {(1 << 30) + 1, 1 << 30, INT32_MIN, INT32_MAX}) b.Waypoint({.name = "P", .latitude = lat});
+  b.Track({.name = "T", .points = {{.latitude = -(1 << 30) - 1}}});
+  Put("far.mps", b.End().bytes());
+  run = Cli({"convert", "-o", "far2.gpx", "far.mps"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err, "far.mps: 3 waypoints and 1 track point have a latitude beyond ±90°; the GPX schema does not allow it\n"
+                     "far.mps -> far2.gpx: 4 waypoints, 1 track\n");
+}
+
+// list --json carries the text as it is: a line feed as \n, the controls
+// that would drive a terminal escaped; a WTR name without its padding.
+TEST_F(ConvertCliTest, JsonCarriesTheText) {
+  Put("t.gpx", testing::AsBytes(testing::GpxText(
+                   "<wpt lat=\"1\" lon=\"1\"><name>a&#10;b&#x202E;c&#x85;d&#127;</name><desc>x\ty</desc></wpt>"
+                   "<rte><name>R</name><rtept lat=\"1\" lon=\"1\"><name>P</name></rtept></rte>")));
+  const std::string json = Cli({"list", "--json", "t.gpx"}).out;
+  EXPECT_NE(json.find(R"("name":"a\nb\u202ec\u0085d\u007f")"), std::string::npos) << json;
+  EXPECT_NE(json.find(R"("description":"x\ty")"), std::string::npos);
+  EXPECT_NE(json.find(R"("routes":[)" "\n" R"({"name":"R","name_hex":"52","point_count":1,"points":[)" "\n" R"({"name":"P")"),
+            std::string::npos);
+  ASSERT_EQ(Cli({"convert", "-o", "x.wtr", Sample()}).status, 0);
+  EXPECT_NE(Cli({"list", "--json", "x.wtr"}).out.find(R"({"name":"CAMP01","name_hex":"43414d503031",)"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace ridloe
