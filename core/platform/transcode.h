@@ -19,6 +19,31 @@ bool TranscodeToUtf8(std::string_view bytes, const char* encoding, std::string& 
 // does not know the encoding.
 bool TranscodeFromUtf8(std::string_view utf8, const char* encoding, std::string& out, std::size_t& replaced);
 
+// Reads one character at a time from text in one encoding, by the system's
+// tables, for a parser that takes bytes a character at a time.
+class CharacterDecoder {
+ public:
+  // What a run of bytes is in the encoding.
+  enum class Read {
+    kCharacter,  // exactly one character, all of the bytes
+    kCutShort,   // the first bytes of a character, which goes on
+    kNone,       // no character, nor the start of one
+  };
+
+  explicit CharacterDecoder(const char* encoding);
+  ~CharacterDecoder();
+  CharacterDecoder(const CharacterDecoder&) = delete;
+  CharacterDecoder& operator=(const CharacterDecoder&) = delete;
+
+  // Whether the system knows the encoding.
+  bool known() const;
+  // What `bytes` are; the character in `character` for kCharacter.
+  Read Decode(std::string_view bytes, char32_t& character);
+
+ private:
+  void* state_ = nullptr;  // the system's converter
+};
+
 // The length of the UTF-8 character that starts `text` (not empty): 1 for a
 // byte that starts none, or one cut off at the end.
 inline std::size_t Utf8Length(std::string_view text) {

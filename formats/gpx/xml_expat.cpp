@@ -2,10 +2,12 @@
 #include <expat.h>
 
 #include <algorithm>
+#include <iterator>
 #include <cstring>
 #include <new>
 #include <vector>
 
+#include "formats/gpx/xml_encoding.h"
 #include "formats/gpx/xml_events.h"
 
 namespace ridloe {
@@ -59,6 +61,8 @@ class ExpatParser final : public XmlParser {
     XML_SetEntityDeclHandler(parser_, OnEntityDeclaration);
     XML_SetSkippedEntityHandler(parser_, OnSkippedEntity);
     XML_SetParamEntityParsing(parser_, XML_PARAM_ENTITY_PARSING_NEVER);
+    // An encoding expat does not know itself is read through the system's.
+    XML_SetUnknownEncodingHandler(parser_, OnUnknownEncoding, this);
     std::size_t at = 0;
     do {
       const std::size_t n = std::min(kFeed, size - at);
@@ -70,6 +74,7 @@ class ExpatParser final : public XmlParser {
         }
         if (XML_GetErrorCode(parser_) == XML_ERROR_ABORTED) return true;  // Stop
         why = XML_ErrorString(XML_GetErrorCode(parser_));
+        if (encoding_ && !encoding_->Note().empty()) why += ": " + encoding_->Note();
         return false;
       }
       at += n;
@@ -123,10 +128,35 @@ class ExpatParser final : public XmlParser {
     Self(data).Refuse(std::string("the entity ") + name + " is not declared");
   }
 
+  // Fills expat's table for the encoding `name` from the system's
+  // conversion; an encoding it cannot read is refused with its name.
+  static int XMLCALL OnUnknownEncoding(void* data, const XML_Char* name, XML_Encoding* info) {
+    ExpatParser& p = Self(data);
+    std::string why;
+    try {
+      p.encoding_ = XmlEncoding::Make(name, why);
+    } catch (const std::bad_alloc&) {
+      why = "out of memory";
+    }
+    if (!p.encoding_) {
+      // The parse fails on its own once this returns; only the words are ours.
+      p.line_ = p.Line();
+      p.column_ = p.Column();
+      p.refusal_ = why;
+      return XML_STATUS_ERROR;
+    }
+    std::copy(std::begin(p.encoding_->map), std::end(p.encoding_->map), info->map);
+    info->data = p.encoding_.get();
+    info->convert = [](void* encoding, const char* bytes) { return static_cast<XmlEncoding*>(encoding)->Character(bytes); };
+    info->release = nullptr;  // the encoding lives as long as the parser
+    return XML_STATUS_OK;
+  }
+
   XML_Parser parser_;
   XmlEvents* events_ = nullptr;
   std::vector<XmlAttribute> attributes_;
   std::string refusal_;
+  std::unique_ptr<XmlEncoding> encoding_;  // the document's, when expat does not know it
   std::int64_t line_ = 1;
   std::int64_t column_ = 1;
 };

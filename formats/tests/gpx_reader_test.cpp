@@ -416,6 +416,42 @@ TEST(GpxReader, SegmentsAreKept) {
   EXPECT_NE((*gdal)[2].Field("track_seg_id"), (*gdal)[1].Field("track_seg_id"));
 }
 
+// Encodings the declaration names are read through the system's tables:
+// windows-1252 as GDAL reads it, Big5 (code page 950) and Shift_JIS as they
+// were written; one the system does not know is refused by its name.
+TEST(GpxReader, EncodingsTheDeclarationNames) {
+  if (!kExpat) GTEST_SKIP() << "XmlLite reads encodings by its own tables";
+  const auto declared = [](const std::string& encoding, const std::string& name) {
+    return "<?xml version=\"1.0\" encoding=\"" + encoding + "\"?>\n<gpx version=\"1.1\" creator=\"t\" "
+           "xmlns=\"http://www.topografix.com/GPX/1/1\">" + Wpt("<name>" + name + "</name><cmt>a &amp; b</cmt>") + "</gpx>";
+  };
+  const std::string latin = declared("windows-1252", "Caf\xE9 \x80 \x93Gipfel\x94");
+  const auto r1252 = ReadText(latin);
+  ASSERT_TRUE(r1252->ok) << r1252->doc.error().Describe();
+  EXPECT_EQ(r1252->doc.TextOf(0).name, "Café € “Gipfel”");
+  EXPECT_EQ(r1252->doc.TextOf(0).comment, "a & b");
+  if (const auto gdal = GdalReads(latin).Layer("waypoints")) {
+    EXPECT_EQ((*gdal)[0].name, "Café € “Gipfel”");
+  }
+
+  const std::string big5 = declared("Big5", testing::Cp950FromUtf8("排雲山莊"));
+  const auto rBig5 = ReadText(big5);
+  ASSERT_TRUE(rBig5->ok) << rBig5->doc.error().Describe();
+  EXPECT_EQ(rBig5->doc.TextOf(0).name, "排雲山莊");
+  EXPECT_STREQ(rBig5->doc.waypoints[0].name, testing::Cp950FromUtf8("排雲山莊").c_str());
+  const auto rJis = ReadText(declared("Shift_JIS", "\x95\x78\x8E\x6D\x8E\x52 \\"));  // 富士山, a backslash
+  ASSERT_TRUE(rJis->ok) << rJis->doc.error().Describe();
+  EXPECT_EQ(rJis->doc.TextOf(0).name, "富士山 \\");
+
+  const auto unknown = ReadText(declared("x-unheard-of", "A"));
+  EXPECT_EQ(unknown->doc.error().Describe(),
+            "line 1, column 1: the document's encoding \"x-unheard-of\" is not one this system converts");
+  // A byte the code page leaves empty is no character: the file is not well-formed.
+  const auto stray = ReadText(declared("windows-1252", "\x81"));
+  EXPECT_FALSE(stray->ok);
+  EXPECT_EQ(stray->doc.waypointCount, 0);
+}
+
 // Control characters of a name (a line feed, DEL) go into its record as
 // '?', counted; the text keeps them.
 TEST(GpxReader, ControlCharactersOfNamesAreQuestionMarksInRecords) {

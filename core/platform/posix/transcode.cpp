@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <cstdint>
 
 namespace ridloe {
 namespace {
@@ -80,6 +81,36 @@ std::size_t Convert(iconv_t cd, std::string_view text, std::string& out, std::st
 }
 
 }  // namespace
+
+// The decoder keeps a converter of its own: the cached ones serve the
+// conversions of whole texts that run meanwhile.
+CharacterDecoder::CharacterDecoder(const char* encoding) {
+  const iconv_t cd = iconv_open("UTF-32LE", encoding);
+  if (cd != kNoConverter) state_ = cd;
+}
+
+CharacterDecoder::~CharacterDecoder() {
+  if (state_) iconv_close(static_cast<iconv_t>(state_));
+}
+
+bool CharacterDecoder::known() const { return state_ != nullptr; }
+
+CharacterDecoder::Read CharacterDecoder::Decode(std::string_view bytes, char32_t& character) {
+  if (!state_ || bytes.empty()) return Read::kNone;
+  const auto cd = static_cast<iconv_t>(state_);
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  char* in = const_cast<char*>(bytes.data());
+  std::size_t inLeft = bytes.size();
+  unsigned char out[16];
+  char* dst = reinterpret_cast<char*>(out);
+  std::size_t dstLeft = sizeof out;
+  const std::size_t r = iconv(cd, &in, &inLeft, &dst, &dstLeft);
+  if (r == static_cast<std::size_t>(-1)) return errno == EINVAL ? Read::kCutShort : Read::kNone;
+  // One character, and not a shift of state that makes none (or two).
+  if (sizeof out - dstLeft != 4) return Read::kNone;
+  character = static_cast<char32_t>(out[0] | out[1] << 8 | out[2] << 16 | static_cast<std::uint32_t>(out[3]) << 24);
+  return Read::kCharacter;
+}
 
 bool TranscodeToUtf8(std::string_view bytes, const char* encoding, std::string& out) {
   const iconv_t cd = toUtf8.Get("UTF-8", encoding);

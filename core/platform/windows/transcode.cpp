@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <new>
 
 #include "core/platform/windows/unicode.h"
 #include "core/text/ascii.h"
@@ -150,6 +151,66 @@ std::string Utf8FromWide(std::wstring_view text) {
   out.resize(static_cast<std::size_t>(n));
   WideCharToMultiByte(CP_UTF8, 0, text.data(), size, out.data(), n, nullptr, nullptr);
   return out;
+}
+
+namespace {
+
+struct DecoderState {
+  UINT codePage;
+  CPINFO info;
+};
+
+// Whether `bytes` begin a character of `codePage` that goes on past them.
+bool BeginsCharacter(UINT codePage, const CPINFO& info, std::string_view bytes) {
+  const auto at = [&bytes](std::size_t k) { return static_cast<unsigned char>(bytes[k]); };
+  const std::size_t n = bytes.size();
+  if (codePage == CP_UTF8) {
+    const std::size_t length = at(0) >= 0xF0 && at(0) <= 0xF4 ? 4 : at(0) >= 0xE0 ? 3 : at(0) >= 0xC2 ? 2 : 1;
+    if (n >= length) return false;
+    for (std::size_t k = 1; k < n; ++k) {
+      if ((at(k) & 0xC0) != 0x80) return false;
+    }
+    return true;
+  }
+  if (codePage == 54936) {  // GB18030: 2 or 4 bytes after a lead byte, digits second and fourth
+    const auto lead = [&](std::size_t k) { return at(k) >= 0x81 && at(k) <= 0xFE; };
+    const auto digit = [&](std::size_t k) { return at(k) >= 0x30 && at(k) <= 0x39; };
+    return lead(0) && (n == 1 || (digit(1) && (n == 2 || (n == 3 && lead(2)))));
+  }
+  return info.MaxCharSize == 2 && n == 1 && IsDBCSLeadByteEx(codePage, at(0));
+}
+
+}  // namespace
+
+CharacterDecoder::CharacterDecoder(const char* encoding) {
+  const UINT codePage = CodePageOf(encoding);
+  if (!codePage) return;
+  auto* state = new (std::nothrow) DecoderState{codePage, {}};
+  if (!state) return;
+  GetCPInfo(codePage, &state->info);
+  state_ = state;
+}
+
+CharacterDecoder::~CharacterDecoder() { delete static_cast<DecoderState*>(state_); }
+
+bool CharacterDecoder::known() const { return state_ != nullptr; }
+
+CharacterDecoder::Read CharacterDecoder::Decode(std::string_view bytes, char32_t& character) {
+  const auto* state = static_cast<const DecoderState*>(state_);
+  if (!state || bytes.empty()) return Read::kNone;
+  std::wstring wide;
+  if (DecodeStrictly(state->codePage, bytes, wide)) {
+    if (wide.size() == 1 && (wide[0] < 0xD800 || wide[0] > 0xDFFF)) {
+      character = wide[0];
+      return Read::kCharacter;
+    }
+    if (wide.size() == 2 && wide[0] >= 0xD800 && wide[0] <= 0xDBFF && wide[1] >= 0xDC00 && wide[1] <= 0xDFFF) {
+      character = 0x10000 + ((static_cast<char32_t>(wide[0]) - 0xD800) << 10) + (wide[1] - 0xDC00);
+      return Read::kCharacter;
+    }
+    return Read::kNone;
+  }
+  return BeginsCharacter(state->codePage, state->info, bytes) ? Read::kCutShort : Read::kNone;
 }
 
 bool TranscodeToUtf8(std::string_view bytes, const char* encoding, std::string& out) {
