@@ -64,7 +64,7 @@ void PutMps(const fs::path& dir, const std::string& name, const Bytes& bytes) {
   ridloe::MpsDocument document;
   document.Parse(bytes.data(), bytes.size(), nullptr, nullptr);
   std::string gpx;
-  if ((document.waypoints || document.tracks) && ridloe::EncodeGpx(document, "CP950", gpx)) {
+  if ((document.waypoints || document.tracks || document.routes) && ridloe::EncodeGpx(document, "CP950", gpx)) {
     gpxFromMps.push_back(ridloe::testing::AsBytes(gpx));
   }
 }
@@ -123,17 +123,33 @@ void MpsSeeds(const fs::path& dir) {
   full.Track(Track("", 0)).Track(Track("TRACK", 2)).Track(Track(std::string(40, 'N'), 3));
   full.Track(Track("\xB6\xB3\xA4\x73\xA8\x42\xB9\x44", 5));
   full.L({.text1 = "a", .text2 = "bc", .text3 = "def"}).L({}).L({.tail = Bytes(12, 7)});
-  PutMps(dir, "full.mps", MpsBuilder(full).Record('R', {1, 2, 3}).End().bytes());
+  PutMps(dir, "full.mps", MpsBuilder(full).End().bytes());
   TrackFields times = Track("TIMES", 0);
   for (std::uint32_t t : {0u, 57599u, 57600u, 1000000000u, 0xFFFFFFFFu}) {
     times.points.push_back({.latitude = 1 << 30, .longitude = INT32_MIN, .altitude = 1e300, .time = t});
   }
   PutMps(dir, "track_times.mps", WithOneWaypoint().Track(times).End().bytes());
   Put(dir, "tracks_without_waypoints.mps", MpsBuilder().Header().Track(Track("T", 2)).End().bytes());
-  // Routes between the waypoints and the tracks are passed unread.
-  Put(dir, "routes_then_tracks.mps",
-      WithOneWaypoint().Record('R', {1, 2, 3}).Record('R', Bytes(40, 0xFF)).Track(Track("AFTER", 1)).End().bytes());
-  Put(dir, "routes_only.mps", MpsBuilder().Header('g').Record('R', {0}).End().bytes());
+  // Routes between the waypoints and the tracks: points placed by their
+  // links, by the link before, or by the waypoint they name; damaged ones.
+  const ridloe::testing::RouteFields route{
+      .name = "ROUTE",
+      .points = {{.name = "WP", .latitude = 1, .longitude = 2, .altitude = 3, .shapeBlocks = 2},
+                 {.name = "\xA5\xC9\xA4\x73", .latitude = (1 << 30) + 5, .longitude = -4, .noAltitude = true},
+                 {.name = "END", .latitude = -(1 << 30), .longitude = INT32_MIN}}};
+  PutMps(dir, "routes_then_tracks.mps",
+         WithOneWaypoint().Route(route).Route({.name = "ONE", .points = {{.name = "WP"}}}).Route({}).Track(Track("AFTER", 1)).End().bytes());
+  ridloe::testing::RouteFields longHeaders = route;
+  longHeaders.longHeader = true;
+  PutMps(dir, "route_long_headers.mps", WithOneWaypoint().Route(longHeaders).End().bytes());
+  ridloe::testing::RouteFields v3Route = route;
+  v3Route.version3Header = true;
+  PutMps(dir, "route_version3.mps", MpsBuilder().Header('d').Route(v3Route).End().bytes());
+  Put(dir, "routes_only.mps", MpsBuilder().Header('g').Route(route).End().bytes());
+  Bytes routeCut = ridloe::testing::RoutePayload(route);
+  routeCut.pop_back();
+  Put(dir, "route_cut.mps", WithOneWaypoint().Record('R', routeCut).End().bytes());
+  Put(dir, "route_junk.mps", WithOneWaypoint().Record('R', Bytes(40, 0xFF)).End().bytes());
   Put(dir, "waypoints_then_l.mps", WithOneWaypoint().L({.value1 = 1, .value2 = 2}).End().bytes());
   Bytes track61 = ridloe::testing::TrackPayload(Track("BAD", 2));
   track61.pop_back();
@@ -250,7 +266,22 @@ void GpxSeeds(const fs::path& dir) {
                           "<r:mpsSymbol xmlns:r=\"urn:x-ridloe:gpx-extensions:1\">65535</r:mpsSymbol></extensions></wpt>")},
       {"times", GpxText("<trk><trkseg><trkpt lat=\"0\" lon=\"0\"><time>2007-03-04T23:59:55.75+08:00</time></trkpt>"
                         "<trkpt lat=\"0\" lon=\"0\"><time>1969-12-31T23:59:59Z</time></trkpt>"
+                        "<trkpt lat=\"0\" lon=\"0\"><time>2007-03-04T15:59:55.123456789+0000</time></trkpt>"
+                        "<trkpt lat=\"0\" lon=\"0\"><time>2007-03-04T15:59:55-05</time></trkpt>"
                         "<trkpt lat=\"0\" lon=\"0\"><time>2106-02-07T06:28:15Z</time></trkpt></trkseg></trk>")},
+      {"routes", GpxText("<wpt lat=\"1\" lon=\"2\"><name>A</name></wpt><rte><name>R</name><rtept lat=\"1\" lon=\"2\">"
+                         "<name>A</name></rtept><rtept lat=\"3\" lon=\"4\"><ele>5</ele><name>B&#10;</name><sym>Summit</sym>"
+                         "<extensions><r:mpsSymbol xmlns:r=\"urn:x-ridloe:gpx-extensions:1\">48</r:mpsSymbol></extensions>"
+                         "</rtept></rte><rte/>")},
+      {"poles", GpxText("<wpt lat=\"100\" lon=\"0\"/><rte><rtept lat=\"-200\" lon=\"0\"/></rte><trk><trkseg>"
+                        "<trkpt lat=\"1\" lon=\"0\"/><trkpt lat=\"91\" lon=\"0\"/><trkpt lat=\"2\" lon=\"0\"/></trkseg>"
+                        "<trkseg/><trkseg><trkpt lat=\"3\" lon=\"0\"/></trkseg></trk>")},
+      {"windows_1252", "<?xml version=\"1.0\" encoding=\"windows-1252\"?><gpx><wpt lat=\"0\" lon=\"0\"><name>Caf\xE9 \x80\x81"
+                       "</name></wpt></gpx>"},
+      {"big5", "<?xml version=\"1.0\" encoding=\"Big5\"?><gpx><wpt lat=\"0\" lon=\"0\"><name>\xA5\xC9\xA4\x73</name></wpt>"
+               "</gpx>"},
+      {"gb18030", "<?xml version=\"1.0\" encoding=\"GB18030\"?><gpx><wpt lat=\"0\" lon=\"0\"><name>\x81\x40\x81\x30\x81\x30"
+                  "</name></wpt></gpx>"},
       {"numbers", GpxText("<wpt lat=\"1e2\" lon=\"540\"><ele>1e39</ele></wpt><wpt lat=\"0\" lon=\"0\"><ele>-0</ele></wpt>")},
       {"names", GpxText("<wpt lat=\"0\" lon=\"0\"><name>玉山主峰 😀 Ω</name></wpt><trk><name>雪山主峰線步道，從登山口到三六九山莊</name></trk>")},
       {"foreign", GpxText("<wpt xmlns=\"urn:other\" lat=\"1\" lon=\"2\"/><o:trk xmlns:o=\"urn:o\"/>")},
