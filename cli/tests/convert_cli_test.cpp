@@ -387,7 +387,7 @@ TEST_F(ConvertCliTest, RoutesReachWtrAndGpx) {
 // names go to WTR as '?', and said.
 TEST_F(ConvertCliTest, WhatIsLeftOutOrReplacedIsSaid) {
   Put("far.gpx", testing::AsBytes(testing::GpxText(
-                     "<wpt lat=\"100\" lon=\"1\"/><wpt lat=\"1\" lon=\"1\"><name>A&#10;B</name></wpt>"
+                     "<wpt lat=\"100\" lon=\"1\"/><wpt lat=\"1\" lon=\"1\"><name>A&#127;B</name></wpt>"
                      "<trk><trkseg><trkpt lat=\"-95\" lon=\"1\"/><trkpt lat=\"200\" lon=\"1\"/></trkseg></trk>")));
   const std::string leftOut = "far.gpx: 1 waypoint and 2 track points with a latitude beyond ±90° left out\n";
   CliRun run = Cli({"info", "far.gpx"});
@@ -413,7 +413,7 @@ TEST_F(ConvertCliTest, WhatIsLeftOutOrReplacedIsSaid) {
 // that would drive a terminal escaped; a WTR name without its padding.
 TEST_F(ConvertCliTest, JsonCarriesTheText) {
   Put("t.gpx", testing::AsBytes(testing::GpxText(
-                   "<wpt lat=\"1\" lon=\"1\"><name>a&#10;b&#x202E;c&#x85;d&#127;</name><desc>x\ty</desc></wpt>"
+                   "<wpt lat=\"1\" lon=\"1\"><name>a\nb&#x202E;c&#x85;d&#127;</name><desc>x\ty</desc></wpt>"
                    "<rte><name>R</name><rtept lat=\"1\" lon=\"1\"><name>P</name></rtept></rte>")));
   const std::string json = Cli({"list", "--json", "t.gpx"}).out;
   EXPECT_NE(json.find(R"("name":"a\nb\u202ec\u0085d\u007f")"), std::string::npos) << json;

@@ -458,10 +458,12 @@ TEST(GpxReader, ControlCharactersOfNamesAreQuestionMarksInRecords) {
   const auto r = ReadText(GpxText(Wpt("<name>A&#10;B&#127;C&#9;</name>") +
                                   "<rte><rtept lat=\"1\" lon=\"2\"><name>X&#13;Y</name></rtept></rte>"));
   ASSERT_TRUE(r->ok) << r->doc.error().Describe();
-  EXPECT_STREQ(r->doc.waypoints[0].name, "A?B?C");  // the tab trimmed as white space
-  EXPECT_EQ(r->doc.TextOf(0).name, "A\nB\x7F" "C");
-  EXPECT_STREQ(r->doc.routes[0].points[0].name, "X?Y");
-  EXPECT_EQ(r->doc.controlCharacters, 3);
+  // Wine's XmlLite reads the references to a line feed and a carriage return as spaces.
+  const bool wine = !kExpat && testing::UnderWine();
+  EXPECT_STREQ(r->doc.waypoints[0].name, wine ? "A B?C" : "A?B?C");  // the tab trimmed as white space
+  EXPECT_EQ(r->doc.TextOf(0).name, wine ? "A B\x7F" "C" : "A\nB\x7F" "C");
+  EXPECT_STREQ(r->doc.routes[0].points[0].name, wine ? "X Y" : "X?Y");
+  EXPECT_EQ(r->doc.controlCharacters, wine ? 1 : 3);
 }
 
 }  // namespace

@@ -39,6 +39,7 @@ UINT CodePageOf(std::string_view name) {
       {"UTF-8", CP_UTF8},   {"UTF8", CP_UTF8},  {"GBK", 936},        {"GB2312", 936},   {"EUC-CN", 936},
       {"GB18030", 54936},   {"SHIFT_JIS", 932}, {"SHIFT-JIS", 932},  {"SJIS", 932},     {"EUC-KR", 949},
       {"UHC", 949},         {"ASCII", 20127},   {"US-ASCII", 20127}, {"LATIN1", 28591}, {"KOI8-R", 20866},
+      {"EUC-JP", 20932},
   };
   UINT codePage = 0;
   for (const auto& n : kNames) {
