@@ -86,6 +86,27 @@ TEST_F(CliStdin, EmptyOrDamagedInputFails) {
   EXPECT_NE(damaged.out.find("signature"), std::string::npos) << damaged.out;
 }
 
+// A file wrong at byte N fails having read little more than N bytes: a
+// stream that never ends, and a 3 GB file, both wrong at their first record,
+// fail at once and in little memory; GPX fails at its first fault, fed to
+// the parser as it arrives.
+TEST_F(CliStdin, FilesWrongEarlyAreNotReadOn) {
+  const ShellResult zeros = Shell("(printf 'MsRcd\\0'; cat /dev/zero) | timeout 10 " + Cli("info -"));
+  EXPECT_EQ(zeros.status, 1);
+  EXPECT_EQ(zeros.out, "standard input: first record at byte 6: record has a payload length of 0\n");
+  const ShellResult gpx = Shell("(printf '<?xml version=\"1.0\"?>\\n<gpx><wpt lat=\"1\" lon=\"2\"></wpx>'; "
+                                "cat /dev/zero) | timeout 10 " + Cli("list -"));
+  EXPECT_EQ(gpx.status, 1);
+  EXPECT_EQ(gpx.out, "standard input: line 2, column 29: mismatched tag\n");
+  const std::string sparse = dir_.Path("sparse.mps");
+  ASSERT_EQ(Shell("truncate -s 3G '" + sparse + "' && printf 'MsRcd\\0\\1\\0\\0\\0D' | dd of='" + sparse +
+                  "' conv=notrunc 2>/dev/null").status,
+            0);
+  const ShellResult big = Shell("ulimit -v 1000000; " + Cli("info '" + sparse + "'"));
+  EXPECT_EQ(big.status, 1);
+  EXPECT_EQ(big.out, sparse + ": 'A' record at byte 12: record has a payload length of 0\n");
+}
+
 // Limits the shell sets are failures the tool reports, never a signal that
 // ends it: past a file size limit every output fails with "File too large",
 // and short of memory every command says what happened, exits 1, and calls
