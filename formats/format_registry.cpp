@@ -21,8 +21,14 @@ namespace {
 
 constexpr FileFormat kFormats[] = {FileFormat::kMps, FileFormat::kWtr, FileFormat::kGpx};
 
-FileFormat ReaderFor(FileFormat detected, FormatSet allowed) {
+// The reader that says best what is wrong with bytes of no format: XML is
+// GPX's to judge (a file cut to "<?xm" is no short MPS file), anything else
+// the first format allowed.
+FileFormat ReaderFor(FileFormat detected, FormatSet allowed, ByteSpan bytes = {}) {
   if (allowed.Has(detected)) return detected;
+  if (detected == FileFormat::kUnknown && allowed.Has(FileFormat::kGpx) && !bytes.empty() && MayBeginXml(bytes)) {
+    return FileFormat::kGpx;
+  }
   for (FileFormat f : kFormats) {
     if (allowed.Has(f)) return f;
   }
@@ -86,6 +92,19 @@ OpenedDocument OpenDocument(const std::string& path, FormatSet allowed, ListSink
     }
     return false;
   };
+  // Once the first bytes name the format, its reader looks at the bytes as
+  // they arrive, so that a file found damaged early is not read on.
+  std::unique_ptr<GpsDocument> watching;
+  FileFormat watched = FileFormat::kUnknown;
+  options.watch = [&](ByteSpan soFar, std::size_t most) {
+    if (!watching) {
+      watched = DetectFormat(soFar);
+      if (watched == FileFormat::kUnknown || !allowed.Has(watched)) return true;
+      watching = MakeReader(watched);
+      watching->parts = parts;
+    }
+    return watching->Watch(soFar, most, waypointSink, trackSink);
+  };
   if (!ReadWholeFile(path, buffer, &opened.readError, options) &&
       opened.readError.failure != ReadFailure::kUnrecognised) {
     opened.document = MakeReader(ReaderFor(FileFormat::kUnknown, allowed));
@@ -101,8 +120,12 @@ OpenedDocument OpenDocument(const std::string& path, FormatSet allowed, ListSink
   }
   // Bytes of no format are parsed so that the reader says what is wrong.
   opened.readError = {};
-  opened.document = MakeReader(ReaderFor(opened.format, allowed));
-  opened.document->parts = parts;
+  if (watching && watched == opened.format) {
+    opened.document = std::move(watching);
+  } else {
+    opened.document = MakeReader(ReaderFor(opened.format, allowed, buffer.bytes()));
+    opened.document->parts = parts;
+  }
   opened.ok = opened.document->ParseBuffer(std::move(buffer), waypointSink, trackSink);
   return opened;
 }

@@ -25,6 +25,7 @@ const char* DescribeReadFailure(ReadFailure failure) {
     case ReadFailure::kNone: return "no failure";
     case ReadFailure::kOpen: return "cannot be opened";
     case ReadFailure::kBusy: return "is being written by another program";
+    case ReadFailure::kLocked: return "is locked by another program";
     case ReadFailure::kFolder: return "is a folder";
     case ReadFailure::kSocket: return "is a socket";
     case ReadFailure::kNotAFile: return "is not a file";
@@ -55,6 +56,7 @@ std::string DescribeWriteError(const WriteError& error, std::string_view shownPa
     case WriteFailure::kNotAFile: return path + " is " + error.kind + ", not a regular file; it is never replaced";
     case WriteFailure::kKept: return path + " is not replaced";
     case WriteFailure::kReadOnly: return path + " is read-only";
+    case WriteFailure::kOwnStream: return path + " is this program's " + error.kind + "; it is never replaced";
     case WriteFailure::kNoFolder: {
       const PathParts parts = SplitPath(shownPath);
       const std::string folder = parts.drive + parts.directory;

@@ -21,7 +21,6 @@ bool MpsDocument::Parse(const std::uint8_t* data, std::size_t size, ListSink* wa
 
 bool MpsDocument::ParseBuffer(ByteBlock buffer, ListSink* waypointSink, ListSink* trackSink) {
   error_ = LoadError{};
-  routeCount = 0;  // routes are read, whether or not the file holds any
   records_ = std::move(buffer);
   ByteCursor cursor(records_.bytes());
   // Only the bytes read so far stay with the document when the load ends early.
@@ -30,6 +29,8 @@ bool MpsDocument::ParseBuffer(ByteBlock buffer, ListSink* waypointSink, ListSink
     return result;
   };
   if (!header.ReadHeader(cursor, error_)) return stopHere(false);
+  reachedRecords_ = true;
+  routeCount = 0;  // routes are read, whether or not the file holds any
   waypointSection.headerForm = header.IsVersion3() ? MpsWaypointHeader::kVersion3 : MpsWaypointHeader::kByByte4;
   routeSection.headerForm = waypointSection.headerForm;
   if (!waypointSection.ReadRun(cursor, error_)) return stopHere(false);
