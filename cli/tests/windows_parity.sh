@@ -13,6 +13,9 @@
 # with a document type declaration is refused on Windows, and names holding
 # a pair of code page 950's user-defined area decode to the Private Use Area
 # on Windows where glibc shows U+FFFD (so GPX written from them differs).
+# While Windows reads GPX with XmlLite, which decodes a declared encoding by
+# its own tables, GPX files that declare one expat does not know itself
+# (read on Linux through the system's conversion) are not compared.
 #   windows_parity.sh WINDOWS_BIN LINUX_CLI SOURCE_DIR SHARED_TESTDATA_DIR
 # Exit status 77 (skipped) when there is no Linux build to compare with.
 set -euo pipefail
@@ -108,6 +111,11 @@ compare() {
   done
 }
 
+xml=$(sed -n 's/^RIDLOE_XML:[A-Z]*=//p' "$winbin/../CMakeCache.txt" 2>/dev/null || true)
+declaresOwnEncoding() {
+  head -c 200 "$1" | grep -qiE 'encoding=.(windows|big5|gb|shift|euc|koi|cp[0-9]|iso-8859-([2-9]|1[0-9]))'
+}
+
 count=0
 for path in "$work"/in/*; do
   name=$(basename "$path")
@@ -116,6 +124,10 @@ for path in "$work"/in/*; do
     rm -f "$work/$side"/*
     cp "$path" "$work/$side/$name"
   done
+  if [[ $name == *.gpx ]] && [ "$xml" = xmllite ] && declaresOwnEncoding "$path"; then
+    echo "note: $name declares an encoding XmlLite reads by its own tables; not compared"
+    continue
+  fi
   if [[ $name == *.gpx ]] && grep -q '<!DOCTYPE' "$path"; then
     run windows info "$name"
     runs=$((runs + 1))
