@@ -15,6 +15,7 @@
 #include "app/dialog_units.h"
 #include "app/main_icon.h"
 #include "app/waypoint_list.h"
+#include "core/version.h"
 
 namespace ridloe {
 namespace {
@@ -73,7 +74,7 @@ ConverterDialog::ConverterDialog(SettingsStore& settings, FilePrompts& prompts, 
   // Title bar with system menu and close box; no minimise or maximise box.
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-  setWindowTitle(QStringLiteral("Ridloe 1.0"));
+  setWindowTitle(QStringLiteral(RIDLOE_TITLE));
   setFont(DialogFont());
   setAcceptDrops(true);
   BuildControls();
