@@ -45,3 +45,11 @@ RIDLOE_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64 googletest nlohmann-json3-dev wine
 # What scripts/screenshot.sh needs on top: an X server without a screen, and
 # tools to find a window, type into it and save it as PNG.
 RIDLOE_SCREENSHOT_PACKAGES=(xvfb xauth x11-utils xdotool imagemagick)
+
+# What scripts/package.sh needs on top of the build's and the Windows
+# build's: lintian, to check the Debian package.
+RIDLOE_PACKAGE_PACKAGES=(lintian)
+
+# What scripts/test-package-bare-debian.sh needs: debootstrap, to make the
+# bare Debian 12 it installs the package into.
+RIDLOE_BARE_DEBIAN_PACKAGES=(debootstrap)
