@@ -139,8 +139,9 @@ void Converts(benchmark::State& state, std::vector<std::string> command, const c
   const std::string path = InputPath(variable);
   if (Skip(state, path)) return;
   const std::string out = ScratchPath(output);
-  command.push_back(path);
+  command.push_back("-o");
   command.push_back(out);
+  command.push_back(path);
   for (auto _ : state) {
     if (!Run(command)) state.SkipWithError((command[0] + " failed").c_str());
   }

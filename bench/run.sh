@@ -15,7 +15,7 @@ mkdir -p "$data"
 input="$data/big.mps"
 ./build-bench/bin/generate_mps "$@" "$input"
 gpx="$data/big.gpx"
-./build-bench/bin/ridloe-cli convert --force "$input" "$gpx" 2>/dev/null
+./build-bench/bin/ridloe-cli convert --force -o "$gpx" "$input" 2>/dev/null
 cat "$input" "$gpx" >/dev/null  # the runs below read them from the page cache
 
 json="$data/results.json"
@@ -24,11 +24,11 @@ RIDLOE_BENCH_MPS="$input" RIDLOE_BENCH_GPX="$gpx" RIDLOE_BENCH_DIR="$data" \
 
 # Peak resident memory of one whole conversion, and of the least one.
 peak() { { /usr/bin/time -f '%M' "$@" 2>&1 >/dev/null; } | tail -n 1; }
-peak_kb=$(peak ./build-bench/bin/ridloe-cli convert --force "$input" "$data/peak.wtr")
+peak_kb=$(peak ./build-bench/bin/ridloe-cli convert --force -o "$data/peak.wtr" "$input")
 minimal_kb=$(peak ./build-bench/bin/minimal_convert "$input" "$data/peak-minimal.wtr")
 cmp -s "$data/peak.wtr" "$data/peak-minimal.wtr" || echo "warning: ridloe-cli and minimal_convert wrote different bytes" >&2
-to_gpx_kb=$(peak ./build-bench/bin/ridloe-cli convert --force "$input" "$data/peak.gpx")
-from_gpx_kb=$(peak ./build-bench/bin/ridloe-cli convert --force "$gpx" "$data/peak-gpx.wtr")
+to_gpx_kb=$(peak ./build-bench/bin/ridloe-cli convert --force -o "$data/peak.gpx" "$input")
+from_gpx_kb=$(peak ./build-bench/bin/ridloe-cli convert --force -o "$data/peak-gpx.wtr" "$gpx")
 cmp -s "$data/peak.wtr" "$data/peak-gpx.wtr" || echo "warning: MPS -> GPX -> WTR differs from MPS -> WTR" >&2
 input_bytes=$(stat -c %s "$input")
 gpx_bytes=$(stat -c %s "$gpx")

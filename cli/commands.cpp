@@ -11,11 +11,12 @@ namespace ridloe::cli {
 const char kUsageText[] =
     "usage: ridloe-cli list [--raw] [--tracks] [--json] [--encoding NAME] FILE\n"
     "       ridloe-cli info FILE\n"
-    "       ridloe-cli convert [--force] [--to gpx|wtr] [--encoding NAME] IN [OUT.wtr | OUT.gpx | -]\n"
-    "       ridloe-cli convert [--force] [--to gpx|wtr] [--encoding NAME] IN...\n"
-    "       ridloe-cli convert [--force] [--to gpx|wtr] [--encoding NAME] -o DIR IN...\n"
-    "FILE and IN are MPS, WTR or GPX files, or - for standard input; OUT - is standard output.\n"
-    "convert writes the format OUT's extension or --to names, else WTR.\n"
+    "       ridloe-cli convert [--force] [--to gpx|wtr] [--encoding NAME] [-o OUT] IN...\n"
+    "FILE and IN are MPS, WTR or GPX files, or - for standard input.\n"
+    "Every operand of convert is an input, written beside itself unless -o names\n"
+    "the output: -o DIR/ (or an existing folder) writes each input into DIR,\n"
+    "-o FILE names the output of one input, and -o - is standard output.\n"
+    "convert writes the format --to or OUT's extension names, else WTR.\n"
     "Options also take the form --name=value; after -- every argument is a file.\n";
 
 void Tell(const std::string& message) {

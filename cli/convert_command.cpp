@@ -24,20 +24,15 @@ std::string Count(std::int64_t count, const char* what) {
 
 // What became of one job, in one line per fault (and one on success); true
 // when nothing went wrong.
-bool ConvertOne(const ConversionJob& job, const ConvertOptions& options) {
+bool ConvertOne(const ConversionJob& job, ConversionRun& run) {
   const std::string in = Shown(job.input);
   const std::string out = job.output == "-" ? "standard output" : job.output;
-  if (job.refused == ConvertStep::kNoOutputName) {
-    Tell("ridloe-cli: standard input needs an output name: convert - OUT");
-    return false;
-  }
-  if (job.refused == ConvertStep::kOutputTaken) {
-    Tell(in + ": " + out + " is the output of an earlier input too");
-    return false;
-  }
-  const ConvertResult result = ConvertFile(job.input, job.output, options);
+  const ConvertResult result = run.Convert(job);
   if (!result.loaded) ReportLoadFailure(job.input, result.loadError, result.readError);
   switch (result.step) {
+    case ConvertStep::kWrittenThisRun:
+      Tell(in + ": would replace " + out + ", written from " + Shown(result.writtenFrom) + " in this run");
+      return false;
     case ConvertStep::kSameFile:
       Tell(in + ": the output " + out + " is the input itself");
       return false;
@@ -84,7 +79,7 @@ bool ConvertOne(const ConversionJob& job, const ConvertOptions& options) {
 
 int Convert(const std::vector<std::string>& args) {
   ParsedOptions parsed;
-  if (!ParseOptions(args, {{"--force", "-f"}, {"--output-dir", "-o", true}, {"--to", nullptr, true},
+  if (!ParseOptions(args, {{"--force", "-f"}, {"--output", "-o", true}, {"--to", nullptr, true},
                            {"--encoding", nullptr, true}},
                     parsed)) {
     return Usage(parsed.error);
@@ -99,15 +94,17 @@ int Convert(const std::vector<std::string>& args) {
     options.codePage = parsed.Value("--encoding");
     if (!AcceptsEncoding(options.codePage)) return kUsage;
   }
-  const std::string* folder = parsed.Has("--output-dir") ? &parsed.Value("--output-dir") : nullptr;
-  const ConversionPlan plan = PlanConversions(parsed.operands, folder, options.writer);
+  const std::string* output = parsed.Has("--output") ? &parsed.Value("--output") : nullptr;
+  const ConversionPlan plan = PlanConversions(parsed.operands, output, options.writer);
   if (!plan.usage.empty()) return Usage(plan.usage);
-  if (folder && !IsFolder(*folder)) {
-    Tell("ridloe-cli: " + (PathExists(*folder) ? *folder + " is not a folder" : "folder " + *folder + " does not exist"));
+  if (!plan.folder.empty() && !IsFolder(plan.folder)) {
+    Tell("ridloe-cli: " +
+         (PathExists(plan.folder) ? plan.folder + " is not a folder" : "folder " + plan.folder + " does not exist"));
     return kFailed;
   }
+  ConversionRun run(options);
   bool all = true;
-  for (const ConversionJob& job : plan.jobs) all = ConvertOne(job, options) && all;
+  for (const ConversionJob& job : plan.jobs) all = ConvertOne(job, run) && all;
   return all ? kOk : kFailed;
 }
 

@@ -32,13 +32,13 @@ bool ParseOptions(const std::vector<std::string>& args, std::initializer_list<Op
     std::string value;
     if (equals != std::string::npos) {
       if (!rule->takesValue) {
-        out.error = std::string(rule->name) + " takes no value";
+        out.error = name + " takes no value";
         return false;
       }
       value = a.substr(equals + 1);
     } else if (rule->takesValue) {
       if (++i == args.size()) {
-        out.error = std::string(rule->name) + " needs a value";
+        out.error = name + " needs a value";
         return false;
       }
       value = args[i];

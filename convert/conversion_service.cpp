@@ -1,7 +1,6 @@
 #include "convert/conversion_service.h"
 
 #include <memory>
-#include <set>
 
 #include "convert/symbols.h"
 #include "core/platform/paths.h"
@@ -11,7 +10,12 @@ namespace {
 
 const FormatWriter& WtrWriter() { return *FindWriter("wtr"); }
 
-bool NamesOutput(const std::string& operand) { return operand == "-" || WriterForPath(operand) != nullptr; }
+// Whether `path` ends in one of this system's separators (or, on Windows,
+// is a bare drive): a folder, whether or not it exists yet.
+bool EndsInSeparator(const std::string& path) {
+  const PathParts end = SplitPath(path);
+  return !path.empty() && end.baseName.empty() && end.extension.empty();
+}
 
 ConvertStep StepFor(const WriteError& why) {
   return why.failure == WriteFailure::kExists ? ConvertStep::kExists : ConvertStep::kWrite;
@@ -44,33 +48,66 @@ ConvertResult WriteDocument(GpsDocument& document, const FormatWriter& writer, c
 
 }  // namespace
 
-ConversionPlan PlanConversions(const std::vector<std::string>& operands, const std::string* folder,
+ConversionPlan PlanConversions(const std::vector<std::string>& operands, const std::string* output,
                                const FormatWriter* writer) {
   ConversionPlan plan;
   if (operands.empty()) {
     plan.usage = "convert needs an input file";
-  } else if (!folder && operands.size() == 2 && NamesOutput(operands[1])) {
-    plan.jobs.push_back({operands[0], operands[1]});
-  } else if (!folder && operands.size() > 2 && NamesOutput(operands.back())) {
-    plan.usage = "one output takes one input; for several, name a folder with -o DIR";
-  } else if (!folder && operands.size() == 1 && operands[0] == "-") {
-    plan.usage = "standard input needs an output name";
-  } else {
-    std::set<std::string> outputs;
-    for (const std::string& input : operands) {
-      ConversionJob job{input, OutputPathFor(input, folder, writer)};
-      if (input == "-") {
-        job.refused = ConvertStep::kNoOutputName;
-      } else if (!outputs.insert(job.output).second) {
-        job.refused = ConvertStep::kOutputTaken;
-      }
-      plan.jobs.push_back(std::move(job));
+    return plan;
+  }
+  for (const std::string& operand : operands) {
+    if (operand != "-" && WriterForPath(operand) && !PathExists(operand)) {
+      plan.usage = operand + " does not exist (to name the output, use -o " + operand + ")";
+      return plan;
     }
   }
+  if (!output) {
+    for (const std::string& input : operands) {
+      if (IsStream(input)) {
+        plan.usage = (input == "-" ? std::string("standard input") : input) +
+                     " is a stream, with no folder to write its output beside; name the output with -o";
+        return plan;
+      }
+      plan.jobs.push_back({input, OutputPathFor(input, nullptr, writer)});
+    }
+    return plan;
+  }
+  if (*output != "-" && (EndsInSeparator(*output) || IsFolder(*output))) {
+    plan.folder = *output;
+    for (const std::string& input : operands) plan.jobs.push_back({input, OutputPathFor(input, output, writer)});
+    return plan;
+  }
+  if (operands.size() > 1) {
+    plan.usage = "-o " + *output + " names the output of one input; for several, name a folder: -o DIR/";
+    return plan;
+  }
+  plan.jobs.push_back({operands[0], *output});
   return plan;
 }
 
 ConvertResult ConvertFile(const std::string& input, const std::string& output, const ConvertOptions& options) {
+  ConversionRun run(options);
+  return run.Convert({input, output});
+}
+
+ConvertResult ConversionRun::Convert(const ConversionJob& job) {
+  const std::string& input = job.input;
+  const std::string& output = job.output;
+  const ConvertOptions& options = options_;
+  // A file this run wrote is never written again: two inputs that name one
+  // output (x/a.mps and ./x/a.gpx; Trip.mps and trip.MPS on a file system
+  // blind to case) would otherwise leave only the last one's waypoints.
+  if (FileIdentity target; output != "-" && IdentityOf(output, target)) {
+    for (const Written& earlier : written_) {
+      if (earlier.identity == target) {
+        ConvertResult result;
+        result.step = ConvertStep::kWrittenThisRun;
+        result.writtenFrom = earlier.input;
+        return result;
+      }
+    }
+  }
+
   const FormatWriter* named = output == "-" ? nullptr : WriterForPath(output);
   if (options.writer && named && named != options.writer) {
     ConvertResult result;
@@ -125,6 +162,7 @@ ConvertResult ConvertFile(const std::string& input, const std::string& output, c
   result.readError = opened.readError;
   result.outputHeld = held;
   if (!opened.ok && result.step == ConvertStep::kNoWaypoints) result.step = ConvertStep::kLoad;
+  if (FileIdentity written; result.written() && out->WrittenIdentity(written)) written_.push_back({written, input});
   return result;
 }
 
@@ -140,12 +178,9 @@ std::string ProposedOutputName(std::string_view path) { return SplitPath(path).b
 std::string OutputPathFor(const std::string& input, const std::string* folder, const FormatWriter* writer) {
   const PathParts parts = SplitPath(input);
   std::string dir = folder ? *folder : parts.drive + parts.directory;
-  if (folder && !dir.empty()) {
-    // A folder that already ends in one of this system's separators (or, on
-    // Windows, is a bare drive) takes the name as it is.
-    const PathParts end = SplitPath(dir);
-    if (!end.baseName.empty() || !end.extension.empty()) dir += '/';
-  }
+  // A folder that already ends in one of this system's separators (or, on
+  // Windows, is a bare drive) takes the name as it is.
+  if (folder && !dir.empty() && !EndsInSeparator(dir)) dir += '/';
   return dir + parts.baseName + (writer ? *writer : WtrWriter()).extension;
 }
 

@@ -1,12 +1,13 @@
 // The one conversion service both front-ends use: an MPS, WTR or GPX file
 // in, written in another format (WTR, with the symbols translated, or GPX);
-// the one rule that pairs inputs with outputs; and what an existing output
+// the one rule that names each input's output; and what an existing output
 // must be to be replaced.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/document/gps_document.h"
@@ -19,8 +20,7 @@ namespace ridloe {
 // Where a conversion stopped.
 enum class ConvertStep {
   kNone,          // the output was written
-  kNoOutputName,  // standard input has no name to give its output: it needs one
-  kOutputTaken,   // an earlier input of the same command names the same output
+  kWrittenThisRun,  // the output is a file an earlier conversion of the same run wrote
   kSameFile,      // the output names the input itself
   kExists,        // the output exists and may not be replaced
   kFormatConflict,  // the output's name ends in another format's extension than the one asked for
@@ -52,6 +52,7 @@ struct ConvertResult {
   FileFormat inputFormat = FileFormat::kUnknown;  // what the input is, for kInputFormat
   FileFormat outputHeld = FileFormat::kUnknown;   // what an output kept as it was holds
   const FormatWriter* writer = nullptr;           // the output's format, once chosen
+  std::string writtenFrom;                        // for kWrittenThisRun: the input the output was written from
   std::int32_t waypointCount = 0;  // the waypoints converted (written unless the write failed)
   std::int32_t trackCount = 0;     // the tracks converted, for a format that holds them
   // Characters of the waypoints' names that WTR's code page has no form
@@ -67,28 +68,28 @@ struct ConvertResult {
 // One input and the output it is written to.
 struct ConversionJob {
   std::string input;
-  std::string output;                        // "-" is standard output
-  ConvertStep refused = ConvertStep::kNone;  // kNoOutputName or kOutputTaken: not to be run
+  std::string output;  // "-" is standard output
 };
 
 struct ConversionPlan {
   std::vector<ConversionJob> jobs;
-  std::string usage;  // why the operands make no command; empty when they do
+  std::string folder;  // the folder every output goes into, when the output named one
+  std::string usage;   // why the operands make no command; empty when they do
 };
 
-// Pairs the operands of one conversion command with outputs:
-// - with `folder`, every operand is an input, written into the folder under
-//   its proposed name;
-// - without, two operands of which the second names an output (its name ends
-//   in the extension of a format that is written, or it is "-", standard
-//   output) are the input and its output;
-// - otherwise every operand is an input, written beside itself under its
-//   proposed name. More than two operands whose last names an output make
-//   no command, as does "-" alone.
-// Standard input has no name to propose, and an output named by an earlier
-// input is not written twice: those inputs are refused. Proposed names take
-// the extension of `writer` (WTR when null).
-ConversionPlan PlanConversions(const std::vector<std::string>& operands, const std::string* folder,
+// Names the output of every operand of one conversion command. Every operand
+// is an input, whatever its name. Without `output`, each is written beside
+// itself under its proposed name; with it, `output` is a folder when it ends
+// in one of this system's separators or is an existing folder (each input is
+// written into it under its proposed name), else the output of the one
+// input there must be ("-" is standard output). Proposed names take the
+// extension of `writer` (WTR when null). The operands make no command when
+// there are none, when several inputs would share one named output, when an
+// input is a stream (standard input, a pipe, a device: no folder to write
+// beside) and no output is named, or when an operand that names an output's
+// format by its extension does not exist (a user naming the output as an
+// operand would otherwise have the name taken as an input).
+ConversionPlan PlanConversions(const std::vector<std::string>& operands, const std::string* output,
                                const FormatWriter* writer = nullptr);
 
 // Loads `input` (MPS, WTR or GPX, never in the output's format) and writes
@@ -101,6 +102,24 @@ ConversionPlan PlanConversions(const std::vector<std::string>& operands, const s
 // (or, being XML, may be) a format other than the one written: an MPS or GPX
 // file is never written over by WTR.
 ConvertResult ConvertFile(const std::string& input, const std::string& output, const ConvertOptions& options);
+
+// The conversions of one command: each as ConvertFile does, and none writes
+// a file that an earlier one of the run wrote (by the file's identity, so
+// two spellings of one name, or two names of one file, are caught), whatever
+// `options.replace` says.
+class ConversionRun {
+ public:
+  explicit ConversionRun(ConvertOptions options) : options_(std::move(options)) {}
+  ConvertResult Convert(const ConversionJob& job);
+
+ private:
+  struct Written {
+    FileIdentity identity;
+    std::string input;
+  };
+  ConvertOptions options_;
+  std::vector<Written> written_;
+};
 
 // Translates the symbols of a document already loaded and writes its
 // waypoints as a WTR file, replacing whatever regular file `output` is.

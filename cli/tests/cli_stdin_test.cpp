@@ -67,7 +67,7 @@ TEST_F(CliStdin, ListsWhatTheFileLists) {
 
 TEST_F(CliStdin, ConvertsAndTellsWtrByItsBytes) {
   const std::string wtr = dir_.Path("out.wtr");
-  const ShellResult convert = Shell(Cli("convert - '" + wtr + "' < '" + mps_ + "'"));
+  const ShellResult convert = Shell(Cli("convert -o '" + wtr + "' - < '" + mps_ + "'"));
   ASSERT_EQ(convert.status, 0) << convert.out;
   EXPECT_EQ(fs::file_size(wtr), 48u + 2 * 64u);
   // The WTR file on standard input is read by the WTR reader.

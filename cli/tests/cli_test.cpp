@@ -151,9 +151,9 @@ TEST(Cli, OneMessagePerFaultWithTheSystemsReason) {
   EXPECT_EQ(Sh(dir, "$CLI info missing.mps/x"), "--\nridloe-cli: cannot open missing.mps/x: No such file or directory\n");
   EXPECT_EQ(Sh(dir, "cp \"" + kSample + "\" a.mps; $CLI info a.mps/x"),
             "--\nridloe-cli: cannot open a.mps/x: Not a directory\n");
-  EXPECT_EQ(Sh(dir, "$CLI convert a.mps w.wtr 2>/dev/null; $CLI convert w.wtr x.wtr"),
+  EXPECT_EQ(Sh(dir, "$CLI convert -o w.wtr a.mps 2>/dev/null; $CLI convert -o x.wtr w.wtr"),
             "--\nw.wtr is already a WTR file; nothing to convert\n");
-  EXPECT_EQ(Sh(dir, "$CLI convert a.mps no/x.wtr"), "--\nridloe-cli: folder no/ does not exist\n");
+  EXPECT_EQ(Sh(dir, "$CLI convert -o no/x.wtr a.mps"), "--\nridloe-cli: folder no/ does not exist\n");
 
   // A file without waypoints is a note, not a failure, in a batch too.
   ASSERT_TRUE(testing::WriteBytes(dir.Path("none.mps"), MpsBuilder().Header().End().bytes()));

@@ -60,7 +60,7 @@ class ConvertCliTest : public ::testing::Test {
 };
 
 TEST_F(ConvertCliTest, SampleConvertsAndListsPaddedNames) {
-  const CliRun convert = Cli({"convert", Sample(), "x.wtr"});
+  const CliRun convert = Cli({"convert", "-o", "x.wtr", Sample()});
   ASSERT_EQ(convert.status, 0) << convert.err;
   EXPECT_EQ(Size("x.wtr"), kSampleWtrSize);
 
@@ -102,7 +102,7 @@ TEST_F(ConvertCliTest, DefaultOutputAndExistingFiles) {
 
   // Not even --force writes over the input itself.
   const std::string before = ReadText(dir_ / "trips/a.b.mps");
-  run = Cli({"convert", "--force", "trips/a.b.mps", "trips/a.b.mps"});
+  run = Cli({"convert", "--force", "-o", "trips/a.b.mps", "trips/a.b.mps"});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(ReadText(dir_ / "trips/a.b.mps"), before);
 }
@@ -158,7 +158,7 @@ TEST_F(ConvertCliTest, WaypointsReadBeforeAFailureAreStillConverted) {
 
 TEST_F(ConvertCliTest, WtrFilesAreKnownByTheirFirstBytes) {
   // A WTR file with an .mps name, written through standard output.
-  ASSERT_EQ(testing::RunCli("convert '" + Sample() + "' -", {.output = (dir_ / "renamed.mps").string()}).status, 0);
+  ASSERT_EQ(testing::RunCli("convert -o - '" + Sample() + "'", {.output = (dir_ / "renamed.mps").string()}).status, 0);
   const CliRun list = Cli({"list", "renamed.mps"});
   EXPECT_EQ(list.status, 0) << list.err;
   ASSERT_EQ(Lines(list.out).size(), 12u);
@@ -167,7 +167,7 @@ TEST_F(ConvertCliTest, WtrFilesAreKnownByTheirFirstBytes) {
   EXPECT_EQ(info.out, "waypoints: 12\ntracks: 0\n");
 
   // convert never writes the format it read: translating WTR codes again would turn them into 18.
-  const CliRun again = Cli({"convert", "renamed.mps", "again.wtr"});
+  const CliRun again = Cli({"convert", "-o", "again.wtr", "renamed.mps"});
   EXPECT_EQ(again.status, 1);
   EXPECT_FALSE(fs::exists(dir_ / "again.wtr"));
 }
@@ -185,11 +185,59 @@ TEST_F(ConvertCliTest, InputsAreNeverOutputs) {
   EXPECT_EQ(Size("b.wtr"), 48u + 2 * 64u);
 
   fs::copy_file(dir_ / "b.mps", dir_ / "named.wtr");  // MPS bytes under an output's name
-  run = Cli({"convert", "--force", "a.mps", "named.wtr"});
+  run = Cli({"convert", "--force", "-o", "named.wtr", "a.mps"});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err, "ridloe-cli: named.wtr is an MPS file; it is never replaced\n");
   EXPECT_EQ(ReadText(dir_ / "named.wtr"), b);
   EXPECT_EQ(Cli({"convert", "--force", "a.mps", "b.mps", "c.wtr"}).status, 2);
+}
+
+// What a shell glob expands to is all input: `convert --force *.mps *.gpx`
+// converts the GPX file too, and never writes the MPS file's waypoints over it.
+TEST_F(ConvertCliTest, GlobShapedOperandsAreAllInputs) {
+  PutMps("trip.mps", 3);
+  Put("planned.gpx", testing::AsBytes(testing::GpxText("<wpt lat=\"1\" lon=\"2\"><name>P</name></wpt>")));
+  ASSERT_EQ(Cli({"convert", "-o", "device.wtr", "trip.mps"}).status, 0);
+  const std::string gpx = ReadText(dir_ / "planned.gpx"), device = ReadText(dir_ / "device.wtr");
+  CliRun run = Cli({"convert", "--force", "trip.mps", "planned.gpx"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "trip.mps -> trip.wtr: 3 waypoints\nplanned.gpx -> planned.wtr: 1 waypoint\n");
+  EXPECT_EQ(ReadText(dir_ / "planned.gpx"), gpx);
+  run = Cli({"convert", "--force", "trip.mps", "device.wtr"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(Lines(run.err).back(), "device.wtr: the output device.wtr is the input itself");
+  EXPECT_EQ(ReadText(dir_ / "device.wtr"), device);
+  // A name meant as the output, given as an operand, is refused before
+  // anything is written.
+  fs::remove(dir_ / "trip.wtr");
+  run = Cli({"convert", "trip.mps", "x.wtr"});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(Lines(run.err)[0], "ridloe-cli: x.wtr does not exist (to name the output, use -o x.wtr)");
+  EXPECT_FALSE(fs::exists(dir_ / "trip.wtr"));
+  EXPECT_EQ(Cli({"convert", "-o", "one.wtr", "trip.mps", "planned.gpx"}).status, 2);
+}
+
+// Two inputs whose outputs are one file (two spellings of one path, or two
+// names of one file, as on a file system blind to case) are not both
+// written, --force or not: the second is refused and the first kept.
+TEST_F(ConvertCliTest, OneRunNeverWritesOneFileTwice) {
+  PutMps("x/a.mps", 12);
+  Put("x/a.gpx", testing::AsBytes(testing::GpxText("<wpt lat=\"1\" lon=\"2\"/><wpt lat=\"3\" lon=\"4\"/>")));
+  PutMps("c.mps", 1);
+  CliRun run = Cli({"convert", "--force", "x/a.mps", "./x/a.gpx", "c.mps"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(Lines(run.err)[1], "./x/a.gpx: would replace ./x/a.wtr, written from x/a.mps in this run");
+  EXPECT_EQ(Size("x/a.wtr"), 48u + 12 * 64u);
+  EXPECT_EQ(Size("c.wtr"), 48u + 64u);
+
+  if (!testing::kHasPosixShell) GTEST_SKIP() << testing::kNoPosixShell;
+  PutMps("Trip.mps", 4);
+  PutMps("trip.MPS", 2);
+  ASSERT_EQ(Shell("mkdir usb && echo old > usb/Trip.wtr && ln -s Trip.wtr usb/trip.wtr"), 0);
+  run = Cli({"convert", "--force", "-o", "usb/", "Trip.mps", "trip.MPS"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(Lines(run.err)[1], "trip.MPS: would replace usb/trip.wtr, written from Trip.mps in this run");
+  EXPECT_EQ(Size("usb/Trip.wtr"), 48u + 4 * 64u);
 }
 
 // A file made at the output's name while a long input is read is kept: the
@@ -200,7 +248,7 @@ TEST_F(ConvertCliTest, AnOutputMadeDuringTheLoadIsKept) {
   PutMps("in.mps", 4000);
   ASSERT_GT(Size("in.mps"), 200000u);
   const int status = Shell(
-      "mkfifo p; $CLI convert - out.wtr < p 2> err & exec 3> p; head -c 150000 in.mps >&3; "
+      "mkfifo p; $CLI convert -o out.wtr - < p 2> err & exec 3> p; head -c 150000 in.mps >&3; "
       "echo theirs > out.wtr; tail -c +150001 in.mps >&3; exec 3>&-; wait $!");
   EXPECT_EQ(status, 1);
   EXPECT_EQ(ReadText(dir_ / "out.wtr"), "theirs\n");
@@ -215,17 +263,22 @@ TEST_F(ConvertCliTest, ForceReplacesOnlyRegularFiles) {
   ASSERT_EQ(Shell("mkfifo fifo.wtr && ln -s /proc/self/fd/1 stdout.wtr && mkdir real && echo old > real/t.wtr && "
                   "ln -s real/t.wtr link.wtr"),
             0);
-  CliRun run = Cli({"convert", "--force", Sample(), "fifo.wtr"});
+  CliRun run = Cli({"convert", "--force", "-o", "fifo.wtr", Sample()});
   EXPECT_EQ(run.err, "ridloe-cli: fifo.wtr is a FIFO, not a regular file; it is never replaced\n");
   EXPECT_TRUE(fs::is_fifo(dir_ / "fifo.wtr"));
-  run = testing::RunCli("convert --force '" + Sample() + "' stdout.wtr", {.folder = dir_.string(), .output = "/dev/null"});
+  run = testing::RunCli("convert --force -o stdout.wtr '" + Sample() + "'", {.folder = dir_.string(), .output = "/dev/null"});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err, "ridloe-cli: stdout.wtr is a device, not a regular file; it is never replaced\n");
   EXPECT_TRUE(fs::is_symlink(dir_ / "stdout.wtr"));
-  run = Cli({"convert", "--force", Sample(), "link.wtr"});
+  run = Cli({"convert", "--force", "-o", "link.wtr", Sample()});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_TRUE(fs::is_symlink(dir_ / "link.wtr"));
   EXPECT_EQ(Size("real/t.wtr"), kSampleWtrSize);
+  // A read-only file is kept, also through a link, even for root.
+  fs::permissions(dir_ / "real/t.wtr", fs::perms::owner_read | fs::perms::group_read);
+  run = Cli({"convert", "--force", "-o", "link.wtr", Sample()});
+  EXPECT_EQ(run.err, "ridloe-cli: link.wtr is read-only\n");
+  EXPECT_EQ(fs::status(dir_ / "real/t.wtr").permissions(), fs::perms::owner_read | fs::perms::group_read);
 }
 
 // A write stopped by the file size limit fails with the system's reason, and
@@ -235,7 +288,7 @@ TEST_F(ConvertCliTest, StoppedWritesLeaveNoFile) {
   PutMps("in.mps", 4000);
   EXPECT_EQ(Shell("ulimit -f 100; $CLI convert in.mps 2> err"), 1);
   EXPECT_EQ(ReadText(dir_ / "err"), "ridloe-cli: cannot write in.wtr: File too large\n");
-  EXPECT_EQ(Shell("mkfifo p; $CLI convert - out.wtr < p & exec 3> p; head -c 150000 in.mps >&3; "
+  EXPECT_EQ(Shell("mkfifo p; $CLI convert -o out.wtr - < p & exec 3> p; head -c 150000 in.mps >&3; "
                   "kill -TERM $!; wait $!; echo $? > status"),
             0);
   EXPECT_EQ(ReadText(dir_ / "status"), "143\n");
@@ -244,20 +297,20 @@ TEST_F(ConvertCliTest, StoppedWritesLeaveNoFile) {
 
 // "-" as the output is standard output, never a terminal.
 TEST_F(ConvertCliTest, DashWritesStandardOutput) {
-  ASSERT_EQ(Cli({"convert", Sample(), "x.wtr"}).status, 0);
-  const CliRun run = testing::RunCli("convert '" + Sample() + "' -", {.folder = dir_.string(), .output = (dir_ / "out").string()});
+  ASSERT_EQ(Cli({"convert", "-o", "x.wtr", Sample()}).status, 0);
+  const CliRun run = testing::RunCli("convert -o - '" + Sample() + "'", {.folder = dir_.string(), .output = (dir_ / "out").string()});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.err, Sample() + " -> standard output: 12 waypoints\n");
   EXPECT_EQ(ReadText(dir_ / "out"), ReadText(dir_ / "x.wtr"));
   EXPECT_FALSE(fs::exists(dir_ / "-"));
   if (!testing::kHasPosixShell) GTEST_SKIP() << testing::kNoPosixShell;
   if (std::system("command -v script >/dev/null 2>&1") != 0) GTEST_SKIP() << "no script(1) to make a terminal";
-  EXPECT_EQ(Shell("script -qec \"$CLI convert '" + Sample() + "' -\" /dev/null > tty.txt"), 1);
+  EXPECT_EQ(Shell("script -qec \"$CLI convert -o - '" + Sample() + "'\" /dev/null > tty.txt"), 1);
   EXPECT_NE(ReadText(dir_ / "tty.txt").find("standard output is a terminal"), std::string::npos);
 }
 
 TEST_F(ConvertCliTest, GpxOutAndBackIn) {
-  CliRun run = Cli({"convert", Sample(), "trip.gpx"});
+  CliRun run = Cli({"convert", "-o", "trip.gpx", Sample()});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.err, Sample() + " -> trip.gpx: 12 waypoints, 2 tracks\n");
   EXPECT_TRUE(testing::ValidatesAsGpx11((dir_ / "trip.gpx").string()));
@@ -269,23 +322,23 @@ TEST_F(ConvertCliTest, GpxOutAndBackIn) {
 
   // Back to WTR beside it, as the sample converts directly.
   ASSERT_EQ(Cli({"convert", "trip.gpx"}).status, 0);
-  ASSERT_EQ(Cli({"convert", Sample(), "direct.wtr"}).status, 0);
+  ASSERT_EQ(Cli({"convert", "-o", "direct.wtr", Sample()}).status, 0);
   EXPECT_EQ(ReadText(dir_ / "trip.wtr"), ReadText(dir_ / "direct.wtr"));
 
   fs::create_directory(dir_ / "out");
   run = Cli({"convert", "--to", "gpx", "-o", "out", Sample()});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(ReadText(dir_ / "out/sample.gpx"), ReadText(dir_ / "trip.gpx"));
-  run = Cli({"convert", "--to", "gpx", "trip.gpx", "copy.gpx"});
+  run = Cli({"convert", "--to", "gpx", "-o", "copy.gpx", "trip.gpx"});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err, "trip.gpx is already a GPX file; nothing to convert\n");
   EXPECT_FALSE(fs::exists(dir_ / "copy.gpx"));
-  EXPECT_EQ(Cli({"convert", "--to", "gpx", Sample(), "x.wtr"}).status, 1);
+  EXPECT_EQ(Cli({"convert", "--to", "gpx", "-o", "x.wtr", Sample()}).status, 1);
   EXPECT_EQ(Cli({"convert", "--to", "kml", Sample()}).status, 2);
 
   // A GPX file is source data: WTR is never written over it.
   fs::copy_file(dir_ / "trip.gpx", dir_ / "kept.wtr");
-  run = Cli({"convert", "--force", Sample(), "kept.wtr"});
+  run = Cli({"convert", "--force", "-o", "kept.wtr", Sample()});
   EXPECT_EQ(run.err, "ridloe-cli: kept.wtr is a GPX file; it is never replaced\n");
 
   Put("planned.gpx", testing::AsBytes(testing::GpxText("<wpt lat=\"1\" lon=\"2\"><name>⛰ 1</name></wpt>")));

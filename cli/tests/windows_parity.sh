@@ -131,13 +131,13 @@ for path in "$work"/in/*; do
   else
     for side in linux windows; do run "$side" list --raw "$name"; done
     compare "list --raw $name"
-    for side in linux windows; do run "$side" convert "$name" out.gpx; done
-    compare "convert $name out.gpx"
+    for side in linux windows; do run "$side" convert -o out.gpx "$name"; done
+    compare "convert -o out.gpx $name"
   fi
   for side in linux windows; do run "$side" info "$name"; done
   compare "info $name"
-  for side in linux windows; do run "$side" convert "$name" out.wtr; done
-  compare "convert $name out.wtr"
+  for side in linux windows; do run "$side" convert -o out.wtr "$name"; done
+  compare "convert -o out.wtr $name"
 done
 echo "$count MPS and GPX files, $runs runs of each tool: $differences differences"
 if [ "$silent" -gt 2 ]; then

@@ -66,30 +66,41 @@ TEST_F(ConversionServiceTest, NeverWritesOverAnotherFormatNorReadsWtr) {
   EXPECT_FALSE(fs::exists(dir_.Path("again.wtr")));
 }
 
-// "in>out", with " refused" for an input that is not run, or "usage".
-std::vector<std::string> Plan(const std::vector<std::string>& operands, const std::string* folder = nullptr) {
-  const ConversionPlan plan = PlanConversions(operands, folder);
+// "in>out" per job, or "usage".
+std::vector<std::string> Plan(const std::vector<std::string>& operands, const std::string* output = nullptr) {
+  const ConversionPlan plan = PlanConversions(operands, output);
   if (!plan.usage.empty()) return {"usage"};
   std::vector<std::string> jobs;
-  for (const ConversionJob& job : plan.jobs) {
-    jobs.push_back(job.input + ">" + job.output + (job.refused == ConvertStep::kNone ? "" : " refused"));
-  }
+  for (const ConversionJob& job : plan.jobs) jobs.push_back(job.input + ">" + job.output);
   return jobs;
 }
 
-TEST(PlanConversions, InputsNeverBecomeOutputs) {
+// Every operand is an input, whatever its name: a glob cannot tell an output
+// from an input, so only -o names one.
+TEST_F(ConversionServiceTest, OperandsAreInputsAndOnlyTheOutputOptionNamesAnOutput) {
   using V = std::vector<std::string>;
-  EXPECT_EQ(Plan({"a.mps", "b.mps"}), (V{"a.mps>a.wtr", "b.mps>b.wtr"}));
-  EXPECT_EQ(Plan({"a.mps", "b.mps", "c.mps"}), (V{"a.mps>a.wtr", "b.mps>b.wtr", "c.mps>c.wtr"}));
-  EXPECT_EQ(Plan({"a.mps", "x/b.WTR"}), (V{"a.mps>x/b.WTR"}));
-  EXPECT_EQ(Plan({"-", "-"}), (V{"->-"}));
-  EXPECT_EQ(Plan({"a.mps", "b.mps", "c.wtr"}), (V{"usage"}));
-  EXPECT_EQ(Plan({"-"}), (V{"usage"}));
+  const std::string gpx = dir_.Path("planned.gpx"), wtr = dir_.Path("device.wtr");
+  ASSERT_TRUE(testing::WriteBytes(gpx, {'<'}));
+  ASSERT_TRUE(testing::WriteBytes(wtr, {'x'}));
+  const std::string base = dir_.Path("");
+  EXPECT_EQ(Plan({"a.mps", gpx, wtr}), (V{"a.mps>a.wtr", gpx + ">" + base + "planned.wtr", wtr + ">" + base + "device.wtr"}));
+  // A name that would be an output, given as an operand, is refused before
+  // anything is written when it does not exist.
+  EXPECT_EQ(Plan({"a.mps", dir_.Path("new.wtr")}), (V{"usage"}));
+  EXPECT_EQ(Plan({"a.mps", "new.GPX"}), (V{"usage"}));
   EXPECT_EQ(Plan({}), (V{"usage"}));
-  const std::string out = "out";
-  EXPECT_EQ(Plan({"x/a.mps", "y/a.mps", "-", "b.wtr"}, &out),
-            (V{"x/a.mps>out/a.wtr", "y/a.mps>out/a.wtr refused", "->out/-.wtr refused", "b.wtr>out/b.wtr"}));
-  EXPECT_EQ(Plan({"a.mps", "a.MPS", "-", "b"}), (V{"a.mps>a.wtr", "a.MPS>a.wtr refused", "->-.wtr refused", "b>b.wtr"}));
+  // Streams have no folder to write beside.
+  EXPECT_EQ(Plan({"-"}), (V{"usage"}));
+  const std::string dash = "-", file = "x/b.WTR", slashed = "out/";
+  EXPECT_EQ(Plan({"-"}, &dash), (V{"->-"}));
+  EXPECT_EQ(Plan({"a.mps"}, &file), (V{"a.mps>x/b.WTR"}));
+  EXPECT_EQ(Plan({"a.mps", "b.mps"}, &file), (V{"usage"}));
+  EXPECT_EQ(Plan({"a.mps", "b.mps"}, &dash), (V{"usage"}));
+  EXPECT_EQ(Plan({"x/a.mps", "-"}, &slashed), (V{"x/a.mps>out/a.wtr", "->out/-.wtr"}));
+  // An existing folder needs no separator at its end.
+  const std::string folder = dir_.Path("sub");
+  fs::create_directory(folder);
+  EXPECT_EQ(Plan({"a.mps", "b.mps"}, &folder), (V{"a.mps>" + folder + "/a.wtr", "b.mps>" + folder + "/b.wtr"}));
 }
 
 TEST_F(ConversionServiceTest, DamagedInputWritesWhatLoadedAndSaysWhy) {

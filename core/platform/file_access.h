@@ -71,8 +71,23 @@ bool ReadWholeFile(const std::string& path, ByteBlock& buffer, ReadError* error 
 bool PathExists(const std::string& path);
 // Whether `path` names a folder (through links).
 bool IsFolder(const std::string& path);
+// What tells one file from another on its system: the device and inode
+// numbers on POSIX systems, the volume serial number and file index on
+// Windows. Every name of one file (a link, another spelling of its folder,
+// another case on a file system blind to case) gives the same identity.
+struct FileIdentity {
+  std::uint64_t volume = 0;
+  std::uint64_t file = 0;
+  friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
+// The identity of the file `path` names, through links; false when nothing
+// is there to tell.
+bool IdentityOf(const std::string& path, FileIdentity& out);
 // Whether both paths name one existing file.
 bool SameFile(const std::string& a, const std::string& b);
+// Whether `path` is read as a stream: standard input ("-"), a pipe, a FIFO
+// or a device. A stream has no folder to write an output beside.
+bool IsStream(const std::string& path);
 
 // The system's words for one of its error codes.
 std::string SystemErrorText(int code);
@@ -83,6 +98,7 @@ enum class WriteFailure {
   kExists,       // the target exists and was to be kept
   kNotAFile,     // the target is a folder, device, FIFO, socket or broken link; never replaced
   kKept,         // the caller's check refused to replace what the target holds
+  kReadOnly,     // the target is a read-only file; never replaced
   kNoFolder,     // the target's folder does not exist
   kNoSafeKeep,   // the file system cannot add a file without the risk of replacing one
   kCreate,       // no file can be made in the target's folder
@@ -113,13 +129,17 @@ class OutputFile {
   virtual bool Commit() = 0;
   // Why the first failure happened.
   virtual const WriteError& error() const = 0;
+  // After a Commit that succeeded: the identity of the file written; false
+  // where the destination is no file of its own (standard output).
+  virtual bool WrittenIdentity(FileIdentity&) const { return false; }
 };
 
 // What an AtomicFileWriter does with a file already at its path.
 enum class ExistingTarget {
-  // A regular file is replaced; through a link to one, the file it names is
-  // replaced in its own folder and the link stays. Anything else (a folder,
-  // a device, a FIFO, a socket, a link to nothing) is refused at Open.
+  // A regular file is replaced, unless it is read-only; through a link to
+  // one, the file it names is replaced in its own folder and the link stays.
+  // Anything else (a folder, a device, a FIFO, a socket, a link to nothing)
+  // is refused at Open.
   kReplace,
   // Whatever is there is kept: Open fails when anything exists, and Commit
   // puts the new file in place only when the name is still free, in one step
@@ -154,6 +174,10 @@ class AtomicFileWriter final : public OutputFile {
   // Flushes, checks the target again, and puts the file in place.
   bool Commit() override;
   const WriteError& error() const override { return error_; }
+  bool WrittenIdentity(FileIdentity& out) const override {
+    out = written_;
+    return committed_;
+  }
 
   struct Handle;
 
@@ -170,6 +194,8 @@ class AtomicFileWriter final : public OutputFile {
   std::unique_ptr<std::uint8_t[]> pending_;
   std::size_t pendingSize_ = 0;
   WriteError error_;
+  FileIdentity written_;
+  bool committed_ = false;
 };
 
 // Standard output as a destination for a file's bytes (written as they are,

@@ -15,6 +15,11 @@ std::string WithReason(std::string sentence, const std::string& reason) {
 
 }  // namespace
 
+bool SameFile(const std::string& a, const std::string& b) {
+  FileIdentity x, y;
+  return IdentityOf(a, x) && IdentityOf(b, y) && x == y;
+}
+
 const char* DescribeReadFailure(ReadFailure failure) {
   switch (failure) {
     case ReadFailure::kNone: return "no failure";
@@ -49,6 +54,7 @@ std::string DescribeWriteError(const WriteError& error, std::string_view shownPa
     case WriteFailure::kExists: return path + " exists";
     case WriteFailure::kNotAFile: return path + " is " + error.kind + ", not a regular file; it is never replaced";
     case WriteFailure::kKept: return path + " is not replaced";
+    case WriteFailure::kReadOnly: return path + " is read-only";
     case WriteFailure::kNoFolder: {
       const PathParts parts = SplitPath(shownPath);
       const std::string folder = parts.drive + parts.directory;

@@ -18,12 +18,13 @@ struct Refusal {
 };
 
 // Only a regular file is ever written over, only when `mayReplace` (where
-// given) accepts its first bytes, and only when `existing` allows replacing.
+// given) accepts its first bytes, only when it is not read-only, and only
+// when `existing` allows replacing.
 // `readFirst(bytes, size, code)` reads up to `size` first bytes of the file
 // and sets `size` to what it read; false, with the system's code, when it
 // cannot (the file is then kept).
 template <class Code, class ReadFirst>
-Refusal<Code> RefusalFor(TargetState state, ExistingTarget existing, const ReplaceCheck& mayReplace,
+Refusal<Code> RefusalFor(TargetState state, bool readOnly, ExistingTarget existing, const ReplaceCheck& mayReplace,
                          ReadFirst&& readFirst) {
   if (state == TargetState::kOther) return {WriteFailure::kNotAFile};
   if (state == TargetState::kMissing) return {};
@@ -34,6 +35,7 @@ Refusal<Code> RefusalFor(TargetState state, ExistingTarget existing, const Repla
     if (!readFirst(first, size, code)) return {WriteFailure::kKept, code};
     if (!mayReplace(ByteSpan(first, size))) return {WriteFailure::kKept};
   }
+  if (readOnly) return {WriteFailure::kReadOnly};
   if (existing == ExistingTarget::kKeep) return {WriteFailure::kExists};
   return {};
 }

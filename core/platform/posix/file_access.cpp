@@ -139,6 +139,7 @@ struct Target {
   std::string file;  // the regular file to replace: the path, or what the link at it names
   std::string kind;  // for kOther: "a folder", "a FIFO", ...
   mode_t mode = 0;
+  bool readOnly = false;  // a regular file nobody may write
 };
 
 Target InspectTarget(const std::string& path) {
@@ -154,6 +155,7 @@ Target InspectTarget(const std::string& path) {
   if (S_ISREG(st.st_mode)) {
     target.state = TargetState::kRegular;
     target.mode = st.st_mode & 07777;
+    target.readOnly = (st.st_mode & 0222) == 0;
     target.file = path;
     if (link) {
       char* resolved = ::realpath(path.c_str(), nullptr);
@@ -236,7 +238,7 @@ std::string FreshName(const std::string& folder) {
 Refusal<int> CheckTarget(const std::string& path, ExistingTarget existing, const ReplaceCheck& mayReplace,
                          Target& target) {
   target = InspectTarget(path);
-  return RefusalFor<int>(target.state, existing, mayReplace, [&](std::uint8_t* first, std::size_t& size, int& code) {
+  return RefusalFor<int>(target.state, target.readOnly, existing, mayReplace, [&](std::uint8_t* first, std::size_t& size, int& code) {
     if (FirstBytes(target.file, first, size)) return true;
     code = errno;
     return false;
@@ -261,10 +263,17 @@ bool IsFolder(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-bool SameFile(const std::string& a, const std::string& b) {
-  struct stat sa {}, sb {};
-  return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
-         sa.st_ino == sb.st_ino;
+bool IdentityOf(const std::string& path, FileIdentity& out) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return false;
+  out = {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+  return true;
+}
+
+bool IsStream(const std::string& path) {
+  if (path == "-") return true;
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && (S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode));
 }
 
 bool ReadWholeFile(const std::string& path, ByteBlock& buffer, ReadError* error, const ReadOptions& options) {
@@ -333,6 +342,7 @@ AtomicFileWriter::~AtomicFileWriter() { Discard(); }
 
 bool AtomicFileWriter::Open() {
   Discard();
+  committed_ = false;
   failed_ = false;
   error_ = {};
   InstallCleanupHandlers();
@@ -381,6 +391,11 @@ bool AtomicFileWriter::Open() {
 bool AtomicFileWriter::Commit() {
   if (!Flush()) return false;
   if (::fsync(handle_->fd) != 0) return Fail(WriteFailure::kWrite, errno);
+  // The file keeps its identity when it is linked or renamed into place.
+  struct stat written {};
+  if (::fstat(handle_->fd, &written) == 0) {
+    written_ = {static_cast<std::uint64_t>(written.st_dev), static_cast<std::uint64_t>(written.st_ino)};
+  }
   const std::string& target = handle_->target;
   if (existing_ == ExistingTarget::kReplace) {
     // Whatever took the target's place since Open is looked at again.
@@ -445,6 +460,7 @@ bool AtomicFileWriter::Commit() {
     ::close(dir);
   }
   Discard();
+  committed_ = true;
   return true;
 }
 

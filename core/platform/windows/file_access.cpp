@@ -51,6 +51,10 @@ class HandleCloser {
   HANDLE h_;
 };
 
+FileIdentity IdentityFrom(const BY_HANDLE_FILE_INFORMATION& info) {
+  return {info.dwVolumeSerialNumber, (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
+}
+
 // One ReadFile or WriteFile call takes at most this many bytes.
 constexpr DWORD kStep = DWORD{1} << 30;
 
@@ -111,6 +115,7 @@ struct Target {
   TargetState state = TargetState::kMissing;
   std::wstring file;  // the regular file to replace: the path, or the file a link at it names
   std::string kind;   // for kOther: "a folder", "a device", ...
+  bool readOnly = false;  // a regular file with the read-only attribute
 };
 
 // A link (a reparse point) at `path` itself, whatever it names.
@@ -174,6 +179,7 @@ Target InspectTarget(const std::wstring& path) {
   if (type == FILE_TYPE_DISK && GetFileInformationByHandle(h, &info) &&
       !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
     target.state = TargetState::kRegular;
+    target.readOnly = (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
     const std::wstring final = FinalPathOf(h);
     target.file = final.empty() ? path : final;
     return target;
@@ -215,7 +221,7 @@ bool FirstBytes(const std::wstring& path, std::uint8_t* out, std::size_t& size, 
 Refusal<DWORD> CheckTarget(const std::wstring& path, ExistingTarget existing, const ReplaceCheck& mayReplace,
                            Target& target) {
   target = InspectTarget(path);
-  return RefusalFor<DWORD>(target.state, existing, mayReplace,
+  return RefusalFor<DWORD>(target.state, target.readOnly, existing, mayReplace,
                            [&](std::uint8_t* first, std::size_t& size, DWORD& code) {
                              return FirstBytes(target.file, first, size, code);
                            });
@@ -296,20 +302,29 @@ bool IsFolder(const std::string& path) {
   return Attributes(path, data) && (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool SameFile(const std::string& a, const std::string& b) {
-  BY_HANDLE_FILE_INFORMATION info[2];
-  const std::string* paths[2] = {&a, &b};
-  for (int i = 0; i < 2; ++i) {
-    std::wstring wide;
-    if (!SystemPath(*paths[i], wide)) return false;
-    const HANDLE h = CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    HandleCloser closer(h);
-    if (GetFileType(h) != FILE_TYPE_DISK || !GetFileInformationByHandle(h, &info[i])) return false;
-  }
-  return info[0].dwVolumeSerialNumber == info[1].dwVolumeSerialNumber &&
-         info[0].nFileIndexHigh == info[1].nFileIndexHigh && info[0].nFileIndexLow == info[1].nFileIndexLow;
+bool IdentityOf(const std::string& path, FileIdentity& out) {
+  std::wstring wide;
+  if (!SystemPath(path, wide)) return false;
+  const HANDLE h = CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  HandleCloser closer(h);
+  BY_HANDLE_FILE_INFORMATION info;
+  if (GetFileType(h) != FILE_TYPE_DISK || !GetFileInformationByHandle(h, &info)) return false;
+  out = IdentityFrom(info);
+  return true;
+}
+
+bool IsStream(const std::string& path) {
+  if (path == "-") return true;
+  std::wstring wide;
+  if (!SystemPath(path, wide)) return false;
+  const HANDLE h = CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  HandleCloser closer(h);
+  const DWORD type = GetFileType(h);
+  return type == FILE_TYPE_PIPE || type == FILE_TYPE_CHAR;
 }
 
 bool ReadWholeFile(const std::string& path, ByteBlock& buffer, ReadError* error, const ReadOptions& options) {
@@ -387,6 +402,7 @@ AtomicFileWriter::~AtomicFileWriter() { Discard(); }
 
 bool AtomicFileWriter::Open() {
   Discard();
+  committed_ = false;
   failed_ = false;
   error_ = {};
   std::wstring path;
@@ -454,9 +470,13 @@ bool AtomicFileWriter::Commit() {
   }
   ForgetForCleanup(handle_->tempPath);
   handle_->tempPath.clear();
+  // The handle still names the file, now in its place.
+  BY_HANDLE_FILE_INFORMATION info;
+  if (GetFileInformationByHandle(handle_->file, &info)) written_ = IdentityFrom(info);
   const HANDLE file = std::exchange(handle_->file, INVALID_HANDLE_VALUE);
   if (!CloseHandle(file)) return Fail(WriteFailure::kWrite, static_cast<int>(GetLastError()));
   Discard();
+  committed_ = true;
   return true;
 }
 
