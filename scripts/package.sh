@@ -11,9 +11,10 @@ ridloe_need_packages "${RIDLOE_BUILD_PACKAGES[@]}" "${RIDLOE_WINDOWS_PACKAGES[@]
 jobs=$(nproc)
 
 echo "== Debian package"
-# Debian's own compiler and linker flags (hardening: stack protector,
-# _FORTIFY_SOURCE, read-only relocations, immediate binding), as a package
-# built by Debian's tools gets them.
+# Debian's own compiler and linker flags, with all its hardening (stack
+# protector, _FORTIFY_SOURCE, read-only relocations, immediate binding), as
+# a package built by Debian's tools gets them.
+export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)" \
 LDFLAGS="$(dpkg-buildflags --get LDFLAGS)" \
   cmake --preset package --fresh >/dev/null
