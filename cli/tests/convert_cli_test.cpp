@@ -268,8 +268,18 @@ TEST_F(ConvertCliTest, ForceReplacesOnlyRegularFiles) {
   EXPECT_TRUE(fs::is_fifo(dir_ / "fifo.wtr"));
   run = testing::RunCli("convert --force -o stdout.wtr '" + Sample() + "'", {.folder = dir_.string(), .output = "/dev/null"});
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err, "ridloe-cli: stdout.wtr is a device, not a regular file; it is never replaced\n");
+  EXPECT_EQ(run.err, "ridloe-cli: stdout.wtr is a link into /proc, not a regular file; it is never replaced\n");
   EXPECT_TRUE(fs::is_symlink(dir_ / "stdout.wtr"));
+  // Nor with standard output on a regular file, which the link would name:
+  // neither the link nor the file itself is written over.
+  Put("stdout.mps", testing::ReadBytes(Sample()));
+  ASSERT_EQ(Shell("echo kept > my.log; $CLI convert --force stdout.mps >> my.log 2> err; "
+                  "$CLI convert --force -o my.log stdout.mps >> my.log 2>> err"),
+            1);
+  EXPECT_EQ(ReadText(dir_ / "my.log"), "kept\n");
+  EXPECT_EQ(ReadText(dir_ / "err"),
+            "ridloe-cli: stdout.wtr is a link into /proc, not a regular file; it is never replaced\n"
+            "ridloe-cli: my.log is this program's standard output; it is never replaced\n");
   run = Cli({"convert", "--force", "-o", "link.wtr", Sample()});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_TRUE(fs::is_symlink(dir_ / "link.wtr"));
@@ -279,6 +289,25 @@ TEST_F(ConvertCliTest, ForceReplacesOnlyRegularFiles) {
   run = Cli({"convert", "--force", "-o", "link.wtr", Sample()});
   EXPECT_EQ(run.err, "ridloe-cli: link.wtr is read-only\n");
   EXPECT_EQ(fs::status(dir_ / "real/t.wtr").permissions(), fs::perms::owner_read | fs::perms::group_read);
+}
+
+// With --force, an MPS file that a racing program puts at the target while
+// the tool writes is never replaced. Each round the racer puts a WTR file
+// there, then the MPS file, while the tool converts; once both are done the
+// MPS file must be there, whichever came first.
+TEST_F(ConvertCliTest, ForceNeverReplacesSourceDataPutThereMeanwhile) {
+  if (!testing::kHasPosixShell) GTEST_SKIP() << testing::kNoPosixShell;
+  PutMps("in.mps", 2000);
+  PutMps("src.mps", 1);
+  ASSERT_EQ(Cli({"convert", "-o", "one.wtr", "src.mps"}).status, 0);
+  ASSERT_EQ(Shell("rounds=0; lost=0; end=$(($(date +%s) + 4)); while [ $(date +%s) -lt $end ]; do "
+                  "cp one.wtr t1 && mv t1 out.wtr; (cp src.mps t2 && mv t2 out.wtr) & "
+                  "$CLI convert --force -o out.wtr in.mps 2>/dev/null; wait; "
+                  "cmp -s out.wtr src.mps || lost=$((lost + 1)); rounds=$((rounds + 1)); done; "
+                  "echo $lost > lost; echo $rounds > rounds"),
+            0);
+  EXPECT_EQ(ReadText(dir_ / "lost"), "0\n") << ReadText(dir_ / "rounds") << " rounds";
+  EXPECT_GT(std::stoi(ReadText(dir_ / "rounds")), 20);
 }
 
 // A write stopped by the file size limit fails with the system's reason, and

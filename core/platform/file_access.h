@@ -99,6 +99,7 @@ enum class WriteFailure {
   kNotAFile,     // the target is a folder, device, FIFO, socket or broken link; never replaced
   kKept,         // the caller's check refused to replace what the target holds
   kReadOnly,     // the target is a read-only file; never replaced
+  kOwnStream,    // the target is one of this process's standard streams; never replaced
   kNoFolder,     // the target's folder does not exist
   kNoSafeKeep,   // the file system cannot add a file without the risk of replacing one
   kCreate,       // no file can be made in the target's folder
@@ -111,7 +112,8 @@ enum class WriteFailure {
 struct WriteError {
   WriteFailure failure = WriteFailure::kNone;
   std::string reason;  // the system's words ("No space left on device"), when it gave any
-  std::string kind;    // for kNotAFile: what the target is ("a folder", "a FIFO")
+  std::string kind;    // for kNotAFile: what the target is ("a folder", "a FIFO");
+                       // for kOwnStream: which stream ("standard output")
 };
 
 // The failure as one sentence about `shownPath`: "cannot write out.wtr: No

@@ -8,6 +8,7 @@ const char* DescribeFrameResult(FrameResult result) {
     case FrameResult::kTooShort: return "fewer than 5 bytes left for a record frame";
     case FrameResult::kZeroLength: return "record has a payload length of 0";
     case FrameResult::kTooLong: return "record is longer than the rest of the file";
+    case FrameResult::kUnclosed: return "file ends without its closing 'V' record";
   }
   return "record cannot be framed";
 }
@@ -41,9 +42,9 @@ FrameResult FrameToEnd(ByteCursor& cursor, std::size_t& framed) {
     if (const FrameResult result = FrameRecord(scan, frame); result != FrameResult::kOk) return result;
     cursor = scan;
     ++framed;
-    if (frame.type == 'V') break;
+    if (frame.type == 'V') return FrameResult::kOk;
   }
-  return FrameResult::kOk;
+  return FrameResult::kUnclosed;
 }
 
 const char* SkipThreeStrings(ByteCursor& payload) {

@@ -136,6 +136,22 @@ std::wstring FinalPathOf(HANDLE h) {
   return path;
 }
 
+// Which of this process's standard streams is the file `identity`, or null
+// (standard output appended to a log, say).
+const char* OwnStreamOf(const FileIdentity& identity) {
+  static const DWORD kStreams[] = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
+  static const char* const kNames[] = {"standard input", "standard output", "standard error"};
+  for (int i = 0; i < 3; ++i) {
+    const HANDLE h = GetStdHandle(kStreams[i]);
+    BY_HANDLE_FILE_INFORMATION info;
+    if (h && h != INVALID_HANDLE_VALUE && GetFileType(h) == FILE_TYPE_DISK && GetFileInformationByHandle(h, &info) &&
+        IdentityFrom(info) == identity) {
+      return kNames[i];
+    }
+  }
+  return nullptr;
+}
+
 // What is at `path`, looked at through links. Opening asks for no access to
 // the contents, so a file others have open is still seen. Devices and pipes
 // are told by the name the system gives them (\\.\CON, \\.\pipe\x) and
@@ -178,6 +194,11 @@ Target InspectTarget(const std::wstring& path) {
   BY_HANDLE_FILE_INFORMATION info{};
   if (type == FILE_TYPE_DISK && GetFileInformationByHandle(h, &info) &&
       !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    if (const char* stream = OwnStreamOf(IdentityFrom(info))) {
+      target.state = TargetState::kOwnStream;
+      target.kind = stream;
+      return target;
+    }
     target.state = TargetState::kRegular;
     target.readOnly = (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
     const std::wstring final = FinalPathOf(h);
