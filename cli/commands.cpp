@@ -1,9 +1,11 @@
 // What the ridloe-cli commands share: the usage text and the messages on
 // standard error.
 #include <cstdio>
+#include <new>
 #include <string>
 
 #include "cli/commands.h"
+#include "core/platform/transcode.h"
 #include "core/text/cp950.h"
 
 namespace ridloe::cli {
@@ -20,11 +22,18 @@ const char kUsageText[] =
     "Options also take the form --name=value; after -- every argument is a file.\n";
 
 void Tell(const std::string& message) {
-  std::string shown;
-  DecodeToUtf8(message, "UTF-8", shown);
-  shown += '\n';
   std::fflush(stdout);
-  std::fwrite(shown.data(), 1, shown.size(), stderr);
+  try {
+    std::string shown;
+    DecodeToUtf8(message, "UTF-8", shown);
+    shown += '\n';
+    std::fwrite(shown.data(), 1, shown.size(), stderr);
+  } catch (const std::bad_alloc&) {
+    // No memory to clean the message: its ASCII, which a terminal cannot
+    // take for anything but text, is still worth saying.
+    for (char c : message) std::fputc(c >= 0x20 && c < 0x7F ? c : '?', stderr);
+    std::fputc('\n', stderr);
+  }
 }
 
 int Usage(const std::string& complaint) {
@@ -34,7 +43,11 @@ int Usage(const std::string& complaint) {
 }
 
 bool AcceptsEncoding(const std::string& name) {
-  if (IsAsciiCompatibleEncoding(name.c_str())) return true;
+  // Names are decoded from this encoding and written in code page 950: the
+  // converters are made ready now, while memory is still to be had.
+  if (IsAsciiCompatibleEncoding(name.c_str()) && PrepareTranscoding(name.c_str()) && PrepareTranscoding("CP950")) {
+    return true;
+  }
   Usage("unknown encoding \"" + name + "\", or one that does not read ASCII as ASCII");
   return false;
 }

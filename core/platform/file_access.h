@@ -56,6 +56,13 @@ struct ReadOptions {
   // holds just those bytes, for the caller to say what they are.
   std::size_t prefixSize = 0;
   std::function<bool(ByteSpan prefix)> acceptsPrefix;
+  // When set, it sees the bytes read so far each time more are in (a file
+  // of known size: every `watchStep` bytes; a stream: every read), with the
+  // most the read will take (the file's size, or the stream limit). When it
+  // returns false the read stops there and succeeds with the bytes read so
+  // far: they already tell what the file is, or what is wrong with it.
+  std::function<bool(ByteSpan soFar, std::size_t most)> watch;
+  std::size_t watchStep = std::size_t{4} << 20;
 };
 
 // Reads one whole file. A regular file is read at the size it has; pipes,

@@ -47,6 +47,23 @@ FrameResult FrameToEnd(ByteCursor& cursor, std::size_t& framed) {
   return FrameResult::kUnclosed;
 }
 
+bool FrameWatch::MoreIsNeeded(ByteSpan soFar, std::size_t most) {
+  constexpr std::size_t kSignatureSize = 6;
+  if (next_ == 0) next_ = kSignatureSize;
+  while (next_ <= soFar.size()) {
+    ByteCursor frame(soFar.subspan(next_));
+    std::uint32_t length = 0;
+    std::uint8_t type = 0;
+    if (!frame.ReadU32(length) || !frame.ReadU8(type)) return true;
+    if (length == 0 || length > most - next_ - kMpsFrameSize) return false;
+    if (!frame.Skip(length)) return true;  // the payload is still on its way
+    next_ += kMpsFrameSize + length;
+    // The first record is the header's, whatever its letter.
+    if (++records_ > 1 && type == 'V') return false;
+  }
+  return true;
+}
+
 const char* SkipThreeStrings(ByteCursor& payload) {
   static const char* const kMissingNul[3] = {"first string has no terminating NUL",
                                              "second string has no terminating NUL",

@@ -54,6 +54,21 @@ std::size_t SkipRun(ByteCursor& cursor, std::uint8_t letter);
 // the records passed.
 FrameResult FrameToEnd(ByteCursor& cursor, std::size_t& framed);
 
+// Follows the frames of a file's records while its bytes arrive, to tell as
+// early as can be told that reading on is of no use: a frame that claims no
+// payload, or more than the read will ever take, is damage, and after the
+// closing 'V' record nothing is read.
+class FrameWatch {
+ public:
+  // `soFar`: the file's bytes read yet, signature included; `most`: the most
+  // the read will take. False once reading on cannot change the outcome.
+  bool MoreIsNeeded(ByteSpan soFar, std::size_t most);
+
+ private:
+  std::size_t next_ = 0;  // where the next frame starts; 0 before the signature is passed
+  std::size_t records_ = 0;
+};
+
 // The 'A' and 'L' records carry three NUL-terminated strings in a row. Moves
 // past them; null when all three end inside the payload, else which does not.
 const char* SkipThreeStrings(ByteCursor& payload);
