@@ -15,13 +15,14 @@ config=$(mktemp -d)
 XDG_CONFIG_HOME=$config QT_QPA_PLATFORM=xcb "$1" &
 app=$!
 trap 'kill $app 2>/dev/null || true; rm -rf "$config"' EXIT
-props=
+# Its properties are all set once it is shown (mapped).
+shown=
 for _ in $(seq 100); do
-  props=$(xprop -name "Ridloe 1.0" 2>/dev/null) && [[ $props == *_NET_WM_WINDOW_TYPE* ]] && break
-  props=
+  xwininfo -name "Ridloe 1.0" 2>/dev/null | grep -q 'Map State: IsViewable' && shown=1 && break
   sleep 0.1
 done
-[ -n "$props" ] || fail "no window named \"Ridloe 1.0\" within 10 s"
+[ -n "$shown" ] || fail "no window named \"Ridloe 1.0\" shown within 10 s"
+props=$(xprop -name "Ridloe 1.0")
 grep -E '^(WM_TRANSIENT_FOR|_NET_WM_WINDOW_TYPE|_NET_WM_STATE|WM_CLASS)' <<<"$props" || true
 ! grep -q '^WM_TRANSIENT_FOR' <<<"$props" || fail "the dialog is transient for another window"
 grep -qx '_NET_WM_WINDOW_TYPE(ATOM) = _NET_WM_WINDOW_TYPE_NORMAL' <<<"$props" || fail "the window type is not NORMAL alone"
