@@ -387,9 +387,10 @@ bool ReadWholeFile(const std::string& path, ByteBlock& buffer, ReadError* error,
     return ReadStream(fd, buffer, error, options);
   }
   if (!S_ISREG(st.st_mode)) return FailRead(error, ReadFailure::kNotAFile);
-  // Our own writer holds an exclusive lock while it writes; do not read a
-  // file halfway through being written.
-  if (::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK) return FailRead(error, ReadFailure::kBusy);
+  // A program that locks a file for itself alone (flock, LOCK_EX) may be
+  // halfway through writing it: it is not read. Whether it writes, the lock
+  // does not say.
+  if (::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK) return FailRead(error, ReadFailure::kLocked);
   // Some kernel files say they are empty and hold bytes: read those as the
   // stream they are.
   if (st.st_size <= 0) return ReadStream(fd, buffer, error, options);
