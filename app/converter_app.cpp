@@ -10,6 +10,7 @@
 #include "app/main_icon.h"
 #include "app/settings_store.h"
 #include "core/platform/paths.h"
+#include "core/version.h"
 
 namespace ridloe {
 
@@ -30,7 +31,7 @@ ConverterApp::ConverterApp(int& argc, char** argv) : QApplication(argc, argv) {
   // Names the program to the desktop (its .desktop entry and icon); the
   // settings are named separately, by their organisation and application.
   setApplicationName(QStringLiteral("ridloe"));
-  setApplicationVersion(QStringLiteral("1.0"));
+  setApplicationVersion(QStringLiteral(RIDLOE_VERSION));
   setDesktopFileName(QStringLiteral("ridloe"));
   setWindowIcon(LoadMainIcon());
   InstallQtTranslations(*this);

@@ -15,6 +15,7 @@
 #include "app/dialog_units.h"
 #include "app/main_icon.h"
 #include "app/waypoint_list.h"
+#include "core/version.h"
 
 namespace ridloe {
 namespace {
@@ -71,9 +72,13 @@ ConverterDialog::ConverterDialog(SettingsStore& settings, FilePrompts& prompts, 
     : QDialog(parent), icon_(LoadMainIcon()), presenter_(*this, settings, prompts) {
   setObjectName(QStringLiteral("IDD_CONVERTER"));
   // Title bar with system menu and close box; no minimise or maximise box.
-  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+  // A window of its own, not a dialog type: a dialog without an owner would
+  // be made transient for the whole program, and task bars leave such
+  // windows out; this one gets its button there, as the Windows dialog does
+  // (WS_EX_APPWINDOW). exec() still runs it modally.
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-  setWindowTitle(QStringLiteral("Ridloe 1.0"));
+  setWindowTitle(QStringLiteral(RIDLOE_TITLE));
   setFont(DialogFont());
   setAcceptDrops(true);
   BuildControls();

@@ -10,6 +10,7 @@
 #include "cli/commands.h"
 #include "core/platform/standard_streams.h"
 #include "core/platform/transcode.h"
+#include "core/version.h"
 
 namespace ridloe::cli {
 namespace {
@@ -28,7 +29,7 @@ int Run(const std::string& command, const std::vector<std::string>& args) {
   if (command == "convert") return Convert(args);
   if (command == "--help" || command == "-h" || command == "help") return Help();
   if (command == "--version") {
-    std::puts("ridloe-cli 1.0");
+    std::puts("ridloe-cli " RIDLOE_VERSION);
     return kOk;
   }
   return Usage("unknown command " + command);

@@ -8,6 +8,7 @@
 #include "app/converter_app.h"
 #include "app/dialog_units.h"
 #include "app/tests/dialog_fixture.h"
+#include "core/version.h"
 
 using namespace ridloe;
 using namespace ridloe::testing;
@@ -82,7 +83,8 @@ class DialogLayoutTest : public QObject, private DialogUnderTest {
   }
 
   void windowIsAFixedDialogWithCaptionAndCloseBox() {
-    QCOMPARE(dialog_->windowTitle(), QStringLiteral("Ridloe 1.0"));
+    // The name and the major and minor version: "Ridloe 1.0".
+    QCOMPARE(dialog_->windowTitle(), QStringLiteral("Ridloe %1.%2").arg(RIDLOE_VERSION_MAJOR).arg(RIDLOE_VERSION_MINOR));
     QCOMPARE(dialog_->minimumSize(), dialog_->maximumSize());
     const Qt::WindowFlags flags = dialog_->windowFlags();
     QVERIFY(flags.testFlag(Qt::WindowTitleHint));

@@ -8,6 +8,7 @@
 
 #include "core/platform/transcode.h"
 #include "core/text/ascii.h"
+#include "core/version.h"
 #include "formats/gpx/gpx_document.h"
 #include "formats/gpx/gpx_format.h"
 
@@ -19,7 +20,7 @@ constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
 
 constexpr std::string_view kHeader =
     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-    "<gpx version=\"1.1\" creator=\"Ridloe 1.0\" xmlns=\"http://www.topografix.com/GPX/1/1\"\n"
+    "<gpx version=\"1.1\" creator=\"" RIDLOE_TITLE "\" xmlns=\"http://www.topografix.com/GPX/1/1\"\n"
     "     xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\"\n"
     "     xsi:schemaLocation=\"http://www.topografix.com/GPX/1/1 http://www.topografix.com/GPX/1/1/gpx.xsd\"\n"
     "     xmlns:ridloe=\"";

@@ -12,11 +12,12 @@
 
 #include "core/platform/standard_streams.h"
 #include "core/platform/windows/unicode.h"
+#include "core/version.h"
 #include "winapp/resource.h"
 
 namespace {
 
-HWND FindDialog() { return FindWindowW(L"#32770", L"Ridloe 1.0"); }
+HWND FindDialog() { return FindWindowW(L"#32770", L"" RIDLOE_TITLE); }
 
 std::string Text(HWND dialog, int id) {
   wchar_t text[1024] = {};

@@ -4,10 +4,12 @@
 # value, and Escape (a key press on the X display) ends it. Then as "Open
 # with" starts it, with a file named relative to its folder: that file is
 # listed instead, and stored as an absolute path.
-#   dialog_smoke.sh BIN SAMPLE.mps     (run through with_display.sh)
+#   dialog_smoke.sh BIN SAMPLE.mps [PROBE_BIN]    (run through with_display.sh)
+# BIN holds ridloe.exe; PROBE_BIN, dialog_probe.exe (BIN if not given).
 set -euo pipefail
 bin=$1
 sample=$2
+probe=${3:-$bin}
 wine=$(dirname "$0")/../../scripts/wine.sh
 key='HKCU\Software\Torva\Melsid\ridloe\Dialog'
 stored="Z:${sample//\//\\}"
@@ -27,7 +29,7 @@ run_dialog() {
   "$wine" "$bin/ridloe.exe" "$@" &
   app=$!
   trap 'kill $app 2>/dev/null || true' EXIT
-  shown=$("$wine" "$bin/dialog_probe.exe" 60) || fail "no dialog \"Ridloe 1.0\" within 60 s"
+  shown=$("$wine" "$probe/dialog_probe.exe" 60) || fail "no dialog \"Ridloe 1.0\" within 60 s"
   echo "$shown"
   [ "$shown" = "$expected" ] || fail "the dialog shows something else than expected:
 $expected"

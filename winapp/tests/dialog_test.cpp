@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/platform/windows/unicode.h"
+#include "core/version.h"
 #include "testing/test_support.h"
 #include "ui/tests/scripted_prompts.h"
 #include "winapp/converter_dialog.h"
@@ -211,8 +212,12 @@ TEST(WinDialogResources, IconAndVersion) {
   // The fixed part follows the block's header and its name, L"VS_VERSION_INFO".
   const auto* fixed = reinterpret_cast<const VS_FIXEDFILEINFO*>(block + 40);
   ASSERT_EQ(fixed->dwSignature, 0xFEEF04BDu);
-  EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
-  EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
+  // The project's version: 1.0.0 is 0x00010000, 0x00000000.
+  const DWORD ms = (RIDLOE_VERSION_MAJOR << 16) | RIDLOE_VERSION_MINOR, ls = RIDLOE_VERSION_PATCH << 16;
+  EXPECT_EQ(fixed->dwFileVersionMS, ms);
+  EXPECT_EQ(fixed->dwFileVersionLS, ls);
+  EXPECT_EQ(fixed->dwProductVersionMS, ms);
+  EXPECT_EQ(fixed->dwProductVersionLS, ls);
 }
 
 }  // namespace
