@@ -22,7 +22,7 @@ grep -qx ridloe <<<"$added" || fail "ridloe is not installed"
 echo "== checks"
 info=$(ridloe-cli info /usr/share/doc/ridloe/examples/sample.mps)
 echo "$info"
-[ "$info" = $'waypoints: 12\ntracks: 2' ] || fail "ridloe-cli info on the sample"
+[ "$info" = $'waypoints: 12\ntracks: 2\nroutes: 0' ] || fail "ridloe-cli info on the sample"
 ridloe-cli --version
 man -w ridloe-cli || fail "man -w ridloe-cli"
 man -w ridloe || fail "man -w ridloe"

@@ -60,7 +60,7 @@ _ridloe_cli() {
   case $command in
     list) options=$'--raw\n--tracks\n--json\n--encoding\n--help' ;;
     info) options=$'--help' ;;
-    convert) options=$'--force\n--to\n--encoding\n--output\n--help' ;;
+    convert) options=$'--force\n--to\n--no-routes\n--encoding\n--output\n--help' ;;
     *) return ;;
   esac
   if [ -z "$ended" ] && [[ $cur == -* ]]; then

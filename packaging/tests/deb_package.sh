@@ -72,7 +72,7 @@ desktop-file-validate "$root/usr/share/applications/ridloe.desktop" || fail "des
 appstreamcli validate --no-net --pedantic "$root/usr/share/metainfo/$id.metainfo.xml" >"$work/appstream.log" 2>&1 ||
   { cat "$work/appstream.log"; fail "appstreamcli rejects the metainfo"; }
 info=$("$root/usr/bin/ridloe-cli" info "$root/usr/share/doc/ridloe/examples/sample.mps")
-[ "$info" = $'waypoints: 12\ntracks: 2' ] || fail "ridloe-cli info on the packaged sample: $info"
+[ "$info" = $'waypoints: 12\ntracks: 2\nroutes: 0' ] || fail "ridloe-cli info on the packaged sample: $info"
 
 [ "$failures" -eq 0 ] || exit 1
 echo "deb_package: ridloe_${version}_amd64.deb holds what it should; Depends: $depends"

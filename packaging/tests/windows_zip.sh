@@ -40,7 +40,7 @@ grep -q '^Copyright (c) 2026 the Ridloe developers' "$folder/LICENSE.txt" || fai
 said=$(cd "$folder" && "$wine" ./ridloe-cli.exe --version)
 [ "$said" = "ridloe-cli $version" ] || fail "ridloe-cli.exe --version says $said"
 info=$(cd "$folder" && "$wine" ./ridloe-cli.exe info sample.mps)
-[ "$info" = $'waypoints: 12\ntracks: 2' ] || fail "ridloe-cli.exe info sample.mps says $info"
+[ "$info" = $'waypoints: 12\ntracks: 2\nroutes: 0' ] || fail "ridloe-cli.exe info sample.mps says $info"
 echo "$info"
 # The version resources, read back by windres from the programs.
 IFS=. read -r major minor patch <<<"$version"
