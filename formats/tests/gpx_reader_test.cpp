@@ -16,9 +16,6 @@
 namespace ridloe {
 namespace {
 
-// The XML parser of this build: expat, or XmlLite on Windows.
-const bool kExpat = std::string(RIDLOE_XML) == "expat";
-
 using testing::GpxText;
 
 struct Read {
@@ -215,11 +212,9 @@ TEST(GpxReader, CountsWithoutKeepingPointsWhenAskedForWaypointsOnly) {
 // Malformed XML and points without a place fail with the line and column;
 // what was read before stays, listed.
 TEST(GpxReader, FailuresSayWhereAndKeepWhatWasRead) {
-  // XmlLite under Wine places a fault in the XML itself no nearer than the
-  // last tag it read.
   const std::pair<std::string, std::string> cases[] = {
       {Wpt("") + Wpt("") + "<wpt lat=\"1\" lon=\"2\"></gpx>",
-       kExpat ? "line 3, column 78: mismatched tag" : "line 3, column 55: mismatched tag"},
+       "line 3, column 78: mismatched tag"},
       {Wpt("") + Wpt("") + "\n<wpt lon=\"2\"/>", "line 4, column 1: wpt has no lat"},
       {Wpt("") + Wpt("") + "<trk><trkseg><trkpt lat=\"1\" lon=\"inf\"/></trkseg></trk>",
        "line 3, column 68: trkpt has a lon that is not a number: \"inf\""},
@@ -240,7 +235,6 @@ TEST(GpxReader, FailuresSayWhereAndKeepWhatWasRead) {
 // loaded: the billion laughs and external entities are refused; a document
 // type declaration without entities is only data.
 TEST(GpxReader, EntitiesAreRefusedNeverExpandedOrFetched) {
-  if (!kExpat) GTEST_SKIP() << "XmlLite refuses every document type declaration (DocumentTypesAreRefusedWhole)";
   std::string laughs = "<!DOCTYPE gpx [<!ENTITY lol0 \"lol\">";
   for (int i = 1; i < 10; ++i) {
     laughs += "<!ENTITY lol" + std::to_string(i) + " \"" ;
@@ -261,20 +255,6 @@ TEST(GpxReader, EntitiesAreRefusedNeverExpandedOrFetched) {
   const auto plain = ReadText("<!DOCTYPE gpx><gpx>" + Wpt("<name>&lt;&#65;&gt;</name>") + "</gpx>");
   ASSERT_TRUE(plain->ok) << plain->doc.error().Describe();
   EXPECT_EQ(plain->doc.TextOf(0).name, "<A>");
-}
-
-// XmlLite (Windows) is told to refuse document type declarations whole: no
-// entity is ever declared, so none is expanded or fetched.
-TEST(GpxReader, DocumentTypesAreRefusedWhole) {
-  if (kExpat) GTEST_SKIP() << "expat reads a document type declaration and refuses its entities";
-  for (const std::string& text : {std::string("<!DOCTYPE gpx [<!ENTITY a \"aaaa\">]><gpx>&a;</gpx>"),
-                                  std::string("<!DOCTYPE gpx SYSTEM \"gpx.dtd\"><gpx>") + Wpt("<name>&x;</name>") + "</gpx>",
-                                  std::string("<!DOCTYPE gpx><gpx/>")}) {
-    const auto r = ReadText(text);
-    EXPECT_FALSE(r->ok) << text;
-    EXPECT_EQ(r->doc.error().Describe(),
-              "line 1, column 1: the document has a document type declaration, and those are refused");
-  }
 }
 
 }  // namespace
