@@ -42,9 +42,11 @@ class ConvertCliTest : public ::testing::Test {
     Put(name, b.End().bytes());
   }
   std::uintmax_t Size(const std::string& name) const { return fs::file_size(dir_ / name); }
-  std::vector<std::string> Entries() const {
+  std::vector<std::string> Entries(const fs::path& folder = {}) const {
     std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(dir_)) names.push_back(e.path().filename().string());
+    for (const auto& e : fs::directory_iterator(folder.empty() ? dir_ : folder)) {
+      names.push_back(e.path().filename().string());
+    }
     std::sort(names.begin(), names.end());
     return names;
   }
@@ -230,6 +232,20 @@ TEST_F(ConvertCliTest, OneRunNeverWritesOneFileTwice) {
   EXPECT_EQ(Size("x/a.wtr"), 48u + 12 * 64u);
   EXPECT_EQ(Size("c.wtr"), 48u + 64u);
 
+  if (!SplitPath("a\\b").directory.empty()) {
+    // Windows: names in another case, and folders split at either separator.
+    PutMps("p/A.MPS", 4);
+    PutMps("q/a.mps", 2);
+    fs::create_directory(dir_ / "out");
+    run = Cli({"convert", "--force", "-o", "out\\", "p/A.MPS", "q/a.mps"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(Lines(run.err)[1], "q/a.mps: would replace out\\a.wtr, written from p/A.MPS in this run");
+    EXPECT_EQ(Entries(dir_ / "out"), std::vector<std::string>{"A.wtr"});
+    EXPECT_EQ(Size("out/A.wtr"), 48u + 4 * 64u);
+    run = Cli({"convert", "--force", "x\\a.mps", "x/a.mps"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(Lines(run.err)[1], "x/a.mps: would replace x/a.wtr, written from x\\a.mps in this run");
+  }
   if (!testing::kHasPosixShell) GTEST_SKIP() << testing::kNoPosixShell;
   PutMps("Trip.mps", 4);
   PutMps("trip.MPS", 2);

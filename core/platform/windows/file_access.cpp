@@ -457,6 +457,11 @@ bool AtomicFileWriter::Commit() {
     if (!MarkForDeletion(handle_->file, false)) return Fail(WriteFailure::kReplace, static_cast<int>(GetLastError()));
     handle_->markedForDeletion = false;
   }
+  // The file's identity is taken before the rename, which keeps the file and
+  // its volume: Wine cannot tell the volume of a handle whose file was
+  // renamed since it was opened.
+  BY_HANDLE_FILE_INFORMATION info;
+  const bool identified = GetFileInformationByHandle(handle_->file, &info) != 0;
   // The rename returns only once it is on disk. Without the replace flag it
   // fails when the target exists, in the same one step: what keeping needs.
   DWORD flags = MOVEFILE_WRITE_THROUGH;
@@ -470,9 +475,7 @@ bool AtomicFileWriter::Commit() {
   }
   ForgetForCleanup(handle_->tempPath);
   handle_->tempPath.clear();
-  // The handle still names the file, now in its place.
-  BY_HANDLE_FILE_INFORMATION info;
-  if (GetFileInformationByHandle(handle_->file, &info)) written_ = IdentityFrom(info);
+  if (identified) written_ = IdentityFrom(info);
   const HANDLE file = std::exchange(handle_->file, INVALID_HANDLE_VALUE);
   if (!CloseHandle(file)) return Fail(WriteFailure::kWrite, static_cast<int>(GetLastError()));
   Discard();
