@@ -413,15 +413,16 @@ bool AtomicFileWriter::Open() {
   }
   handle_ = std::make_unique<Handle>();
   handle_->target = target.state == TargetState::kRegular ? target.file : path;
-  // A short hidden name in the target's folder, so that a target whose name
-  // is near the length limit can still be written and the rename stays on
-  // one volume. Nobody else may open it while it is written, but it may be
-  // renamed (by the rename that puts it in place).
+  // A short name in the target's folder, so that a target whose name is near
+  // the length limit can still be written and the rename stays on one
+  // volume. Nobody else may open it while it is written, but it may be
+  // renamed (by the rename that puts it in place). It has the attributes of
+  // any new file: the rename keeps them, and the output must not be hidden.
   const std::wstring folder = FolderPrefixOf(handle_->target);
   for (int attempt = 0; attempt < 100; ++attempt) {
     handle_->tempPath = Extended(folder + TemporaryName());
     handle_->file = CreateFileW(handle_->tempPath.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_DELETE, nullptr,
-                                CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
+                                CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle_->file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) break;
   }
   if (handle_->file == INVALID_HANDLE_VALUE) {
