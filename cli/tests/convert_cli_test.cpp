@@ -297,6 +297,25 @@ TEST_F(ConvertCliTest, ForceReplacesOnlyRegularFiles) {
   EXPECT_EQ(fs::status(dir_ / "real/t.wtr").permissions(), fs::perms::owner_read | fs::perms::group_read);
 }
 
+// A read-only output (no write permission for anyone; on Windows, the
+// read-only attribute) is kept as it is, --force or not.
+TEST_F(ConvertCliTest, ReadOnlyOutputsAreKept) {
+  PutMps("trip.mps", 2);
+  ASSERT_EQ(Cli({"convert", "trip.mps"}).status, 0);
+  const std::string before = ReadText(dir_ / "trip.wtr");
+  PutMps("trip.mps", 3);
+  const fs::perms writable = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+  fs::permissions(dir_ / "trip.wtr", writable, fs::perm_options::remove);
+  for (const char* force : {"--force", "-f"}) {
+    const CliRun run = Cli({"convert", force, "trip.mps"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "ridloe-cli: trip.wtr is read-only\n");
+  }
+  EXPECT_EQ(ReadText(dir_ / "trip.wtr"), before);
+  EXPECT_EQ(fs::status(dir_ / "trip.wtr").permissions() & writable, fs::perms::none);
+  fs::permissions(dir_ / "trip.wtr", fs::perms::owner_write, fs::perm_options::add);
+}
+
 // A write stopped by the file size limit fails with the system's reason, and
 // one ended by a signal leaves nothing either.
 TEST_F(ConvertCliTest, StoppedWritesLeaveNoFile) {
