@@ -41,15 +41,27 @@ else
   echo "note: $shared is missing; comparing the builders' files and the sample only"
 fi
 
-# Runs one command of one tool in its own folder, from there, so that the
-# names in both tools' messages are the same relative names.
+# Runs one command of one tool in its own folder (or in its side's scene
+# folder, for a scenario), from there, so that the names in both tools'
+# messages are the same relative names. Its output, messages and status go to
+# out, err and status in the side's folder. In a scenario with wildcards, the
+# Linux tool gets them as its shell expands them, and the Windows tool as
+# cmd.exe passes them: as they are.
 launch() {
-  local side=$1 tool
+  local side=$1 tool where
   shift
   [ "$side" = linux ] && tool=("$linux") || tool=("$wine" "$winbin/ridloe-cli.exe")
+  where=$work/$side
+  [ -n "$scene" ] && where=$work/$side/scene
   rm -f "$work/$side/out.wtr" "$work/$side/out.gpx"
-  (cd "$work/$side" && { "${tool[@]}" "$@" >out 2>err </dev/null && echo 0 >status || echo $? >status; })
+  (cd "$where" && {
+    if [ "$side" = linux ] && [ -n "$glob" ]; then set -- $*; fi
+    "${tool[@]}" "$@" >"$work/$side/out" 2>"$work/$side/err" </dev/null && echo 0 >"$work/$side/status" ||
+      echo $? >"$work/$side/status"
+  })
 }
+scene=
+glob=
 
 failedSilently() { [ "$(cat "$work/windows/status")" != 0 ] && [ ! -s "$work/windows/err" ]; }
 
@@ -119,6 +131,74 @@ for path in "$work"/in/*; do
   for side in linux windows; do run "$side" convert -o out.wtr "$name"; done
   compare "convert -o out.wtr $name"
 done
+# What a folder holds: each entry's kind, name and bytes (a link's target).
+stateOf() {
+  (cd "$1" && find . -mindepth 1 | LC_ALL=C sort | while read -r entry; do
+    if [ -L "$entry" ]; then
+      echo "link $entry -> $(readlink "$entry")"
+    elif [ -d "$entry" ]; then
+      echo "folder $entry"
+    else
+      echo "file $entry $(md5sum <"$entry" | cut -c1-32)$([ -n "$(find "$entry" -perm /222)" ] || echo ' read-only')"
+    fi
+  done)
+}
+
+# A scenario: one command in a folder that SETUP (shell commands) makes
+# alike on both sides, compared as above, and by what the folder holds
+# afterwards. On Windows, what dir and attrib show is read back too: dir
+# shows every file and folder there (Wine shows no link to nothing, and hides
+# names that start with a dot), attrib shows none hidden, and the read-only
+# ones are those without write permission.
+#   scenario [--glob] SETUP ARGS...
+scenario() {
+  glob=
+  if [ "$1" = --glob ]; then glob=1; shift; fi
+  local setup=$1 side shown expected
+  shift
+  for side in linux windows; do
+    rm -rf "$work/$side" && mkdir -p "$work/$side/scene"
+    (cd "$work/$side/scene" && eval "$setup")
+  done
+  scene=1
+  for side in linux windows; do run "$side" "$@"; done
+  compare "scenario: $setup; ridloe-cli $*"
+  if ! cmp -s <(stateOf "$work/linux/scene") <(stateOf "$work/windows/scene"); then
+    echo "DIFFERENT: scenario: $setup; ridloe-cli $* (what the folder holds)"
+    diff <(stateOf "$work/linux/scene") <(stateOf "$work/windows/scene") | head -10 || true
+    differences=$((differences + 1))
+  fi
+  shown=$(cd "$work/windows/scene" && RIDLOE_WINEPREFIX=$winePrefix "$wine" cmd /c 'dir /b&echo :&attrib' </dev/null |
+    tr -d '\r')
+  expected=$(cd "$work/windows/scene" &&
+    find . -mindepth 1 -maxdepth 1 \( -xtype f -o -xtype d \) ! -name '.*' -printf '%f\n' | LC_ALL=C sort)
+  if [ "$(sed '/^:$/,$d' <<<"$shown" | LC_ALL=C sort)" != "$expected" ]; then
+    echo "DIFFERENT: scenario: $setup; ridloe-cli $* (dir shows other files than the folder holds)"
+    echo "$shown"
+    differences=$((differences + 1))
+  fi
+  # attrib: the flags, then the full name (Z:\...\scene\NAME).
+  while IFS= read -r line; do
+    local name=${line##*\\} flags=${line:0:10}
+    local readOnly=
+    [ -n "$(find "$work/windows/scene/$name" -maxdepth 0 -perm /222)" ] || readOnly=1
+    if [[ $flags == *[HS]* ]] || { [[ $flags == *R* ]] && [ -z "$readOnly" ]; } ||
+      { [[ $flags != *R* ]] && [ -n "$readOnly" ]; }; then
+      echo "DIFFERENT: scenario: $setup; ridloe-cli $* (attrib: $line)"
+      differences=$((differences + 1))
+    fi
+  done < <(sed '1,/^:$/d' <<<"$shown")
+  scene=
+  glob=
+}
+winePrefix=$(dirname "$winbin")/wine
+
+# Outputs that must not be replaced, and what is written beside them.
+scenario 'cp "$source/samples/sample.mps" trip.mps; ln -s nowhere.wtr trip.wtr' convert trip.mps
+scenario 'cp "$source/samples/sample.mps" trip.mps; ln -s nowhere.wtr trip.wtr' convert --force trip.mps
+scenario 'cp "$source/samples/sample.mps" trip.mps; echo old > trip.wtr; chmod a-w trip.wtr' convert --force trip.mps
+scenario 'cp "$source/samples/sample.mps" trip.mps; echo old > trip.wtr' convert --force -o trip.gpx trip.mps
+
 echo "$count MPS and GPX files, $runs runs of each tool: $differences differences"
 if [ "$silent" -gt 2 ]; then
   echo "ridloe-cli.exe failed without a message $silent times"
