@@ -4,6 +4,7 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "core/platform/standard_streams.h"
 #include "core/text/cp950.h"
 
 namespace ridloe::cli {
@@ -25,6 +26,13 @@ void Tell(const std::string& message) {
   shown += '\n';
   std::fflush(stdout);
   std::fwrite(shown.data(), 1, shown.size(), stderr);
+}
+
+bool ExpandOperands(std::vector<std::string>& operands) {
+  std::string unmatched;
+  if (ExpandWildcards(operands, unmatched)) return true;
+  Tell("ridloe-cli: no file matches " + unmatched);
+  return false;
 }
 
 int Usage(const std::string& complaint) {

@@ -56,6 +56,7 @@ int List(const std::vector<std::string>& args) {
     return Usage(options.error);
   }
   if (options.help) return Help();
+  if (!ExpandOperands(options.operands)) return kFailed;
   if (options.operands.size() != 1) return Usage("list takes one file");
   const std::string& file = options.operands[0];
   const char* encoding = options.Has("--encoding") ? options.Value("--encoding").c_str() : "CP950";
@@ -86,6 +87,7 @@ int Info(const std::vector<std::string>& args) {
   ParsedOptions options;
   if (!ParseOptions(args, {}, options)) return Usage(options.error);
   if (options.help) return Help();
+  if (!ExpandOperands(options.operands)) return kFailed;
   if (options.operands.size() != 1) return Usage("info takes one file");
   const std::string& file = options.operands[0];
   const OpenedDocument opened = OpenDocument(file, FormatSet::All(), nullptr, nullptr);

@@ -219,6 +219,39 @@ TEST_F(ConvertCliTest, GlobShapedOperandsAreAllInputs) {
   EXPECT_EQ(Cli({"convert", "-o", "one.wtr", "trip.mps", "planned.gpx"}).status, 2);
 }
 
+// cmd.exe and PowerShell leave wildcards to the program: * and ? in the last
+// part of an operand are expanded, in order of name, behind the folder as
+// typed; a pattern that matches nothing is an error naming it, before
+// anything is done; the value of -o is never expanded.
+TEST_F(ConvertCliTest, WildcardsAreExpandedWhereTheShellLeavesThem) {
+  if (SplitPath("a\\b").directory.empty()) GTEST_SKIP() << "the shell expands wildcards on this system";
+  PutMps("b.mps", 2);
+  PutMps("A.mps", 1);
+  PutMps("in/c1.mps", 3);
+  PutMps("in/c22.mps", 1);
+  fs::create_directory(dir_ / "in/d.mps");  // a folder is no operand
+  fs::create_directory(dir_ / "out");
+  CliRun run = Cli({"convert", "*.mps"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "A.mps -> A.wtr: 1 waypoint\nb.mps -> b.wtr: 2 waypoints\n");
+  run = Cli({"convert", "--force", "-o", "out\\", "in\\?1.mps", "in/*"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "in\\c1.mps -> out\\c1.wtr: 3 waypoints\n"
+                     "in/c1.mps: would replace out\\c1.wtr, written from in\\c1.mps in this run\n"
+                     "in/c22.mps -> out\\c22.wtr: 1 waypoint\n");
+  EXPECT_EQ(Cli({"info", "in/c2*"}).out, "waypoints: 1\ntracks: 0\n");
+  EXPECT_EQ(Cli({"list", "*.mps"}).status, 2);  // two files
+
+  for (const char* pattern : {"*.gpx", "in/x?.mps"}) {
+    run = Cli({"convert", "A.mps", pattern});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, std::string("ridloe-cli: no file matches ") + pattern + "\n");
+  }
+  run = Cli({"convert", "-o", "o*\\", "A.mps"});
+  EXPECT_EQ(run.err, "ridloe-cli: folder o*\\ does not exist\n");
+  EXPECT_EQ(Entries(dir_ / "out"), (std::vector<std::string>{"c1.wtr", "c22.wtr"}));
+}
+
 // Two inputs whose outputs are one file (two spellings of one path, or two
 // names of one file, as on a file system blind to case) are not both
 // written, --force or not: the second is refused and the first kept.

@@ -20,6 +20,7 @@ source=$3
 shared=$4/mps
 sharedGpx=$4/gpx
 wine=$source/scripts/wine.sh
+sample=$source/samples/sample.mps
 if [ ! -x "$linux" ]; then
   echo "skipped: no Linux ridloe-cli at $linux (cmake --preset default && cmake --build --preset default)"
   exit 77
@@ -31,9 +32,9 @@ trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/in" "$work/linux" "$work/windows"
 for f in "$work"/seeds/mps/*.mps; do cp "$f" "$work/in/seed-$(basename "$f")"; done
 for f in "$work"/seeds/gpx/*; do cp "$f" "$work/in/seed-$(basename "$f" .gpx).gpx"; done
-cp "$source/samples/sample.mps" "$work/in/"
+cp "$sample" "$work/in/"
 # A name outside every ANSI code page reaches the Windows tool whole.
-cp "$source/samples/sample.mps" "$work/in/樣本 sample.mps"
+cp "$sample" "$work/in/樣本 sample.mps"
 if [ -d "$shared" ]; then
   for f in "$shared"/*.mps; do cp "$f" "$work/in/shared-$(basename "$f")"; done
   for f in "$sharedGpx"/*.gpx; do cp "$f" "$work/in/shared-$(basename "$f")"; done
@@ -168,19 +169,21 @@ scenario() {
     diff <(stateOf "$work/linux/scene") <(stateOf "$work/windows/scene") | head -10 || true
     differences=$((differences + 1))
   fi
-  shown=$(cd "$work/windows/scene" && RIDLOE_WINEPREFIX=$winePrefix "$wine" cmd /c 'dir /b&echo :&attrib' </dev/null |
-    tr -d '\r')
-  expected=$(cd "$work/windows/scene" &&
-    find . -mindepth 1 -maxdepth 1 \( -xtype f -o -xtype d \) ! -name '.*' -printf '%f\n' | LC_ALL=C sort)
+  # Paths below the scene folder, with '/' between folders.
+  shown=$(cd "$work/windows/scene" && RIDLOE_WINEPREFIX=$winePrefix "$wine" cmd /c 'dir /b /s&echo :&attrib /s' </dev/null |
+    tr -d '\r' | sed 's/[A-Z]:\\.*\\scene\\//; s/\\/\//g')
+  expected=$(cd "$work/windows/scene" && find . -mindepth 1 \( -xtype f -o -xtype d \) ! -path '*/.*' -printf '%P\n' |
+    LC_ALL=C sort)
   if [ "$(sed '/^:$/,$d' <<<"$shown" | LC_ALL=C sort)" != "$expected" ]; then
     echo "DIFFERENT: scenario: $setup; ridloe-cli $* (dir shows other files than the folder holds)"
     echo "$shown"
     differences=$((differences + 1))
   fi
-  # attrib: the flags, then the full name (Z:\...\scene\NAME).
+  # attrib: the flags, then the path.
   while IFS= read -r line; do
-    local name=${line##*\\} flags=${line:0:10}
-    local readOnly=
+    [ "${#line}" -gt 13 ] || continue
+    local name=${line:13} flags=${line:0:13} readOnly=
+    [ -e "$work/windows/scene/$name" ] || continue  # "File Not Found" in a folder without files
     [ -n "$(find "$work/windows/scene/$name" -maxdepth 0 -perm /222)" ] || readOnly=1
     if [[ $flags == *[HS]* ]] || { [[ $flags == *R* ]] && [ -z "$readOnly" ]; } ||
       { [[ $flags != *R* ]] && [ -n "$readOnly" ]; }; then
@@ -194,10 +197,17 @@ scenario() {
 winePrefix=$(dirname "$winbin")/wine
 
 # Outputs that must not be replaced, and what is written beside them.
-scenario 'cp "$source/samples/sample.mps" trip.mps; ln -s nowhere.wtr trip.wtr' convert trip.mps
-scenario 'cp "$source/samples/sample.mps" trip.mps; ln -s nowhere.wtr trip.wtr' convert --force trip.mps
-scenario 'cp "$source/samples/sample.mps" trip.mps; echo old > trip.wtr; chmod a-w trip.wtr' convert --force trip.mps
-scenario 'cp "$source/samples/sample.mps" trip.mps; echo old > trip.wtr' convert --force -o trip.gpx trip.mps
+scenario 'cp "$sample" trip.mps; ln -s nowhere.wtr trip.wtr' convert trip.mps
+scenario 'cp "$sample" trip.mps; ln -s nowhere.wtr trip.wtr' convert --force trip.mps
+scenario 'cp "$sample" trip.mps; echo old > trip.wtr; chmod a-w trip.wtr' convert --force trip.mps
+scenario 'cp "$sample" trip.mps; echo old > trip.wtr' convert --force -o trip.gpx trip.mps
+
+# Wildcards: as the Linux shell expands them, and as the Windows tool does.
+scenario --glob 'cp "$sample" trip.mps; cp "$sample" other.mps; echo x > notes.txt' convert '*.mps'
+scenario --glob 'mkdir in out; cp "$sample" in/a.mps; cp "$sample" in/b.mps; cp "$sample" c.mps' \
+  convert --force -o out/ 'in/?.mps' '*.mps'
+scenario --glob 'mkdir in; cp "$sample" in/a.mps; ln -s a.mps in/b.mps' convert --to gpx 'in/*'
+scenario --glob 'cp "$sample" trip.mps' info 't*.mps'
 
 echo "$count MPS and GPX files, $runs runs of each tool: $differences differences"
 if [ "$silent" -gt 2 ]; then

@@ -7,6 +7,9 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv) {
   return argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>();
 }
 
+// The shell has expanded them already.
+bool ExpandWildcards(std::vector<std::string>&, std::string&) { return true; }
+
 void PrepareStandardStreams() {}
 
 }  // namespace ridloe
