@@ -24,8 +24,8 @@ void Tell(const std::string& message) {
   std::string shown;
   DecodeToUtf8(message, "UTF-8", shown);
   shown += '\n';
-  std::fflush(stdout);
-  std::fwrite(shown.data(), 1, shown.size(), stderr);
+  FlushText(stdout);
+  WriteText(stderr, shown);
 }
 
 bool ExpandOperands(std::vector<std::string>& operands) {
@@ -37,7 +37,7 @@ bool ExpandOperands(std::vector<std::string>& operands) {
 
 int Usage(const std::string& complaint) {
   if (!complaint.empty()) Tell("ridloe-cli: " + complaint);
-  std::fputs(kUsageText, stderr);
+  WriteText(stderr, kUsageText);
   return kUsage;
 }
 
@@ -48,7 +48,7 @@ bool AcceptsEncoding(const std::string& name) {
 }
 
 int Help() {
-  std::fputs(kUsageText, stdout);
+  WriteText(stdout, kUsageText);
   return kOk;
 }
 

@@ -12,4 +12,11 @@ bool ExpandWildcards(std::vector<std::string>&, std::string&) { return true; }
 
 void PrepareStandardStreams() {}
 
+// A terminal takes UTF-8 as it comes.
+bool WriteText(std::FILE* stream, std::string_view text) {
+  return std::fwrite(text.data(), 1, text.size(), stream) == text.size();
+}
+
+bool FlushText(std::FILE* stream) { return std::fflush(stream) == 0 && !std::ferror(stream); }
+
 }  // namespace ridloe
