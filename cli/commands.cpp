@@ -1,10 +1,12 @@
 // What the ridloe-cli commands share: the usage text and the messages on
 // standard error.
 #include <cstdio>
+#include <new>
 #include <string>
 
 #include "cli/commands.h"
 #include "core/platform/standard_streams.h"
+#include "core/platform/transcode.h"
 #include "core/text/cp950.h"
 
 namespace ridloe::cli {
@@ -21,11 +23,21 @@ const char kUsageText[] =
     "Options also take the form --name=value; after -- every argument is a file.\n";
 
 void Tell(const std::string& message) {
-  std::string shown;
-  DecodeToUtf8(message, "UTF-8", shown);
-  shown += '\n';
   FlushText(stdout);
-  WriteText(stderr, shown);
+  try {
+    std::string shown;
+    DecodeToUtf8(message, "UTF-8", shown);
+    shown += '\n';
+    WriteText(stderr, shown);
+  } catch (const std::bad_alloc&) {
+    // No memory to clean the message: its ASCII, which a terminal cannot
+    // take for anything but text, is still worth saying.
+    for (char c : message) {
+      const char shown = c >= 0x20 && c < 0x7F ? c : '?';
+      WriteText(stderr, std::string_view(&shown, 1));
+    }
+    WriteText(stderr, "\n");
+  }
 }
 
 bool ExpandOperands(std::vector<std::string>& operands) {
@@ -42,7 +54,11 @@ int Usage(const std::string& complaint) {
 }
 
 bool AcceptsEncoding(const std::string& name) {
-  if (IsAsciiCompatibleEncoding(name.c_str())) return true;
+  // Names are decoded from this encoding and written in code page 950: the
+  // converters are made ready now, while memory is still to be had.
+  if (IsAsciiCompatibleEncoding(name.c_str()) && PrepareTranscoding(name.c_str()) && PrepareTranscoding("CP950")) {
+    return true;
+  }
   Usage("unknown encoding \"" + name + "\", or one that does not read ASCII as ASCII");
   return false;
 }

@@ -91,10 +91,8 @@ int Convert(const std::vector<std::string>& args) {
   if (parsed.Has("--to") && !(options.writer = FindWriter(parsed.Value("--to")))) {
     return Usage("--to takes gpx or wtr, not " + parsed.Value("--to"));
   }
-  if (parsed.Has("--encoding")) {
-    options.codePage = parsed.Value("--encoding");
-    if (!AcceptsEncoding(options.codePage)) return kUsage;
-  }
+  if (parsed.Has("--encoding")) options.codePage = parsed.Value("--encoding");
+  if (!AcceptsEncoding(options.codePage)) return kUsage;
   const std::string* output = parsed.Has("--output") ? &parsed.Value("--output") : nullptr;
   const ConversionPlan plan = PlanConversions(parsed.operands, output, options.writer);
   if (!plan.usage.empty()) return Usage(plan.usage);

@@ -72,6 +72,12 @@ int List(const std::vector<std::string>& args) {
     if (!opened.ok) ReportLoadFailure(file, opened);
     return opened.ok ? kOk : kFailed;
   }
+  // Raw names are bytes as stored: escape sequences and all, which a
+  // terminal would act on rather than show.
+  if (WriteError why; options.Has("--raw") && !PrepareStandardOutputForBytes(&why)) {
+    Tell("ridloe-cli: list --raw: " + DescribeWriteError(why, "standard output"));
+    return kFailed;
+  }
   const bool withTracks = options.Has("--tracks");
   PrintingSink waypointLines(options.Has("--raw"), encoding);
   VectorListSink trackLines;

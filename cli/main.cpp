@@ -9,6 +9,7 @@
 
 #include "cli/commands.h"
 #include "core/platform/standard_streams.h"
+#include "core/platform/transcode.h"
 
 namespace ridloe::cli {
 namespace {
@@ -42,6 +43,8 @@ int main(int argc, char** argv) {
   // Nothing ends the tool unreported: running out of memory (a huge list in
   // a small machine) is one line and a failure like any other.
   try {
+    // Messages are cleaned as UTF-8: ready before memory can run short.
+    ridloe::PrepareTranscoding("UTF-8");
     std::vector<std::string> args = ridloe::CommandLineArguments(argc, argv);
     if (args.empty()) return Usage();
     const std::string command = args.front();

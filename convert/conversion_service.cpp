@@ -41,6 +41,11 @@ ConvertResult WriteDocument(GpsDocument& document, const FormatWriter& writer, c
     result.step = ConvertStep::kSymbols;
   } else if ((!alreadyOpen && !out.Open()) || !writer.write(document, codePage.c_str(), out) || !out.Commit()) {
     result.writeError = out.error();
+    // A writer that stops with no fault of the output's has names it
+    // cannot decode.
+    if (result.writeError.failure == WriteFailure::kNone) {
+      result.writeError = {WriteFailure::kWrite, "names in " + codePage + " cannot be decoded", {}};
+    }
     result.step = StepFor(result.writeError);
   }
   return result;

@@ -85,6 +85,19 @@ OpenedDocument OpenDocument(const std::string& path, FormatSet allowed, ListSink
     }
     return false;
   };
+  // Once the first bytes name the format, its reader looks at the bytes as
+  // they arrive, so that a file found damaged early is not read on.
+  std::unique_ptr<GpsDocument> watching;
+  FileFormat watched = FileFormat::kUnknown;
+  options.watch = [&](ByteSpan soFar, std::size_t most) {
+    if (!watching) {
+      watched = DetectFormat(soFar);
+      if (watched == FileFormat::kUnknown || !allowed.Has(watched)) return true;
+      watching = MakeReader(watched);
+      watching->parts = parts;
+    }
+    return watching->Watch(soFar, most, waypointSink, trackSink);
+  };
   if (!ReadWholeFile(path, buffer, &opened.readError, options) &&
       opened.readError.failure != ReadFailure::kUnrecognised) {
     opened.document = MakeReader(ReaderFor(FileFormat::kUnknown, allowed));
@@ -100,8 +113,12 @@ OpenedDocument OpenDocument(const std::string& path, FormatSet allowed, ListSink
   }
   // Bytes of no format are parsed so that the reader says what is wrong.
   opened.readError = {};
-  opened.document = MakeReader(ReaderFor(opened.format, allowed));
-  opened.document->parts = parts;
+  if (watching && watched == opened.format) {
+    opened.document = std::move(watching);
+  } else {
+    opened.document = MakeReader(ReaderFor(opened.format, allowed));
+    opened.document->parts = parts;
+  }
   opened.ok = opened.document->ParseBuffer(std::move(buffer), waypointSink, trackSink);
   return opened;
 }

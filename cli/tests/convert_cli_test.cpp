@@ -317,8 +317,18 @@ TEST_F(ConvertCliTest, ForceReplacesOnlyRegularFiles) {
   EXPECT_TRUE(fs::is_fifo(dir_ / "fifo.wtr"));
   run = testing::RunCli("convert --force -o stdout.wtr '" + Sample() + "'", {.folder = dir_.string(), .output = "/dev/null"});
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err, "ridloe-cli: stdout.wtr is a device, not a regular file; it is never replaced\n");
+  EXPECT_EQ(run.err, "ridloe-cli: stdout.wtr is a link into /proc, not a regular file; it is never replaced\n");
   EXPECT_TRUE(fs::is_symlink(dir_ / "stdout.wtr"));
+  // Nor with standard output on a regular file, which the link would name:
+  // neither the link nor the file itself is written over.
+  Put("stdout.mps", testing::ReadBytes(Sample()));
+  ASSERT_EQ(Shell("echo kept > my.log; $CLI convert --force stdout.mps >> my.log 2> err; "
+                  "$CLI convert --force -o my.log stdout.mps >> my.log 2>> err"),
+            1);
+  EXPECT_EQ(ReadText(dir_ / "my.log"), "kept\n");
+  EXPECT_EQ(ReadText(dir_ / "err"),
+            "ridloe-cli: stdout.wtr is a link into /proc, not a regular file; it is never replaced\n"
+            "ridloe-cli: my.log is this program's standard output; it is never replaced\n");
   run = Cli({"convert", "--force", "-o", "link.wtr", Sample()});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_TRUE(fs::is_symlink(dir_ / "link.wtr"));
@@ -349,6 +359,24 @@ TEST_F(ConvertCliTest, ReadOnlyOutputsAreKept) {
   fs::permissions(dir_ / "trip.wtr", fs::perms::owner_write, fs::perm_options::add);
 }
 
+// With --force, an MPS file that a racing program puts at the target while
+// the tool writes is never replaced. Each round the racer puts a WTR file
+// there, then the MPS file, while the tool converts; once both are done the
+// MPS file must be there, whichever came first.
+TEST_F(ConvertCliTest, ForceNeverReplacesSourceDataPutThereMeanwhile) {
+  if (!testing::kHasPosixShell) GTEST_SKIP() << testing::kNoPosixShell;
+  PutMps("in.mps", 2000);
+  PutMps("src.mps", 1);
+  ASSERT_EQ(Cli({"convert", "-o", "one.wtr", "src.mps"}).status, 0);
+  ASSERT_EQ(Shell("rounds=0; lost=0; while [ $rounds -lt 25 ]; do "
+                  "cp one.wtr t1 && mv t1 out.wtr; (cp src.mps t2 && mv t2 out.wtr) & "
+                  "$CLI convert --force -o out.wtr in.mps 2>/dev/null; wait; "
+                  "cmp -s out.wtr src.mps || lost=$((lost + 1)); rounds=$((rounds + 1)); done; "
+                  "echo $lost > lost"),
+            0);
+  EXPECT_EQ(ReadText(dir_ / "lost"), "0\n");
+}
+
 // A write stopped by the file size limit fails with the system's reason, and
 // one ended by a signal leaves nothing either.
 TEST_F(ConvertCliTest, StoppedWritesLeaveNoFile) {
@@ -375,6 +403,10 @@ TEST_F(ConvertCliTest, DashWritesStandardOutput) {
   if (std::system("command -v script >/dev/null 2>&1") != 0) GTEST_SKIP() << "no script(1) to make a terminal";
   EXPECT_EQ(Shell("script -qec \"$CLI convert -o - '" + Sample() + "'\" /dev/null > tty.txt"), 1);
   EXPECT_NE(ReadText(dir_ / "tty.txt").find("standard output is a terminal"), std::string::npos);
+  // Nor does list --raw send stored bytes (escape sequences among them) to one.
+  EXPECT_EQ(Shell("script -qec \"$CLI list --raw '" + Sample() + "'\" /dev/null > tty.txt"), 1);
+  EXPECT_EQ(ReadText(dir_ / "tty.txt"),
+            "ridloe-cli: list --raw: standard output is a terminal; send it to a file or a pipe\r\n");
 }
 
 TEST_F(ConvertCliTest, GpxOutAndBackIn) {

@@ -10,9 +10,13 @@ bool GpsDocument::Load(const std::string& path, ListSink* waypointSink, ListSink
   error_ = LoadError{};
   ByteBlock buffer;
   ReadError why;
-  if (!ReadWholeFile(path, buffer, &why)) return FailRead(why);
+  ReadOptions options;
+  options.watch = [&](ByteSpan soFar, std::size_t most) { return Watch(soFar, most, waypointSink, trackSink); };
+  if (!ReadWholeFile(path, buffer, &why, options)) return FailRead(why);
   return ParseBuffer(std::move(buffer), waypointSink, trackSink);
 }
+
+bool GpsDocument::Watch(ByteSpan, std::size_t, ListSink*, ListSink*) { return true; }
 
 bool GpsDocument::ParseBuffer(ByteBlock buffer, ListSink* waypointSink, ListSink* trackSink) {
   return Parse(buffer.data(), buffer.size(), waypointSink, trackSink);

@@ -53,8 +53,18 @@ class GpsDocument {
   virtual bool Parse(const std::uint8_t* data, std::size_t size, ListSink* waypointSink, ListSink* trackSink) = 0;
 
   // The parse of a buffer handed over whole. A reader may keep the buffer,
-  // or release it as soon as it has what it keeps.
+  // or release it as soon as it has what it keeps. After Watch, the buffer
+  // holds the bytes it saw.
   virtual bool ParseBuffer(ByteBlock buffer, ListSink* waypointSink, ListSink* trackSink);
+
+  // Looks at a file's bytes while they are read, before the whole file is
+  // in: `soFar` is every byte read yet (more each call), `most` the most the
+  // read will take (the file's size, or a stream's limit). False once the
+  // bytes read are enough to tell the file is damaged, or to have what the
+  // reader reads, so that reading stops there; ParseBuffer then says why. A
+  // reader that parses as the bytes arrive may do so here, with the sinks
+  // ParseBuffer will get. By default it waits for the whole file.
+  virtual bool Watch(ByteSpan soFar, std::size_t most, ListSink* waypointSink, ListSink* trackSink);
 
   // The text of waypoint `index` (below waypointCount, waypoints present).
   // By default the record's name and no comment; a reader whose files hold

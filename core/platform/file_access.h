@@ -56,6 +56,13 @@ struct ReadOptions {
   // holds just those bytes, for the caller to say what they are.
   std::size_t prefixSize = 0;
   std::function<bool(ByteSpan prefix)> acceptsPrefix;
+  // When set, it sees the bytes read so far each time more are in (a file
+  // of known size: every `watchStep` bytes; a stream: every read), with the
+  // most the read will take (the file's size, or the stream limit). When it
+  // returns false the read stops there and succeeds with the bytes read so
+  // far: they already tell what the file is, or what is wrong with it.
+  std::function<bool(ByteSpan soFar, std::size_t most)> watch;
+  std::size_t watchStep = std::size_t{4} << 20;
 };
 
 // Reads one whole file. A regular file is read at the size it has; pipes,
@@ -99,6 +106,7 @@ enum class WriteFailure {
   kNotAFile,     // the target is a folder, device, FIFO, socket or broken link; never replaced
   kKept,         // the caller's check refused to replace what the target holds
   kReadOnly,     // the target is a read-only file; never replaced
+  kOwnStream,    // the target is one of this process's standard streams; never replaced
   kNoFolder,     // the target's folder does not exist
   kNoSafeKeep,   // the file system cannot add a file without the risk of replacing one
   kCreate,       // no file can be made in the target's folder
@@ -111,7 +119,8 @@ enum class WriteFailure {
 struct WriteError {
   WriteFailure failure = WriteFailure::kNone;
   std::string reason;  // the system's words ("No space left on device"), when it gave any
-  std::string kind;    // for kNotAFile: what the target is ("a folder", "a FIFO")
+  std::string kind;    // for kNotAFile: what the target is ("a folder", "a FIFO");
+                       // for kOwnStream: which stream ("standard output")
 };
 
 // The failure as one sentence about `shownPath`: "cannot write out.wtr: No

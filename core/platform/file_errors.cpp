@@ -55,6 +55,7 @@ std::string DescribeWriteError(const WriteError& error, std::string_view shownPa
     case WriteFailure::kNotAFile: return path + " is " + error.kind + ", not a regular file; it is never replaced";
     case WriteFailure::kKept: return path + " is not replaced";
     case WriteFailure::kReadOnly: return path + " is read-only";
+    case WriteFailure::kOwnStream: return path + " is this program's " + error.kind + "; it is never replaced";
     case WriteFailure::kNoFolder: {
       const PathParts parts = SplitPath(shownPath);
       const std::string folder = parts.drive + parts.directory;

@@ -9,7 +9,9 @@
 
 namespace ridloe {
 
-enum class TargetState { kMissing, kRegular, kOther };
+// kOwnStream: a file this process reads or writes as a standard stream
+// (standard output redirected to it, say), whatever it is.
+enum class TargetState { kMissing, kRegular, kOther, kOwnStream };
 
 template <class Code>
 struct Refusal {
@@ -27,6 +29,7 @@ template <class Code, class ReadFirst>
 Refusal<Code> RefusalFor(TargetState state, bool readOnly, ExistingTarget existing, const ReplaceCheck& mayReplace,
                          ReadFirst&& readFirst) {
   if (state == TargetState::kOther) return {WriteFailure::kNotAFile};
+  if (state == TargetState::kOwnStream) return {WriteFailure::kOwnStream};
   if (state == TargetState::kMissing) return {};
   if (mayReplace) {
     std::uint8_t first[64];

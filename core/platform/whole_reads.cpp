@@ -59,6 +59,7 @@ bool ReadStreamFrom(ReadSource& source, ByteBlock& buffer, ReadError* error, con
         return FailRead(error, ReadFailure::kUnrecognised);
       }
     }
+    if (prefixChecked && options.watch && !options.watch(ByteSpan(block.data(), used), options.streamLimit)) break;
   }
   if (used == 0) return FailRead(error, ReadFailure::kEmpty);
   ByteBlock exact;
@@ -71,20 +72,43 @@ bool ReadStreamFrom(ReadSource& source, ByteBlock& buffer, ReadError* error, con
 bool ReadSizedFrom(ReadSource& source, std::size_t size, ByteBlock& buffer, ReadError* error,
                    const ReadOptions& options) {
   int code = 0;
-  ByteBlock prefix;
-  if (options.acceptsPrefix && size >= options.prefixSize) {
-    if (!prefix.Allocate(options.prefixSize)) return FailRead(error, ReadFailure::kNoMemory);
-    if (!ReadFully(source, prefix.data(), prefix.size(), code)) return FailRead(error, ReadFailure::kShortRead, code);
-    if (!options.acceptsPrefix(prefix.bytes())) {
-      buffer = std::move(prefix);
+  const std::size_t step = options.watch ? std::max<std::size_t>(options.watchStep, 1) : size;
+  // The first bytes are looked at, and the first step watched, before the
+  // whole file is taken into memory: a file wrong at its first bytes never
+  // costs its size.
+  const std::size_t prefixSize = options.acceptsPrefix && size >= options.prefixSize ? options.prefixSize : 0;
+  const std::size_t firstSize = options.watch ? std::max(prefixSize, std::min(step, size)) : prefixSize;
+  ByteBlock first;
+  if (firstSize) {
+    if (!first.Allocate(firstSize)) return FailRead(error, ReadFailure::kNoMemory);
+    if (!ReadFully(source, first.data(), prefixSize, code)) return FailRead(error, ReadFailure::kShortRead, code);
+    if (prefixSize && !options.acceptsPrefix(ByteSpan(first.data(), prefixSize))) {
+      first.Truncate(prefixSize);
+      buffer = std::move(first);
       return FailRead(error, ReadFailure::kUnrecognised);
+    }
+    if (!ReadFully(source, first.data() + prefixSize, firstSize - prefixSize, code)) {
+      return FailRead(error, ReadFailure::kShortRead, code);
+    }
+    if (firstSize == size || (options.watch && !options.watch(first.bytes(), size))) {
+      buffer = std::move(first);
+      return true;
     }
   }
   ByteBlock block;
   if (!block.Allocate(size)) return FailRead(error, ReadFailure::kNoMemory);
-  if (prefix.size()) std::memcpy(block.data(), prefix.data(), prefix.size());
-  if (!ReadFully(source, block.data() + prefix.size(), size - prefix.size(), code)) {
-    return FailRead(error, ReadFailure::kShortRead, code);
+  if (firstSize) std::memcpy(block.data(), first.data(), firstSize);
+  first = ByteBlock();
+  // Without a watch the rest is read in one go; with one, a step at a time,
+  // and no further than the watch wants.
+  for (std::size_t done = firstSize; done < size;) {
+    const std::size_t n = std::min(step, size - done);
+    if (!ReadFully(source, block.data() + done, n, code)) return FailRead(error, ReadFailure::kShortRead, code);
+    done += n;
+    if (options.watch && !options.watch(ByteSpan(block.data(), done), size) && done < size) {
+      block.Truncate(done);
+      break;
+    }
   }
   buffer = std::move(block);
   return true;

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -94,6 +95,26 @@ TEST_P(AtomicWriterTest, ReplacesOnlyRegularFilesAndWritesThroughLinks) {
   EXPECT_FALSE(Write(checked, "other"));
   EXPECT_EQ(checked.error().failure, WriteFailure::kKept);
   EXPECT_EQ(ReadText(dir_.Path("real/trip.wtr")), "new");
+}
+
+// Source data put at the target between the last look and the rename (by a
+// racing program) is not replaced: the file goes in by a swap, and what came
+// out is looked at and swapped back. The check here plays the racer: once
+// it has passed the file it sees at Commit, it puts an MPS file in its place.
+TEST_P(AtomicWriterTest, SourceDataThatTakesThePlaceOfTheTargetAtTheLastMomentIsKept) {
+  const std::string target = dir_.Path("out.wtr"), mps = dir_.Path("racer.mps");
+  ASSERT_TRUE(testing::WriteBytes(target, {'o', 'l', 'd'}));
+  ASSERT_TRUE(testing::WriteBytes(mps, {'M', 's', 'R', 'c', 'd', 0}));
+  int looks = 0;
+  AtomicFileWriter out(target, ExistingTarget::kReplace, [&](ByteSpan first) {
+    if (first.size() >= 5 && std::memcmp(first.data(), "MsRcd", 5) == 0) return false;
+    if (++looks == 2) fs::rename(mps, target);
+    return true;
+  });
+  EXPECT_FALSE(Write(out, "new"));
+  EXPECT_EQ(out.error().failure, WriteFailure::kKept);
+  EXPECT_EQ(ReadText(target), std::string("MsRcd\0", 6));
+  EXPECT_EQ(Entries(), std::vector<std::string>{"out.wtr"});
 }
 
 // A child process writes and is ended part-way; nothing it made is left.

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,11 +18,18 @@ class GpxReader;
 
 class GpxDocument : public GpsDocument {
  public:
+  GpxDocument();
+  ~GpxDocument() override;
+
   // Reads GPX 1.1, 1.0 or GPX without a namespace. Never expands an entity
   // the document declares and never loads anything: a document that declares
   // entities, or uses one it does not declare, is refused. A failure keeps
   // the waypoints and tracks read before it.
   bool Parse(const std::uint8_t* data, std::size_t size, ListSink* waypointSink, ListSink* trackSink) override;
+  // Parses the bytes as they arrive, so that a file wrong at byte N fails
+  // once little more than N bytes are read; ParseBuffer then ends the parse.
+  bool Watch(ByteSpan soFar, std::size_t most, ListSink* waypointSink, ListSink* trackSink) override;
+  bool ParseBuffer(ByteBlock buffer, ListSink* waypointSink, ListSink* trackSink) override;
 
   WaypointText TextOf(std::int32_t index) const override;
   std::string_view TrackNameOf(std::int32_t index) const override;
@@ -37,6 +45,10 @@ class GpxDocument : public GpsDocument {
   std::string text_;
   std::vector<std::uint64_t> waypointText_;  // where each waypoint's fields start in text_
   std::vector<std::uint64_t> trackText_;     // where each track's name starts in text_
+
+  // The parse fed by Watch while the file is read, and how far it got.
+  std::unique_ptr<GpxReader> feeding_;
+  std::size_t fed_ = 0;
 };
 
 // Writes the waypoints, then the tracks (one segment each), of any document

@@ -249,13 +249,32 @@ class GpxReader final : public XmlEvents {
   GpxReader(GpxDocument& doc, ListSink* waypointSink, ListSink* trackSink)
       : doc_(doc), waypointSink_(waypointSink), trackSink_(trackSink), keepPoints_(doc.parts == LoadParts::kAll) {}
 
+  // The whole document at once.
   bool Read(const std::uint8_t* data, std::size_t size) {
+    if (!Begin()) return false;
+    Feed(data, size, true);
+    return Done();
+  }
+
+  // The document a piece at a time: Begin, Feed each piece as it arrives
+  // (false once the load has failed), then Done.
+  bool Begin() {
     std::string why;
     parser_ = MakeXmlParser(kMaxDepth, why);
     if (!parser_) return doc_.Fail(LoadStep::kWaypointAlloc, why);
     if (waypointSink_) waypointSink_->LinesAreUtf8();
     if (trackSink_) trackSink_->LinesAreUtf8();
-    if (!parser_->Parse(data, size, *this, why) && !failed_) Fail(LoadStep::kSyntax, why);
+    return true;
+  }
+  bool Feed(const std::uint8_t* data, std::size_t size, bool last) {
+    if (!parser_ || failed_) return false;
+    std::string why;
+    if (!parser_->Feed(data, size, last, *this, why) && !failed_) Fail(LoadStep::kSyntax, why);
+    return !failed_;
+  }
+  // Hands what was read to the document; false when the load failed.
+  bool Done() {
+    if (!parser_) return false;
     const bool kept = Finish();
     return !failed_ && kept;
   }
@@ -637,10 +656,33 @@ class GpxReader final : public XmlEvents {
   std::string line_;
 };
 
+GpxDocument::GpxDocument() = default;
+GpxDocument::~GpxDocument() = default;
+
 bool GpxDocument::Parse(const std::uint8_t* data, std::size_t size, ListSink* waypointSink, ListSink* trackSink) {
   error_ = LoadError{};
   GpxReader reader(*this, waypointSink, trackSink);
   return reader.Read(data, size);
+}
+
+bool GpxDocument::Watch(ByteSpan soFar, std::size_t, ListSink* waypointSink, ListSink* trackSink) {
+  if (!feeding_) {
+    error_ = LoadError{};
+    feeding_ = std::make_unique<GpxReader>(*this, waypointSink, trackSink);
+    if (!feeding_->Begin()) return false;
+  }
+  const bool going = feeding_->Feed(soFar.data() + fed_, soFar.size() - fed_, false);
+  fed_ = soFar.size();
+  return going;
+}
+
+bool GpxDocument::ParseBuffer(ByteBlock buffer, ListSink* waypointSink, ListSink* trackSink) {
+  if (!feeding_) return GpsDocument::ParseBuffer(std::move(buffer), waypointSink, trackSink);
+  // The bytes watched were parsed as they came; the rest ends the document.
+  const std::unique_ptr<GpxReader> reader = std::move(feeding_);
+  const std::size_t rest = buffer.size() > fed_ ? buffer.size() - fed_ : 0;
+  reader->Feed(buffer.data() + fed_, rest, true);
+  return reader->Done();
 }
 
 WaypointText GpxDocument::TextOf(std::int32_t index) const {

@@ -37,12 +37,29 @@ class XmlParser {
   // declared entity, or one used but never declared); true once it ends or
   // Stop is called.
   virtual bool Parse(const std::uint8_t* data, std::size_t size, XmlEvents& events, std::string& why) = 0;
+  // Reads a document a piece at a time, as its bytes arrive: each piece
+  // goes on where the last ended, and `last` says the document ends with
+  // this one. False as Parse says, at the first piece that shows the fault;
+  // true once Stop is called. A parser that can only take a document whole
+  // keeps the pieces and parses them with the last.
+  virtual bool Feed(const std::uint8_t* data, std::size_t size, bool last, XmlEvents& events, std::string& why);
   // Ends the parse after the event being reported.
   virtual void Stop() = 0;
   // Where the event being reported is, or where the fault was: 1-based.
   virtual std::int64_t Line() const = 0;
   virtual std::int64_t Column() const = 0;
+
+ private:
+  std::string pieces_;  // for a parser that takes a document whole
 };
+
+inline bool XmlParser::Feed(const std::uint8_t* data, std::size_t size, bool last, XmlEvents& events,
+                            std::string& why) {
+  pieces_.append(reinterpret_cast<const char*>(data), size);
+  if (!last) return true;
+  const std::string whole = std::move(pieces_);
+  return Parse(reinterpret_cast<const std::uint8_t*>(whole.data()), whole.size(), events, why);
+}
 
 // A parser that takes elements nested up to `maxDepth` deep (deeper ones the
 // caller refuses itself); null when there is no memory for it, with the

@@ -49,21 +49,27 @@ class ExpatParser final : public XmlParser {
   ExpatParser& operator=(const ExpatParser&) = delete;
 
   bool Parse(const std::uint8_t* data, std::size_t size, XmlEvents& events, std::string& why) override {
+    return Feed(data, size, true, events, why);
+  }
+
+  bool Feed(const std::uint8_t* data, std::size_t size, bool last, XmlEvents& events, std::string& why) override {
+    if (!events_) {
+      XML_SetUserData(parser_, this);
+      XML_SetElementHandler(parser_, OnStart, OnEnd);
+      XML_SetCharacterDataHandler(parser_, OnText);
+      // Entities a document declares are never expanded, and one it uses
+      // without declaring (say, from a document type definition elsewhere,
+      // which is never loaded) is no text either: both are refused.
+      XML_SetEntityDeclHandler(parser_, OnEntityDeclaration);
+      XML_SetSkippedEntityHandler(parser_, OnSkippedEntity);
+      XML_SetParamEntityParsing(parser_, XML_PARAM_ENTITY_PARSING_NEVER);
+    }
     events_ = &events;
-    XML_SetUserData(parser_, this);
-    XML_SetElementHandler(parser_, OnStart, OnEnd);
-    XML_SetCharacterDataHandler(parser_, OnText);
-    // Entities a document declares are never expanded, and one it uses
-    // without declaring (say, from a document type definition elsewhere,
-    // which is never loaded) is no text either: both are refused.
-    XML_SetEntityDeclHandler(parser_, OnEntityDeclaration);
-    XML_SetSkippedEntityHandler(parser_, OnSkippedEntity);
-    XML_SetParamEntityParsing(parser_, XML_PARAM_ENTITY_PARSING_NEVER);
     std::size_t at = 0;
     do {
       const std::size_t n = std::min(kFeed, size - at);
-      const bool last = at + n == size;
-      if (XML_Parse(parser_, reinterpret_cast<const char*>(data + at), static_cast<int>(n), last) != XML_STATUS_OK) {
+      const bool final = last && at + n == size;
+      if (XML_Parse(parser_, reinterpret_cast<const char*>(data + at), static_cast<int>(n), final) != XML_STATUS_OK) {
         if (!refusal_.empty()) {
           why = refusal_;
           return false;

@@ -25,6 +25,12 @@ class MpsDocument : public WtrDocument {
   // become the records' storage, and the rest is released before the
   // document grows.
   bool ParseBuffer(ByteBlock buffer, ListSink* waypointSink, ListSink* trackSink) override;
+  // Follows the records' frames as the bytes arrive: reading stops at a
+  // frame that cannot be (no payload, or more than the read will take) and
+  // after the closing 'V' record.
+  bool Watch(ByteSpan soFar, std::size_t most, ListSink*, ListSink*) override {
+    return frames_.MoreIsNeeded(soFar, most);
+  }
 
   WaypointText TextOf(std::int32_t index) const override { return waypointSection.TextOf(index); }
   std::string_view TrackNameOf(std::int32_t index) const override { return trackSection.NameOf(index); }
@@ -41,6 +47,7 @@ class MpsDocument : public WtrDocument {
 
   // The file's bytes that the header and the sections' slots view.
   ByteBlock records_;
+  FrameWatch frames_;
 
  public:
   MpsHeader header;

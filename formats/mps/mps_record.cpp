@@ -8,6 +8,7 @@ const char* DescribeFrameResult(FrameResult result) {
     case FrameResult::kTooShort: return "fewer than 5 bytes left for a record frame";
     case FrameResult::kZeroLength: return "record has a payload length of 0";
     case FrameResult::kTooLong: return "record is longer than the rest of the file";
+    case FrameResult::kUnclosed: return "file ends without its closing 'V' record";
   }
   return "record cannot be framed";
 }
@@ -41,9 +42,26 @@ FrameResult FrameToEnd(ByteCursor& cursor, std::size_t& framed) {
     if (const FrameResult result = FrameRecord(scan, frame); result != FrameResult::kOk) return result;
     cursor = scan;
     ++framed;
-    if (frame.type == 'V') break;
+    if (frame.type == 'V') return FrameResult::kOk;
   }
-  return FrameResult::kOk;
+  return FrameResult::kUnclosed;
+}
+
+bool FrameWatch::MoreIsNeeded(ByteSpan soFar, std::size_t most) {
+  constexpr std::size_t kSignatureSize = 6;
+  if (next_ == 0) next_ = kSignatureSize;
+  while (next_ <= soFar.size()) {
+    ByteCursor frame(soFar.subspan(next_));
+    std::uint32_t length = 0;
+    std::uint8_t type = 0;
+    if (!frame.ReadU32(length) || !frame.ReadU8(type)) return true;
+    if (length == 0 || length > most - next_ - kMpsFrameSize) return false;
+    if (!frame.Skip(length)) return true;  // the payload is still on its way
+    next_ += kMpsFrameSize + length;
+    // The first record is the header's, whatever its letter.
+    if (++records_ > 1 && type == 'V') return false;
+  }
+  return true;
 }
 
 const char* SkipThreeStrings(ByteCursor& payload) {

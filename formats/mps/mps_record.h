@@ -27,6 +27,7 @@ enum class FrameResult {
   kTooShort,    // fewer than 5 bytes remain: nothing is consumed
   kZeroLength,  // a record must carry at least one payload byte
   kTooLong,     // the payload runs past the end of the data
+  kUnclosed,    // the records end with the data, and no 'V' record closed them
 };
 
 const char* DescribeFrameResult(FrameResult result);
@@ -45,10 +46,28 @@ inline bool ReadRecord(ByteCursor& cursor, RecordSlot& slot) { return FrameRecor
 std::size_t SkipRun(ByteCursor& cursor, std::uint8_t letter);
 
 // Frames the records at the cursor one by one, without reading them, up to
-// and including a 'V' record (which closes the file) or up to the exact end
-// of the data. kOk when every one frames; otherwise why the first that does
-// not, with the cursor left at its frame. `framed` counts the records passed.
+// and including the 'V' record that closes the file. kOk when every one
+// frames and the 'V' record is there; otherwise why the first that does not
+// frame, with the cursor left at its frame, or kUnclosed, with the cursor at
+// the end of the data: every writer of these files ends them with a 'V'
+// record, so records that end without one were cut short. `framed` counts
+// the records passed.
 FrameResult FrameToEnd(ByteCursor& cursor, std::size_t& framed);
+
+// Follows the frames of a file's records while its bytes arrive, to tell as
+// early as can be told that reading on is of no use: a frame that claims no
+// payload, or more than the read will ever take, is damage, and after the
+// closing 'V' record nothing is read.
+class FrameWatch {
+ public:
+  // `soFar`: the file's bytes read yet, signature included; `most`: the most
+  // the read will take. False once reading on cannot change the outcome.
+  bool MoreIsNeeded(ByteSpan soFar, std::size_t most);
+
+ private:
+  std::size_t next_ = 0;  // where the next frame starts; 0 before the signature is passed
+  std::size_t records_ = 0;
+};
 
 // The 'A' and 'L' records carry three NUL-terminated strings in a row. Moves
 // past them; null when all three end inside the payload, else which does not.

@@ -97,9 +97,9 @@ TEST(WaypointRecord, Version3FilesHaveA22ByteHeader) {
   // and the header is sized by its byte 4.
   const testing::WaypointFields v4{.name = "WT1", .latitude = 287166285, .altitude = 1500.5};
   const Bytes others[] = {
-      MpsBuilder().Header('g').Waypoint(v4).bytes(),
-      MpsBuilder().Signature().Record('E', {'d', 0}).Record('A', testing::APayload()).Waypoint(v4).bytes(),
-      MpsBuilder().Header('i').Waypoint(v4).Record('D', {'d', 0}).Waypoint(v4).bytes(),
+      MpsBuilder().Header('g').Waypoint(v4).End().bytes(),
+      MpsBuilder().Signature().Record('E', {'d', 0}).Record('A', testing::APayload()).Waypoint(v4).End().bytes(),
+      MpsBuilder().Header('i').Waypoint(v4).Record('D', {'d', 0}).Waypoint(v4).End().bytes(),
   };
   for (const Bytes& file : others) {
     auto r = LoadBytes(file);
@@ -173,7 +173,7 @@ TEST(WaypointConversion, NamesAreCutToElevenBytesOnWholeCharacters) {
   MpsBuilder b;
   b.Header();
   for (const auto& c : cases) b.Waypoint({.name = c.first});
-  auto r = LoadBytes(b.bytes());
+  auto r = LoadBytes(b.End().bytes());
   ASSERT_TRUE(r->ok);
   for (std::size_t i = 0; i < std::size(cases); ++i) {
     // Compared with the bytes after the NUL, which stay zero.
@@ -191,7 +191,7 @@ TEST(WaypointConversion, PositionIsKeptAndAltitudeBecomesFloat) {
   MpsBuilder b;
   b.Header().Waypoint({.name = "P", .latitude = -1, .longitude = INT32_MIN, .altitude = 123.456});
   b.Waypoint({.name = "HIGH", .altitude = 1e300});
-  auto r = LoadBytes(b.bytes());
+  auto r = LoadBytes(b.End().bytes());
   ASSERT_TRUE(r->ok);
   EXPECT_EQ(r->doc.waypoints[0].latitude, -1);
   EXPECT_EQ(r->doc.waypoints[0].longitude, INT32_MIN);
@@ -207,7 +207,7 @@ TEST(TrackConversion, LongNamesAreCutOnWholeCharacters) {
   const std::pair<std::string, std::string> cases[] = {
       {std::string(40, 'N'), std::string(31, 'N')}, {big5x16, big5x16.substr(0, 30)}, {fits, fits}};
   for (const auto& [in, out] : cases) {
-    auto r = LoadBytes(MpsBuilder().Header().Waypoint({}).Track({.name = in}).bytes());
+    auto r = LoadBytes(MpsBuilder().Header().Waypoint({}).Track({.name = in}).End().bytes());
     ASSERT_TRUE(r->ok);
     EXPECT_EQ(std::string(r->doc.tracks[0].name), out);
     EXPECT_EQ(r->trackLines.lines, std::vector<std::string>{out + " (0)"});  // no points, and an empty array
@@ -223,7 +223,7 @@ TEST(TrackConversion, DegreesAltitudesAndTimesOfDay) {
   for (const auto& t : times) track.points.push_back({.time = t.first});
   track.points[0] = {.latitude = 1 << 30, .longitude = -1, .altitude = 123.456, .time = 0};
   track.points[1] = {.latitude = INT32_MIN, .longitude = 7, .altitude = -1e300, .time = 16 * 3600};
-  auto r = LoadBytes(MpsBuilder().Header().Waypoint({}).Track(track).bytes());
+  auto r = LoadBytes(MpsBuilder().Header().Waypoint({}).Track(track).End().bytes());
   ASSERT_TRUE(r->ok);
   ASSERT_EQ(r->doc.tracks[0].pointCount, 5);
   const TrackPoint* p = r->doc.tracks[0].points.get();

@@ -43,16 +43,22 @@ TEST(Framing, ShortZeroLengthTooLongAndExactRecords) {
 
 Bytes SmallestFile() { return MpsBuilder().Signature().Record('D', {'i'}).Record('A', APayload()).bytes(); }
 
-TEST(Header, SmallestFileIs22BytesAndLoadsEmpty) {
+// The header alone is a file cut short: the smallest file that loads is the
+// header and the closing 'V' record.
+TEST(Header, SmallestFileIsTheHeaderAndItsClosingRecord) {
   Bytes bytes = SmallestFile();
   ASSERT_EQ(bytes.size(), 22u);
-  EXPECT_EQ(Summary(bytes), "ok 0w 0t 0+0");
+  EXPECT_EQ(Summary(bytes), "truncated 0w 0t 0+0");
+  const Bytes closed = MpsBuilder().Signature().Record('D', {'i'}).Record('A', APayload()).Record('V', {0}).bytes();
+  ASSERT_EQ(closed.size(), 28u);
+  EXPECT_EQ(Summary(closed), "ok 0w 0t 0+0");
   bytes.pop_back();
   EXPECT_EQ(Summary(bytes), "A record 0w 0t 0+0");
   EXPECT_EQ(Summary(Bytes(bytes.begin(), bytes.begin() + 5)), "signature 0w 0t 0+0");
   EXPECT_EQ(Summary(MpsBuilder().Signature().bytes()), "first record 0w 0t 0+0");
   // The first record may be of any type, but it must be framed.
-  EXPECT_EQ(Summary(MpsBuilder().Signature().Record('\0', {0xFF}).Record('A', APayload()).bytes()), "ok 0w 0t 0+0");
+  EXPECT_EQ(Summary(MpsBuilder().Signature().Record('\0', {0xFF}).Record('A', APayload()).End().bytes()),
+            "ok 0w 0t 0+0");
   EXPECT_EQ(Summary(MpsBuilder().Signature().Frame(0, 'D').Record('A', APayload()).bytes()),
             "first record 0w 0t 0+0");
 }
@@ -78,7 +84,7 @@ TEST(Header, ARecordChecks) {
       {'B', {1, 0, 0, 0, 0}, false},                      // not an 'A' record
   };
   for (const auto& [type, payload, ok] : cases) {
-    const Bytes bytes = MpsBuilder().Signature().Record('D', {'i'}).Record(type, payload).bytes();
+    const Bytes bytes = MpsBuilder().Signature().Record('D', {'i'}).Record(type, payload).End().bytes();
     EXPECT_EQ(Summary(bytes), ok ? "ok 0w 0t 0+0" : "A record 0w 0t 0+0") << type << payload.size();
   }
 }
@@ -118,9 +124,10 @@ TEST(Runs, WhichRunsAreRead) {
   MpsBuilder routes;
   routes.Header().Waypoint({}).Record('R', {1}).Record('R', Bytes(40, 0xFF)).Track({}).Track({}).L({}).End();
   EXPECT_EQ(Summary(routes.bytes()), "ok 1w 2t 1+2");
-  EXPECT_EQ(Summary(MpsBuilder().Header().Record('R', {1}).Track({}).bytes()), "ok 0w 1t 0+1");
+  EXPECT_EQ(Summary(MpsBuilder().Header().Record('R', {1}).Track({}).End().bytes()), "ok 0w 1t 0+1");
   // Routes after the tracks end the track run, as any other record does.
-  EXPECT_EQ(Summary(MpsBuilder().Header().Waypoint({}).Track({}).Record('R', {1}).Track({}).bytes()), "ok 1w 1t 1+1");
+  EXPECT_EQ(Summary(MpsBuilder().Header().Waypoint({}).Track({}).Record('R', {1}).Track({}).End().bytes()),
+            "ok 1w 1t 1+1");
   // Whatever follows the closing 'V' record is not looked at.
   MpsBuilder trailing;
   trailing.Header().Waypoint({}).Track({}).L({}).End().Frame(0, 'W').Record('L', {0xFF}).Raw({0xFF});

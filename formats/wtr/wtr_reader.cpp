@@ -27,6 +27,25 @@ std::size_t CountUntilMarker(ByteCursor cursor, std::size_t itemSize, ByteSpan m
   return count;
 }
 
+// Why the sections after the track section block's start are not whole, or
+// null: every file a writer finishes ends its track section (a track, or
+// nothing) with a whole route section block, so data that ends before that
+// was cut. `at` is set to where the data ends short. Bytes after the route
+// block are not looked at.
+const char* SectionsCutShort(ByteCursor cursor, std::int64_t& at) {
+  at = static_cast<std::int64_t>(cursor.offset() + cursor.remaining());
+  if (!cursor.Skip(kWtrBlockSize)) return "data ends inside the track section block";
+  if (cursor.StartsWith(kWtrTrackHeaderMarker)) {
+    if (!cursor.Skip(kWtrFirstPointOffset)) return "data ends inside the track header";
+    bool closed = false;
+    const std::size_t points = CountUntilMarker(cursor, kWtrPointSize, kWtrRouteMarker, closed);
+    if (!closed) return "data ends before the route section marker";
+    cursor.Skip(points * kWtrPointSize);  // counted above, so within the data
+  }
+  if (cursor.remaining() < kWtrBlockSize) return "data ends before the route section block is whole";
+  return nullptr;
+}
+
 }  // namespace
 
 bool WtrDocument::Parse(const std::uint8_t* data, std::size_t size, ListSink* waypointSink, ListSink* trackSink) {
@@ -65,11 +84,16 @@ bool WtrDocument::Parse(const std::uint8_t* data, std::size_t size, ListSink* wa
     return Fail(LoadStep::kTruncated, "data ends before the track section marker",
                 static_cast<std::int64_t>(kWtrBlockSize + count * kWtrRecordSize));
   }
+  // The sections that follow must be whole; a cut is reported once
+  // everything before it has been read and listed.
+  std::int64_t cutAt = -1;
+  const char* cut = SectionsCutShort(cursor, cutAt);
+  const auto finish = [&] { return cut ? Fail(LoadStep::kTruncated, cut, cutAt) : true; };
   // An empty waypoint section ends the load; track contents are not looked at.
-  if (count == 0) return true;
+  if (count == 0) return finish();
 
   ByteCursor header = cursor;
-  if (!header.Skip(kWtrBlockSize) || !header.StartsWith(kWtrTrackHeaderMarker)) return true;
+  if (!header.Skip(kWtrBlockSize) || !header.StartsWith(kWtrTrackHeaderMarker)) return finish();
   const auto headerOffset = static_cast<std::int64_t>(header.offset());
   trackCount = 1;
   tracks = AllocateZeroed<TrackRecord>(1);
@@ -112,11 +136,7 @@ bool WtrDocument::Parse(const std::uint8_t* data, std::size_t size, ListSink* wa
     char line[kLineBufferSize];
     trackSink->AddLine({line, FormatTrackLine(line, track.name, track.pointCount)});
   }
-  if (!closed) {
-    return Fail(LoadStep::kTruncated, "data ends before the route section marker",
-                headerOffset + static_cast<std::int64_t>(kWtrFirstPointOffset + pointCount * kWtrPointSize));
-  }
-  return true;
+  return finish();
 }
 
 }  // namespace ridloe

@@ -142,14 +142,70 @@ struct Target {
   bool readOnly = false;  // a regular file nobody may write
 };
 
-Target InspectTarget(const std::string& path) {
+const char* KindOf(mode_t mode) {
+  return S_ISDIR(mode)                    ? "a folder"
+         : S_ISFIFO(mode)                 ? "a FIFO"
+         : S_ISSOCK(mode)                 ? "a socket"
+         : S_ISCHR(mode) || S_ISBLK(mode) ? "a device"
+         : S_ISLNK(mode)                  ? "a link"
+                                          : "a special file";
+}
+
+// Which of this process's standard streams the file `st` describes, or null
+// (standard output appended to a log, say).
+const char* OwnStreamOf(const struct stat& st) {
+  static const char* const kNames[] = {"standard input", "standard output", "standard error"};
+  for (int fd = 0; fd < 3; ++fd) {
+    struct stat stream {};
+    if (::fstat(fd, &stream) == 0 && stream.st_dev == st.st_dev && stream.st_ino == st.st_ino) return kNames[fd];
+  }
+  return nullptr;
+}
+
+// Whether `path`, or a link on the way from it to what it names, leads into
+// /proc, where a name stands for another process's (or this one's) open
+// files: /dev/stdout and /proc/self/fd/1 name whatever standard output is.
+bool LeadsIntoProc(std::string path) {
+  for (int hop = 0; hop < 40; ++hop) {
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    char* real = ::realpath(folder.c_str(), nullptr);
+    if (!real) return false;
+    std::string full = real;
+    std::free(real);
+    if (full.back() != '/') full += '/';
+    full += path.substr(slash == std::string::npos ? 0 : slash + 1);
+    if (full == "/proc" || full.rfind("/proc/", 0) == 0) return true;
+    struct stat st {};
+    if (::lstat(full.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return false;
+    char next[4096];
+    const ssize_t n = ::readlink(full.c_str(), next, sizeof next);
+    if (n <= 0 || static_cast<std::size_t>(n) == sizeof next) return false;
+    const std::string to(next, static_cast<std::size_t>(n));
+    path = to.front() == '/' ? to : full.substr(0, full.rfind('/') + 1) + to;
+  }
+  return false;
+}
+
+// What is at `path`: through links when `follow`, else the name itself.
+Target InspectTarget(const std::string& path, bool follow = true) {
   Target target;
   struct stat st {};
   if (::lstat(path.c_str(), &st) != 0) return target;
   const bool link = S_ISLNK(st.st_mode);
-  if (link && ::stat(path.c_str(), &st) != 0) {
+  if (link && follow && LeadsIntoProc(path)) {
+    target.state = TargetState::kOther;
+    target.kind = "a link into /proc";
+    return target;
+  }
+  if (link && follow && ::stat(path.c_str(), &st) != 0) {
     target.state = TargetState::kOther;
     target.kind = "a link to nothing";
+    return target;
+  }
+  if (const char* stream = S_ISREG(st.st_mode) ? OwnStreamOf(st) : nullptr) {
+    target.state = TargetState::kOwnStream;
+    target.kind = stream;
     return target;
   }
   if (S_ISREG(st.st_mode)) {
@@ -167,11 +223,7 @@ Target InspectTarget(const std::string& path) {
     return target;
   }
   target.state = TargetState::kOther;
-  target.kind = S_ISDIR(st.st_mode)                          ? "a folder"
-                : S_ISFIFO(st.st_mode)                       ? "a FIFO"
-                : S_ISSOCK(st.st_mode)                       ? "a socket"
-                : S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode) ? "a device"
-                                                             : "a special file";
+  target.kind = KindOf(st.st_mode);
   return target;
 }
 
@@ -236,8 +288,8 @@ std::string FreshName(const std::string& folder) {
 // Why what is at `path` may not be written over, as `existing` says; fills
 // `target` with what is there.
 Refusal<int> CheckTarget(const std::string& path, ExistingTarget existing, const ReplaceCheck& mayReplace,
-                         Target& target) {
-  target = InspectTarget(path);
+                         Target& target, bool follow = true) {
+  target = InspectTarget(path, follow);
   return RefusalFor<int>(target.state, target.readOnly, existing, mayReplace, [&](std::uint8_t* first, std::size_t& size, int& code) {
     if (FirstBytes(target.file, first, size)) return true;
     code = errno;
@@ -246,6 +298,44 @@ Refusal<int> CheckTarget(const std::string& path, ExistingTarget existing, const
 }
 
 bool IsUnsupported(int code) { return code == EINVAL || code == ENOSYS || code == EOPNOTSUPP || code == ENOTSUP; }
+
+// Puts the finished file at `from` in the place of `target`, replacing what
+// is there. Whatever took the target's place since it was last looked at
+// must not be replaced unseen: the two names are swapped in one step, what
+// came out is looked at, and when it may not be replaced (it is source data,
+// or no regular file) the names are swapped back and the refusal returned.
+// Where the file system cannot swap, a plain rename does the work. Should
+// the swap back fail, `from` names what was at the target: `swappedOut` is
+// set, and that file must not be removed.
+Refusal<int> ReplaceInOneStep(const std::string& from, const std::string& target, const ReplaceCheck& mayReplace,
+                              std::string& kind, bool& swappedOut) {
+#ifdef RENAME_EXCHANGE
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) == 0) {
+      Target old;
+      const Refusal<int> no = CheckTarget(from, ExistingTarget::kReplace, mayReplace, old, false);
+      if (no.failure == WriteFailure::kNone) {
+        ::unlink(from.c_str());
+        return {};
+      }
+      kind = old.kind;
+      if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) != 0) {
+        swappedOut = true;
+        return {WriteFailure::kReplace, errno};
+      }
+      return no;
+    }
+    if (errno != ENOENT) break;
+    // Nothing is at the target any more: put the file there, unless
+    // something takes the name first.
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) return {};
+    if (errno != EEXIST) break;
+  }
+  if (!IsUnsupported(errno)) return {WriteFailure::kReplace, errno};
+#endif
+  if (::rename(from.c_str(), target.c_str()) != 0) return {WriteFailure::kReplace, errno};
+  return {};
+}
 
 }  // namespace
 
@@ -432,7 +522,18 @@ bool AtomicFileWriter::Commit() {
   if (!handle_->tempPath.empty()) {
     const char* from = handle_->tempPath.c_str();
     if (existing_ == ExistingTarget::kReplace) {
-      if (::rename(from, target.c_str()) != 0) return Fail(WriteFailure::kReplace, errno);
+      std::string kind;
+      bool swappedOut = false;
+      if (const Refusal<int> no = ReplaceInOneStep(handle_->tempPath, target, mayReplace_, kind, swappedOut);
+          no.failure != WriteFailure::kNone) {
+        if (swappedOut) {
+          // The file that was at the target now has the temporary name:
+          // it stays, under that name, rather than be removed.
+          ForgetForCleanup(handle_->cleanupSlot);
+          handle_->tempPath.clear();
+        }
+        return Fail(no.failure, no.code, kind);
+      }
     } else {
       // Rename without replacing; where the file system cannot, a hard link
       // does the same, and where neither works the file is not put in place.

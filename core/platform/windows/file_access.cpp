@@ -136,6 +136,22 @@ std::wstring FinalPathOf(HANDLE h) {
   return path;
 }
 
+// Which of this process's standard streams is the file `identity`, or null
+// (standard output appended to a log, say).
+const char* OwnStreamOf(const FileIdentity& identity) {
+  static const DWORD kStreams[] = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
+  static const char* const kNames[] = {"standard input", "standard output", "standard error"};
+  for (int i = 0; i < 3; ++i) {
+    const HANDLE h = GetStdHandle(kStreams[i]);
+    BY_HANDLE_FILE_INFORMATION info;
+    if (h && h != INVALID_HANDLE_VALUE && GetFileType(h) == FILE_TYPE_DISK && GetFileInformationByHandle(h, &info) &&
+        IdentityFrom(info) == identity) {
+      return kNames[i];
+    }
+  }
+  return nullptr;
+}
+
 // What is at `path`, looked at through links. Opening asks for no access to
 // the contents, so a file others have open is still seen. Devices and pipes
 // are told by the name the system gives them (\\.\CON, \\.\pipe\x) and
@@ -178,6 +194,11 @@ Target InspectTarget(const std::wstring& path) {
   BY_HANDLE_FILE_INFORMATION info{};
   if (type == FILE_TYPE_DISK && GetFileInformationByHandle(h, &info) &&
       !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    if (const char* stream = OwnStreamOf(IdentityFrom(info))) {
+      target.state = TargetState::kOwnStream;
+      target.kind = stream;
+      return target;
+    }
     target.state = TargetState::kRegular;
     target.readOnly = (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
     const std::wstring final = FinalPathOf(h);
@@ -492,13 +513,13 @@ bool AtomicFileWriter::Commit() {
   } else if (const DWORD code = AddWithoutReplacing(*handle_); code != 0) {
     if (code != ERROR_ALREADY_EXISTS && code != ERROR_FILE_EXISTS) return Fail(WriteFailure::kReplace, static_cast<int>(code));
     // The name is taken. By what cannot be looked at at all, it is a link to
-    // nothing (which Wine shows as no file).
-    const Target now = InspectTarget(handle_->target);
+    // nothing (which Wine shows as no file); anything else is refused as what
+    // it is, and a file made meanwhile is kept, even with --force: it was not
+    // there to be checked.
+    Target now;
+    const Refusal<DWORD> no = CheckTarget(handle_->target, ExistingTarget::kKeep, mayReplace_, now);
     if (now.state == TargetState::kMissing) return Fail(WriteFailure::kNotAFile, 0, "a link to nothing");
-    if (now.state == TargetState::kOther) return Fail(WriteFailure::kNotAFile, 0, now.kind);
-    // A file made meanwhile is kept, even with --force: it was not there to
-    // be checked.
-    return Fail(WriteFailure::kExists, 0);
+    return Fail(no.failure, static_cast<int>(no.code), now.kind);
   }
   if (identified) written_ = IdentityFrom(info);
   const HANDLE file = std::exchange(handle_->file, INVALID_HANDLE_VALUE);

@@ -207,4 +207,7 @@ bool TranscodeFromUtf8(std::string_view utf8, const char* encoding, std::string&
   return true;
 }
 
+// The system's code page tables need nothing opened.
+bool PrepareTranscoding(const char* encoding) { return CodePageOf(encoding) != 0; }
+
 }  // namespace ridloe
