@@ -35,20 +35,6 @@ class PrintingSink final : public ListSink {
   std::string decoded_;
 };
 
-// Whether a failed load got as far as the file's records: before that it
-// has nothing to count (a file that cannot be read, or of no known format).
-bool ReachedRecords(const LoadError& error) {
-  switch (error.step) {
-    case LoadStep::kFileRead:
-    case LoadStep::kSignature:
-    case LoadStep::kFirstRecord:
-    case LoadStep::kARecord:
-      return false;
-    default:
-      return true;
-  }
-}
-
 }  // namespace
 
 int List(const std::vector<std::string>& args) {
@@ -99,7 +85,8 @@ int Info(const std::vector<std::string>& args) {
   const std::string& file = options.operands[0];
   const OpenedDocument opened = OpenDocument(file, FormatSet::All(), nullptr, nullptr);
   const GpsDocument& document = *opened.document;
-  if (opened.ok || ReachedRecords(document.error())) {
+  // A file that could not be read, or is of no known format, has nothing to count.
+  if (opened.ok || document.reachedRecords()) {
     std::string counts = "waypoints: " + std::to_string(document.waypointCount) +
                          "\ntracks: " + std::to_string(document.trackCount) + "\n";
     if (document.routeCount >= 0) counts += "routes: " + std::to_string(document.routeCount) + "\n";

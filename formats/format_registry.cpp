@@ -21,8 +21,14 @@ namespace {
 
 constexpr FileFormat kFormats[] = {FileFormat::kMps, FileFormat::kWtr, FileFormat::kGpx};
 
-FileFormat ReaderFor(FileFormat detected, FormatSet allowed) {
+// The reader that says best what is wrong with bytes of no format: XML is
+// GPX's to judge (a file cut to "<?xm" is no short MPS file), anything else
+// the first format allowed.
+FileFormat ReaderFor(FileFormat detected, FormatSet allowed, ByteSpan bytes = {}) {
   if (allowed.Has(detected)) return detected;
+  if (detected == FileFormat::kUnknown && allowed.Has(FileFormat::kGpx) && !bytes.empty() && MayBeginXml(bytes)) {
+    return FileFormat::kGpx;
+  }
   for (FileFormat f : kFormats) {
     if (allowed.Has(f)) return f;
   }
@@ -116,7 +122,7 @@ OpenedDocument OpenDocument(const std::string& path, FormatSet allowed, ListSink
   if (watching && watched == opened.format) {
     opened.document = std::move(watching);
   } else {
-    opened.document = MakeReader(ReaderFor(opened.format, allowed));
+    opened.document = MakeReader(ReaderFor(opened.format, allowed, buffer.bytes()));
     opened.document->parts = parts;
   }
   opened.ok = opened.document->ParseBuffer(std::move(buffer), waypointSink, trackSink);

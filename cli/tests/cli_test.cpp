@@ -166,6 +166,25 @@ TEST(Cli, OneMessagePerFaultWithTheSystemsReason) {
   EXPECT_NE(shown.find("\uFFFD]0;owned\uFFFD\uFFFD[2Jx.mps -> "), std::string::npos) << shown;
 }
 
+// Messages name the real cause: a GPX file in UTF-16 is read, one cut to its
+// first bytes or failing before its root is said to be broken XML (with no
+// counts), a lock is a lock, and a missing value is named as typed.
+TEST(Cli, MessagesNameTheRealCause) {
+  if (!testing::kHasPosixShell) GTEST_SKIP() << testing::kNoPosixShell;
+  testing::TempFolder dir;
+  const std::string gpx = "<?xml version=\\\"1.0\\\" encoding=\\\"UTF-16\\\"?>"
+                          "<gpx version=\\\"1.1\\\"><wpt lat=\\\"1\\\" lon=\\\"2\\\"/></gpx>";
+  EXPECT_EQ(Sh(dir, "printf \"" + gpx + "\" | iconv -f UTF-8 -t UTF-16 > u16.gpx; $CLI info u16.gpx"),
+            "waypoints: 1\ntracks: 0\nroutes: 0\n--\n");
+  EXPECT_EQ(Sh(dir, "printf \"<?xm\" > four.gpx; $CLI info four.gpx"),
+            "--\nfour.gpx: line 1, column 1: unclosed token\n");
+  EXPECT_EQ(Sh(dir, "printf \"<?xml version=\\\"1.0\\\"?><gpx x=\" > root.gpx; $CLI info root.gpx"),
+            "--\nroot.gpx: line 1, column 22: unclosed token\n");
+  EXPECT_EQ(Sh(dir, "cp \"" + kSample + "\" a.mps; flock a.mps $CLI info a.mps"),
+            "--\nridloe-cli: a.mps is locked by another program\n");
+  EXPECT_EQ(Sh(dir, "$CLI convert a.mps -o").rfind("--\nridloe-cli: -o needs a value\nusage:", 0), 0u);
+}
+
 TEST(Cli, EncodingsMustReadAsciiAsAscii) {
   for (const char* encoding : {"UTF-16", "UTF-32", "UTF-7", ""}) {
     EXPECT_EQ(RunCli("list --encoding '" + std::string(encoding) + "' '" + kSample + "'").status, 2) << encoding;

@@ -87,6 +87,10 @@ class GpsDocument {
   }
 
   const LoadError& error() const { return error_; }
+  // Whether the load got past what tells the file's format (an MPS file's
+  // header, a WTR file's first block, a GPX file's root element) to its
+  // records: only then are its counts worth telling, also when it failed.
+  bool reachedRecords() const { return reachedRecords_; }
   // Records a failed whole-file read as the reason the load failed; false.
   bool FailRead(const ReadError& why);
 
@@ -122,6 +126,7 @@ class GpsDocument {
   }
 
   LoadError error_;
+  bool reachedRecords_ = false;
 };
 
 }  // namespace ridloe

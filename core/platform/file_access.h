@@ -21,6 +21,7 @@ enum class ReadFailure {
   kNone,
   kOpen,          // the system would not open it (reason says why)
   kBusy,          // another program is writing it
+  kLocked,        // another program holds a lock on it that keeps readers out
   kFolder,        // it is a folder
   kSocket,        // it is a socket
   kNotAFile,      // it is something else that holds no bytes to read

@@ -25,6 +25,7 @@ const char* DescribeReadFailure(ReadFailure failure) {
     case ReadFailure::kNone: return "no failure";
     case ReadFailure::kOpen: return "cannot be opened";
     case ReadFailure::kBusy: return "is being written by another program";
+    case ReadFailure::kLocked: return "is locked by another program";
     case ReadFailure::kFolder: return "is a folder";
     case ReadFailure::kSocket: return "is a socket";
     case ReadFailure::kNotAFile: return "is not a file";

@@ -1,6 +1,7 @@
 #include "formats/gpx/gpx_format.h"
 
 #include <algorithm>
+#include <string>
 
 namespace ridloe {
 namespace {
@@ -34,16 +35,40 @@ bool SkipDoctype(ByteCursor& cursor) {
   return false;
 }
 
-}  // namespace
+// XML in UTF-16 (with a byte-order mark, or starting with '<' as one 16-bit
+// unit) as 8-bit text that tells the same: each unit below 0x80 as that
+// byte, any other as 0x80; `bytes` as they are when they are not UTF-16.
+// Only the start of a file is looked at this way, so the copy is small.
+// False for bytes that are not UTF-16.
+bool NarrowUtf16(ByteSpan bytes, std::size_t most, std::string& narrow) {
+  bool big = false;
+  std::size_t at = 0;
+  if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
+    at = 2;
+  } else if (bytes.size() >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF) {
+    big = true;
+    at = 2;
+  } else if (bytes.size() >= 2 && bytes[0] == '<' && bytes[1] == 0) {
+  } else if (bytes.size() >= 2 && bytes[0] == 0 && bytes[1] == '<') {
+    big = true;
+  } else {
+    return false;
+  }
+  for (; at + 1 < bytes.size() && narrow.size() < most; at += 2) {
+    const unsigned unit = big ? bytes[at] << 8 | bytes[at + 1] : bytes[at + 1] << 8 | bytes[at];
+    narrow.push_back(static_cast<char>(unit < 0x80 ? unit : 0x80));
+  }
+  return true;
+}
 
-bool MayBeginXml(ByteSpan prefix) {
+bool MayBeginXmlText(ByteSpan prefix) {
   ByteCursor cursor(prefix);
   if (cursor.StartsWith(Bytes("\xEF\xBB\xBF"))) cursor.Skip(3);
   SkipSpace(cursor);
   return cursor.AtEnd() || cursor.StartsWith(Bytes("<"));
 }
 
-bool LooksLikeGpx(ByteSpan bytes) {
+bool LooksLikeGpxText(ByteSpan bytes) {
   ByteCursor cursor(bytes);
   if (cursor.StartsWith(Bytes("\xEF\xBB\xBF"))) cursor.Skip(3);
   for (;;) {
@@ -69,6 +94,22 @@ bool LooksLikeGpx(ByteSpan bytes) {
                               static_cast<std::size_t>(nameEnd - rest.begin()));
   const std::size_t colon = name.find(':');
   return (colon == std::string_view::npos ? name : name.substr(colon + 1)) == "gpx";
+}
+
+// How much of a UTF-16 file is looked at for its root element: a program
+// writes it within the first few KiB.
+constexpr std::size_t kLookedAt = std::size_t{64} << 10;
+
+}  // namespace
+
+bool MayBeginXml(ByteSpan prefix) {
+  std::string narrow;
+  return NarrowUtf16(prefix, kLookedAt, narrow) ? MayBeginXmlText(Bytes(narrow)) : MayBeginXmlText(prefix);
+}
+
+bool LooksLikeGpx(ByteSpan bytes) {
+  std::string narrow;
+  return NarrowUtf16(bytes, kLookedAt, narrow) ? LooksLikeGpxText(Bytes(narrow)) : LooksLikeGpxText(bytes);
 }
 
 }  // namespace ridloe

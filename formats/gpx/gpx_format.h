@@ -20,14 +20,15 @@ inline constexpr std::string_view kWtrSymbolElement = "wtrSymbol";
 inline bool IsXmlSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
 // Whether `bytes` start as an XML document whose root element is named
-// "gpx" (with or without a prefix): an optional UTF-8 byte-order mark, then
+// "gpx" (with or without a prefix): in UTF-8 (or an 8-bit encoding) or in
+// UTF-16, which expat reads too; an optional byte-order mark, then
 // the XML declaration, comments, processing instructions and a document
 // type declaration in any order, then the root's start tag. Whether it is
 // well-formed GPX is the reader's to find out.
 bool LooksLikeGpx(ByteSpan bytes);
 
-// Whether a file's first bytes may begin XML: after an optional UTF-8
-// byte-order mark and white space, nothing yet or '<'.
+// Whether a file's first bytes may begin XML: after an optional byte-order
+// mark and white space (in UTF-8 or UTF-16), nothing yet or '<'.
 bool MayBeginXml(ByteSpan prefix);
 
 }  // namespace ridloe

@@ -346,6 +346,7 @@ class GpxReader final : public XmlEvents {
       }
       gpx_ = ns;
       in_ = In::kGpx;
+      doc_.reachedRecords_ = true;
       return;
     }
     // Text elements hold text alone; anything inside one is skipped.

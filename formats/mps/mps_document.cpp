@@ -29,6 +29,7 @@ bool MpsDocument::ParseBuffer(ByteBlock buffer, ListSink* waypointSink, ListSink
     return result;
   };
   if (!header.ReadHeader(cursor, error_)) return stopHere(false);
+  reachedRecords_ = true;
   waypointSection.headerForm = header.IsVersion3() ? MpsWaypointHeader::kVersion3 : MpsWaypointHeader::kByByte4;
   if (!waypointSection.ReadRun(cursor, error_)) return stopHere(false);
   waypointCount = waypointSection.count;

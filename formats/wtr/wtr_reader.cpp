@@ -54,6 +54,7 @@ bool WtrDocument::Parse(const std::uint8_t* data, std::size_t size, ListSink* wa
   if (!cursor.StartsWith(kWtrWaypointMarker)) {
     return Fail(LoadStep::kSignature, "file does not start with the waypoint section marker", 0);
   }
+  reachedRecords_ = true;
   // A file that ends inside its first block holds no records.
   if (!cursor.Skip(kWtrBlockSize)) cursor.Skip(cursor.remaining());
   bool closed = false;
