@@ -6,6 +6,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "core/platform/standard_streams.h"
 #include "core/text/cp950.h"
 
 namespace ridloe::cli {
@@ -60,7 +61,7 @@ class JsonStream {
   }
 
   void Flush() {
-    std::fwrite(buffer_.data(), 1, buffer_.size(), out_);
+    WriteText(out_, buffer_);
     buffer_.clear();
   }
 

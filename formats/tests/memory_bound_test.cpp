@@ -22,9 +22,8 @@
 //    becomes a 72-byte track record, its place in the text and, with sinks,
 //    a line: 27.6 per byte measured. Runs of the smallest waypoints and track
 //    points take 7.4 and 6.2; an element of 20,000 attributes or namespace
-//    declarations, which the parser keeps while it reads the element, 15.5
-//    (30.5 with XmlLite on Windows, which keeps them in UTF-16 beside the
-//    UTF-8 copy the reader sees); elements nest at most 256 deep.
+//    declarations, which the parser keeps while it reads the element, 15.5;
+//    elements nest at most 256 deep.
 //  - kFixed = 2 KiB: what any load takes whatever its size (an error text,
 //    the first lines); measured under 600 bytes. Reading standard input
 //    starts with a 64 KiB block, which adds that much.
