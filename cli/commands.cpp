@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "core/platform/standard_streams.h"
 #include "core/platform/transcode.h"
 #include "core/text/cp950.h"
 
@@ -24,23 +25,33 @@ const char kUsageText[] =
     "Options also take the form --name=value; after -- every argument is a file.\n";
 
 void Tell(const std::string& message) {
-  std::fflush(stdout);
+  FlushText(stdout);
   try {
     std::string shown;
     DecodeToUtf8(message, "UTF-8", shown);
     shown += '\n';
-    std::fwrite(shown.data(), 1, shown.size(), stderr);
+    WriteText(stderr, shown);
   } catch (const std::bad_alloc&) {
     // No memory to clean the message: its ASCII, which a terminal cannot
     // take for anything but text, is still worth saying.
-    for (char c : message) std::fputc(c >= 0x20 && c < 0x7F ? c : '?', stderr);
-    std::fputc('\n', stderr);
+    for (char c : message) {
+      const char shown = c >= 0x20 && c < 0x7F ? c : '?';
+      WriteText(stderr, std::string_view(&shown, 1));
+    }
+    WriteText(stderr, "\n");
   }
+}
+
+bool ExpandOperands(std::vector<std::string>& operands) {
+  std::string unmatched;
+  if (ExpandWildcards(operands, unmatched)) return true;
+  Tell("ridloe-cli: no file matches " + unmatched);
+  return false;
 }
 
 int Usage(const std::string& complaint) {
   if (!complaint.empty()) Tell("ridloe-cli: " + complaint);
-  std::fputs(kUsageText, stderr);
+  WriteText(stderr, kUsageText);
   return kUsage;
 }
 
@@ -55,7 +66,7 @@ bool AcceptsEncoding(const std::string& name) {
 }
 
 int Help() {
-  std::fputs(kUsageText, stdout);
+  WriteText(stdout, kUsageText);
   return kOk;
 }
 

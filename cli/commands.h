@@ -21,6 +21,9 @@ inline std::string Shown(const std::string& file) { return file == "-" ? "standa
 // lines are: bytes that are no UTF-8 and control characters (which a
 // terminal would act on) become U+FFFD.
 void Tell(const std::string& message);
+// Expands the wildcards in `operands` where the shell left them to the
+// program (Windows); false, having said which matched nothing, when one did.
+bool ExpandOperands(std::vector<std::string>& operands);
 // Prints the complaint, if any, and the usage text to standard error; kUsage.
 int Usage(const std::string& complaint = {});
 // Whether `name` may follow --encoding: an encoding the system knows that

@@ -103,6 +103,7 @@ int Convert(const std::vector<std::string>& args) {
     return Usage(parsed.error);
   }
   if (parsed.help) return Help();
+  if (!ExpandOperands(parsed.operands)) return kFailed;
   ConvertOptions options;
   options.replace = parsed.Has("--force");
   options.routes = !parsed.Has("--no-routes");

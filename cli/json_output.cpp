@@ -9,6 +9,7 @@
 
 #include "core/platform/transcode.h"
 #include "core/text/ascii.h"
+#include "core/platform/standard_streams.h"
 #include "core/text/cp950.h"
 
 namespace ridloe::cli {
@@ -87,7 +88,7 @@ class JsonStream {
   }
 
   void Flush() {
-    std::fwrite(buffer_.data(), 1, buffer_.size(), out_);
+    WriteText(out_, buffer_);
     buffer_.clear();
   }
 

@@ -7,6 +7,7 @@
 #include "cli/json_output.h"
 #include "cli/options.h"
 #include "core/document/list_sink.h"
+#include "core/platform/standard_streams.h"
 #include "core/text/cp950.h"
 
 namespace ridloe::cli {
@@ -20,12 +21,12 @@ class PrintingSink final : public ListSink {
   void LinesAreUtf8() override { encoding_ = "UTF-8"; }
   void AddLine(std::string_view line) override {
     if (raw_) {
-      std::fwrite(line.data(), 1, line.size(), stdout);
+      decoded_.assign(line);
     } else {
       DecodeToUtf8(line, encoding_, decoded_);
-      std::fwrite(decoded_.data(), 1, decoded_.size(), stdout);
     }
-    std::fputc('\n', stdout);
+    decoded_ += '\n';
+    WriteText(stdout, decoded_);
   }
 
  private:
@@ -42,6 +43,7 @@ int List(const std::vector<std::string>& args) {
     return Usage(options.error);
   }
   if (options.help) return Help();
+  if (!ExpandOperands(options.operands)) return kFailed;
   if (options.operands.size() != 1) return Usage("list takes one file");
   const std::string& file = options.operands[0];
   const char* encoding = options.Has("--encoding") ? options.Value("--encoding").c_str() : "CP950";
@@ -72,11 +74,11 @@ int List(const std::vector<std::string>& args) {
   // The tracks after a blank line; the routes, where there are any, after
   // another, so that the third block is always the routes.
   if (withTracks && (!trackLines.lines.empty() || routes > 0)) {
-    std::fputc('\n', stdout);
+    WriteText(stdout, "\n");
     for (const std::string& line : trackLines.lines) waypointLines.AddLine(line);
   }
   if (withTracks && routes > 0) {
-    std::fputc('\n', stdout);
+    WriteText(stdout, "\n");
     for (std::int32_t j = 0; j < routes; ++j) {
       waypointLines.AddLine(std::string(document.RouteNameOf(j)) + " (" + std::to_string(document.routes[j].pointCount) + ")");
     }
@@ -90,14 +92,17 @@ int Info(const std::vector<std::string>& args) {
   ParsedOptions options;
   if (!ParseOptions(args, {}, options)) return Usage(options.error);
   if (options.help) return Help();
+  if (!ExpandOperands(options.operands)) return kFailed;
   if (options.operands.size() != 1) return Usage("info takes one file");
   const std::string& file = options.operands[0];
   const OpenedDocument opened = OpenDocument(file, FormatSet::All(), nullptr, nullptr);
   const GpsDocument& document = *opened.document;
   // A file that could not be read, or is of no known format, has nothing to count.
   if (opened.ok || document.reachedRecords()) {
-    std::printf("waypoints: %d\ntracks: %d\n", document.waypointCount, document.trackCount);
-    if (document.routeCount >= 0) std::printf("routes: %d\n", document.routeCount);
+    std::string counts = "waypoints: " + std::to_string(document.waypointCount) +
+                         "\ntracks: " + std::to_string(document.trackCount) + "\n";
+    if (document.routeCount >= 0) counts += "routes: " + std::to_string(document.routeCount) + "\n";
+    WriteText(stdout, counts);
   }
   ReportLeftOut(file, document.beyondPoles);
   if (!opened.ok) ReportLoadFailure(file, opened);

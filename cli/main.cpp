@@ -20,7 +20,7 @@ int Run(const std::string& command, const std::vector<std::string>& args) {
     const int status = command == "list" ? List(args) : Info(args);
     // Lines that never reached their destination (a full disk, a closed
     // pipe) are no success.
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    if (!FlushText(stdout)) {
       Tell(std::string("ridloe-cli: cannot write the output: ") + std::strerror(errno));
       return status == kOk ? kFailed : status;
     }
@@ -29,7 +29,7 @@ int Run(const std::string& command, const std::vector<std::string>& args) {
   if (command == "convert") return Convert(args);
   if (command == "--help" || command == "-h" || command == "help") return Help();
   if (command == "--version") {
-    std::puts("ridloe-cli " RIDLOE_VERSION);
+    WriteText(stdout, "ridloe-cli " RIDLOE_VERSION "\n");
     return kOk;
   }
   return Usage("unknown command " + command);
@@ -52,8 +52,8 @@ int main(int argc, char** argv) {
     args.erase(args.begin());
     return Run(command, args);
   } catch (const std::bad_alloc&) {
-    std::fflush(stdout);
-    std::fputs("ridloe-cli: out of memory\n", stderr);
+    ridloe::FlushText(stdout);
+    ridloe::WriteText(stderr, "ridloe-cli: out of memory\n");
   } catch (const std::exception& e) {
     Tell(std::string("ridloe-cli: ") + e.what());
   }

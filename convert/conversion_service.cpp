@@ -18,6 +18,17 @@ bool EndsInSeparator(const std::string& path) {
   return !path.empty() && end.baseName.empty() && end.extension.empty();
 }
 
+// A file that holds another format than the one written is source data,
+// never an output to write over; `held` is set to what it holds.
+ReplaceCheck KeepsSourceData(const FormatWriter& writer, FileFormat& held) {
+  return [&held, &writer](ByteSpan firstBytes) {
+    held = DetectFormat(firstBytes);
+    // XML whose root is past the first bytes may be GPX: kept, unless GPX is written.
+    if (held == FileFormat::kUnknown && MayBeginFormat(firstBytes, FileFormat::kGpx)) held = FileFormat::kGpx;
+    return held == FileFormat::kUnknown || held == writer.format;
+  };
+}
+
 ConvertStep StepFor(const WriteError& why) {
   return why.failure == WriteFailure::kExists ? ConvertStep::kExists : ConvertStep::kWrite;
 }
@@ -140,21 +151,14 @@ ConvertResult ConversionRun::Convert(const ConversionJob& job) {
     return result;
   }
   // The output is looked at first, so that a refusal comes before a long
-  // load. A file that holds another format is source data, never an output
-  // to write over.
+  // load.
   FileFormat held = FileFormat::kUnknown;
-  const auto mayReplace = [&held, &writer](ByteSpan firstBytes) {
-    held = DetectFormat(firstBytes);
-    // XML whose root is past the first bytes may be GPX: kept, unless GPX is written.
-    if (held == FileFormat::kUnknown && MayBeginFormat(firstBytes, FileFormat::kGpx)) held = FileFormat::kGpx;
-    return held == FileFormat::kUnknown || held == writer.format;
-  };
   std::unique_ptr<OutputFile> out;
   if (output == "-") {
     out = std::make_unique<StandardOutputWriter>();
   } else {
     out = std::make_unique<AtomicFileWriter>(
-        output, options.replace ? ExistingTarget::kReplace : ExistingTarget::kKeep, mayReplace);
+        output, options.replace ? ExistingTarget::kReplace : ExistingTarget::kKeep, KeepsSourceData(writer, held));
   }
   if (!out->Open()) {
     ConvertResult result;
@@ -187,9 +191,13 @@ ConvertResult ConversionRun::Convert(const ConversionJob& job) {
 
 ConvertResult WriteConverted(GpsDocument& document, const std::string& output) {
   // The dialog translates the symbols before it writes, so a write that
-  // fails leaves them translated.
-  AtomicFileWriter out(output);
-  return WriteDocument(document, WtrWriter(), {}, true, out, false);
+  // fails leaves them translated. The file chosen is replaced without a
+  // question, unless it is source data (the MPS file just listed, say).
+  FileFormat held = FileFormat::kUnknown;
+  AtomicFileWriter out(output, ExistingTarget::kReplace, KeepsSourceData(WtrWriter(), held));
+  ConvertResult result = WriteDocument(document, WtrWriter(), {}, true, out, false);
+  result.outputHeld = held;
+  return result;
 }
 
 std::string ProposedOutputName(std::string_view path) { return SplitPath(path).baseName; }

@@ -138,7 +138,8 @@ class ConversionRun {
 };
 
 // Translates the symbols of a document already loaded and writes its
-// waypoints as a WTR file, replacing whatever regular file `output` is.
+// waypoints as a WTR file, replacing whatever regular file `output` is,
+// unless it holds another format (it is source data: an MPS file above all).
 ConvertResult WriteConverted(GpsDocument& document, const std::string& output);
 
 // The name proposed for the output of `path`: its file name without folders

@@ -36,10 +36,11 @@ RIDLOE_BUILD_PACKAGES=(build-essential cmake pkg-config libgtest-dev libgmock-de
 RIDLOE_FUZZ_PACKAGES=(clang libclang-rt-dev)
 
 # What the Windows build (cmake --preset windows) and its tests need on top:
-# the mingw-w64 cross compiler, GoogleTest's sources, Wine to run the test
+# the mingw-w64 cross compiler, GoogleTest's sources, dpkg-source to unpack
+# expat's source package (scripts/expat-source.sh), Wine to run the test
 # programs, ImageMagick for the icon, and an X server without a screen with
 # xdotool for the dialog's tests.
-RIDLOE_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64 googletest nlohmann-json3-dev wine64 imagemagick
+RIDLOE_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64 googletest nlohmann-json3-dev dpkg-dev wine64 imagemagick
   xvfb xauth x11-utils xdotool fonts-arphic-uming)
 
 # What scripts/screenshot.sh needs on top: an X server without a screen, and

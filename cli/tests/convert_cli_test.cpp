@@ -42,9 +42,11 @@ class ConvertCliTest : public ::testing::Test {
     Put(name, b.End().bytes());
   }
   std::uintmax_t Size(const std::string& name) const { return fs::file_size(dir_ / name); }
-  std::vector<std::string> Entries() const {
+  std::vector<std::string> Entries(const fs::path& folder = {}) const {
     std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(dir_)) names.push_back(e.path().filename().string());
+    for (const auto& e : fs::directory_iterator(folder.empty() ? dir_ : folder)) {
+      names.push_back(e.path().filename().string());
+    }
     std::sort(names.begin(), names.end());
     return names;
   }
@@ -217,6 +219,39 @@ TEST_F(ConvertCliTest, GlobShapedOperandsAreAllInputs) {
   EXPECT_EQ(Cli({"convert", "-o", "one.wtr", "trip.mps", "planned.gpx"}).status, 2);
 }
 
+// cmd.exe and PowerShell leave wildcards to the program: * and ? in the last
+// part of an operand are expanded, in order of name, behind the folder as
+// typed; a pattern that matches nothing is an error naming it, before
+// anything is done; the value of -o is never expanded.
+TEST_F(ConvertCliTest, WildcardsAreExpandedWhereTheShellLeavesThem) {
+  if (SplitPath("a\\b").directory.empty()) GTEST_SKIP() << "the shell expands wildcards on this system";
+  PutMps("b.mps", 2);
+  PutMps("A.mps", 1);
+  PutMps("in/c1.mps", 3);
+  PutMps("in/c22.mps", 1);
+  fs::create_directory(dir_ / "in/d.mps");  // a folder is no operand
+  fs::create_directory(dir_ / "out");
+  CliRun run = Cli({"convert", "*.mps"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "A.mps -> A.wtr: 1 waypoint\nb.mps -> b.wtr: 2 waypoints\n");
+  run = Cli({"convert", "--force", "-o", "out\\", "in\\?1.mps", "in/*"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "in\\c1.mps -> out\\c1.wtr: 3 waypoints\n"
+                     "in/c1.mps: would replace out\\c1.wtr, written from in\\c1.mps in this run\n"
+                     "in/c22.mps -> out\\c22.wtr: 1 waypoint\n");
+  EXPECT_EQ(Cli({"info", "in/c2*"}).out, "waypoints: 1\ntracks: 0\n");
+  EXPECT_EQ(Cli({"list", "*.mps"}).status, 2);  // two files
+
+  for (const char* pattern : {"*.gpx", "in/x?.mps"}) {
+    run = Cli({"convert", "A.mps", pattern});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, std::string("ridloe-cli: no file matches ") + pattern + "\n");
+  }
+  run = Cli({"convert", "-o", "o*\\", "A.mps"});
+  EXPECT_EQ(run.err, "ridloe-cli: folder o*\\ does not exist\n");
+  EXPECT_EQ(Entries(dir_ / "out"), (std::vector<std::string>{"c1.wtr", "c22.wtr"}));
+}
+
 // Two inputs whose outputs are one file (two spellings of one path, or two
 // names of one file, as on a file system blind to case) are not both
 // written, --force or not: the second is refused and the first kept.
@@ -230,6 +265,20 @@ TEST_F(ConvertCliTest, OneRunNeverWritesOneFileTwice) {
   EXPECT_EQ(Size("x/a.wtr"), 48u + 12 * 64u);
   EXPECT_EQ(Size("c.wtr"), 48u + 64u);
 
+  if (!SplitPath("a\\b").directory.empty()) {
+    // Windows: names in another case, and folders split at either separator.
+    PutMps("p/A.MPS", 4);
+    PutMps("q/a.mps", 2);
+    fs::create_directory(dir_ / "out");
+    run = Cli({"convert", "--force", "-o", "out\\", "p/A.MPS", "q/a.mps"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(Lines(run.err)[1], "q/a.mps: would replace out\\a.wtr, written from p/A.MPS in this run");
+    EXPECT_EQ(Entries(dir_ / "out"), std::vector<std::string>{"A.wtr"});
+    EXPECT_EQ(Size("out/A.wtr"), 48u + 4 * 64u);
+    run = Cli({"convert", "--force", "x\\a.mps", "x/a.mps"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(Lines(run.err)[1], "x/a.mps: would replace x/a.wtr, written from x\\a.mps in this run");
+  }
   if (!testing::kHasPosixShell) GTEST_SKIP() << testing::kNoPosixShell;
   PutMps("Trip.mps", 4);
   PutMps("trip.MPS", 2);
@@ -289,6 +338,25 @@ TEST_F(ConvertCliTest, ForceReplacesOnlyRegularFiles) {
   run = Cli({"convert", "--force", "-o", "link.wtr", Sample()});
   EXPECT_EQ(run.err, "ridloe-cli: link.wtr is read-only\n");
   EXPECT_EQ(fs::status(dir_ / "real/t.wtr").permissions(), fs::perms::owner_read | fs::perms::group_read);
+}
+
+// A read-only output (no write permission for anyone; on Windows, the
+// read-only attribute) is kept as it is, --force or not.
+TEST_F(ConvertCliTest, ReadOnlyOutputsAreKept) {
+  PutMps("trip.mps", 2);
+  ASSERT_EQ(Cli({"convert", "trip.mps"}).status, 0);
+  const std::string before = ReadText(dir_ / "trip.wtr");
+  PutMps("trip.mps", 3);
+  const fs::perms writable = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+  fs::permissions(dir_ / "trip.wtr", writable, fs::perm_options::remove);
+  for (const char* force : {"--force", "-f"}) {
+    const CliRun run = Cli({"convert", force, "trip.mps"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "ridloe-cli: trip.wtr is read-only\n");
+  }
+  EXPECT_EQ(ReadText(dir_ / "trip.wtr"), before);
+  EXPECT_EQ(fs::status(dir_ / "trip.wtr").permissions() & writable, fs::perms::none);
+  fs::permissions(dir_ / "trip.wtr", fs::perms::owner_write, fs::perm_options::add);
 }
 
 // With --force, an MPS file that a racing program puts at the target while

@@ -111,6 +111,20 @@ TEST(Cp950Table, SystemsEncodeAlike) {
   EXPECT_EQ(replaced, 5u);
 }
 
+// Other encodings that --encoding names decode alike too: US-ASCII has no
+// character above 7F, so those bytes do not decode (Windows' table would
+// read E9 as 'i').
+TEST(EncodingTables, AsciiHoldsNothingAbove7F) {
+  std::string out;
+  ASSERT_TRUE(TranscodeToUtf8("Caf\xE9 \x80\xFF!", "ASCII", out));
+  EXPECT_EQ(out, "Caf\uFFFD \uFFFD\uFFFD!");
+  out.clear();
+  std::size_t replaced = 0;
+  ASSERT_TRUE(TranscodeFromUtf8("Café", "US-ASCII", out, replaced));
+  EXPECT_EQ(out, "Caf?");
+  EXPECT_EQ(replaced, 1u);
+}
+
 TEST(Cp950Table, UserDefinedBlocksOnWindows) {
   if (!kWindowsTable) GTEST_SKIP() << "glibc does not decode the user-defined areas";
   EXPECT_EQ(Decode("\xFA\x40"), "\uE000");

@@ -120,6 +120,27 @@ TEST_F(WindowsFileAccess, ReplacesOnlyFilesAndKeepsWhatIsToBeKept) {
   EXPECT_EQ(Entries(), (std::vector<std::string>{"folder", "kept.wtr", "out.wtr"}));  // no temporary file left
 }
 
+// What is written is seen, as any new file is: neither hidden (dir and
+// Explorer would not show it) nor read-only, when made and when replacing.
+// A read-only file is never replaced, and stays read-only.
+TEST_F(WindowsFileAccess, WrittenFilesAreVisibleAndReadOnlyOnesKept) {
+  const std::string target = dir_.Path("trip.wtr");
+  const std::wstring wide = WideFromUtf8(target);
+  for (const Bytes& bytes : {Bytes{1, 2}, Bytes{3}}) {
+    ASSERT_TRUE(Write(target, bytes));
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY), 0u) << attributes;
+  }
+  ASSERT_TRUE(SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_READONLY));
+  WriteError why;
+  EXPECT_FALSE(Write(target, {4}, &why));
+  EXPECT_EQ(why.failure, WriteFailure::kReadOnly);
+  EXPECT_EQ(Read(target), Bytes{3});
+  EXPECT_EQ(GetFileAttributesW(wide.c_str()) & FILE_ATTRIBUTE_READONLY, DWORD{FILE_ATTRIBUTE_READONLY});
+  SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
 // The temporary file goes with its last handle until it is put in place, so
 // a process ended in the middle of a write (here by TerminateProcess, which
 // no handler sees) leaves nothing behind.

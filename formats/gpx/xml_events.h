@@ -1,7 +1,6 @@
-// The XML a GPX file is read through: a streaming parser that reports start
-// tags, end tags and text, from the XML library the build chose (expat, or
-// Windows' own XmlLite). Whichever it is, a document never loads anything
-// from elsewhere and never expands an entity it declares.
+// The XML a GPX file is read through: a streaming parser (expat) that reports
+// start tags, end tags and text. A document never loads anything from
+// elsewhere and never expands an entity it declares.
 #pragma once
 
 #include <cstddef>
@@ -35,8 +34,8 @@ class XmlParser {
   virtual ~XmlParser() = default;
   // Reads a whole document into `events`. False, with the reason in `why`,
   // for a document that is not well-formed XML or does what is refused (a
-  // declared entity, on one side; any document type declaration, on the
-  // other); true once it ends or Stop is called.
+  // declared entity, or one used but never declared); true once it ends or
+  // Stop is called.
   virtual bool Parse(const std::uint8_t* data, std::size_t size, XmlEvents& events, std::string& why) = 0;
   // Reads a document a piece at a time, as its bytes arrive: each piece
   // goes on where the last ended, and `last` says the document ends with
@@ -63,8 +62,8 @@ inline bool XmlParser::Feed(const std::uint8_t* data, std::size_t size, bool las
 }
 
 // A parser that takes elements nested up to `maxDepth` deep (deeper ones the
-// caller refuses itself); null when memory or the library is missing, with
-// the reason in `why`. Its memory comes from operator new.
+// caller refuses itself); null when there is no memory for it, with the
+// reason in `why`. Its memory comes from operator new.
 std::unique_ptr<XmlParser> MakeXmlParser(int maxDepth, std::string& why);
 
 }  // namespace ridloe

@@ -22,16 +22,15 @@
 //    becomes a 72-byte track record, its place in the text and, with sinks,
 //    a line: 27.6 per byte measured. Runs of the smallest waypoints and track
 //    points take 7.4 and 6.2; an element of 20,000 attributes or namespace
-//    declarations, which the parser keeps while it reads the element, 15.5
-//    (30.5 with XmlLite on Windows, which keeps them in UTF-16 beside the
-//    UTF-8 copy the reader sees); elements nest at most 256 deep. Routes
-//    cost as tracks do: "<rte/>" 20.7 per byte.
+//    declarations, which the parser keeps while it reads the element, 15.5;
+//    elements nest at most 256 deep. Routes cost as tracks do: "<rte/>"
+//    20.7 per byte.
 //  - kFixed = 2 KiB: what any load takes whatever its size (an error text,
 //    the first lines); measured under 600 bytes. Reading standard input
 //    starts with a 64 KiB block, which adds that much.
 //  - kGpxFixed = 24 KiB for GPX: the XML parser's own start (its buffers and
 //    tables), 10.7 KiB measured with expat and 4.2 KiB more for a document in
-//    an encoding read through the system's tables; 19.0 KiB with XmlLite.
+//    an encoding read through the system's tables.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>

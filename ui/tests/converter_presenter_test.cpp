@@ -255,11 +255,18 @@ TEST_F(PresenterTest, FailedWriteKeepsPathAndReasonAndRetryTranslatesLoadedCodes
   EXPECT_FALSE(presenter_.lastConversion().writeError.reason.empty());
   EXPECT_EQ(presenter_.lastConversion().writeError.reason, testing::SystemReasonFor(nowhere));
   EXPECT_EQ(presenter_.document()->waypoints[0].symbol, 8246);
+  // Nor is source data replaced: the MPS file just listed, chosen by mistake.
+  const std::string listed = testing::ReadText(trip_);
+  prompts_.saveAnswer = trip_;
+  presenter_.OnConvertToWtr();
+  EXPECT_FALSE(view_.ended);
+  EXPECT_EQ(presenter_.lastConversion().writeError.failure, WriteFailure::kKept);
+  EXPECT_EQ(testing::ReadText(trip_), listed);
 
   const std::string out = dir_.Path("retry.wtr");
   prompts_.saveAnswer = out;
   presenter_.OnConvertToWtr();
-  EXPECT_EQ(prompts_.saveInitial, nowhere);
+  EXPECT_EQ(prompts_.saveInitial, trip_);
   EXPECT_EQ(WtrSymbols(out), (Symbols{8246, 161, 18}));
   EXPECT_TRUE(view_.ended);
 

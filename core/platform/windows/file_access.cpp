@@ -416,6 +416,21 @@ bool WriteToHandle(AtomicFileWriter::Handle& handle, const std::uint8_t* data, s
   return true;
 }
 
+// Puts the finished file at the target only while the name is free, in one
+// step that fails if anything is there: a hard link, which a link to nothing
+// stops too (Wine's rename without the replace flag does not see one; the
+// temporary name then goes as the writer is discarded), or, where the file
+// system has no hard links (FAT), that rename. 0, or the system's code.
+static DWORD AddWithoutReplacing(AtomicFileWriter::Handle& handle) {
+  if (CreateHardLinkW(handle.target.c_str(), handle.tempPath.c_str(), nullptr)) return 0;
+  const DWORD code = GetLastError();
+  if (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS) return code;
+  if (!MoveFileExW(handle.tempPath.c_str(), handle.target.c_str(), MOVEFILE_WRITE_THROUGH)) return GetLastError();
+  ForgetForCleanup(handle.tempPath);
+  handle.tempPath.clear();
+  return 0;
+}
+
 AtomicFileWriter::AtomicFileWriter(std::string path, ExistingTarget existing, ReplaceCheck mayReplace)
     : path_(std::move(path)), existing_(existing), mayReplace_(std::move(mayReplace)) {}
 
@@ -434,15 +449,16 @@ bool AtomicFileWriter::Open() {
   }
   handle_ = std::make_unique<Handle>();
   handle_->target = target.state == TargetState::kRegular ? target.file : path;
-  // A short hidden name in the target's folder, so that a target whose name
-  // is near the length limit can still be written and the rename stays on
-  // one volume. Nobody else may open it while it is written, but it may be
-  // renamed (by the rename that puts it in place).
+  // A short name in the target's folder, so that a target whose name is near
+  // the length limit can still be written and the rename stays on one
+  // volume. Nobody else may open it while it is written, but it may be
+  // renamed (by the rename that puts it in place). It has the attributes of
+  // any new file: the rename keeps them, and the output must not be hidden.
   const std::wstring folder = FolderPrefixOf(handle_->target);
   for (int attempt = 0; attempt < 100; ++attempt) {
     handle_->tempPath = Extended(folder + TemporaryName());
     handle_->file = CreateFileW(handle_->tempPath.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_DELETE, nullptr,
-                                CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
+                                CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle_->file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) break;
   }
   if (handle_->file == INVALID_HANDLE_VALUE) {
@@ -463,13 +479,16 @@ bool AtomicFileWriter::Open() {
 bool AtomicFileWriter::Commit() {
   if (!Flush()) return false;
   if (!FlushFileBuffers(handle_->file)) return Fail(WriteFailure::kWrite, static_cast<int>(GetLastError()));
+  // Whatever took the target's place since Open is looked at again; where
+  // nothing is seen, the file is added only if the name is still free.
+  bool replace = false;
   if (existing_ == ExistingTarget::kReplace) {
-    // Whatever took the target's place since Open is looked at again.
     Target now;
     if (const Refusal<DWORD> no = CheckTarget(handle_->target, existing_, mayReplace_, now);
         no.failure != WriteFailure::kNone) {
       return Fail(no.failure, static_cast<int>(no.code), now.kind);
     }
+    replace = now.state == TargetState::kRegular;
   }
   // From here to the rename, a closed console or Ctrl+C removes the file by
   // its name.
@@ -478,25 +497,34 @@ bool AtomicFileWriter::Commit() {
     if (!MarkForDeletion(handle_->file, false)) return Fail(WriteFailure::kReplace, static_cast<int>(GetLastError()));
     handle_->markedForDeletion = false;
   }
-  // The rename returns only once it is on disk. Without the replace flag it
-  // fails when the target exists, in the same one step: what keeping needs.
-  DWORD flags = MOVEFILE_WRITE_THROUGH;
-  if (existing_ == ExistingTarget::kReplace) flags |= MOVEFILE_REPLACE_EXISTING;
-  if (!MoveFileExW(handle_->tempPath.c_str(), handle_->target.c_str(), flags)) {
-    const DWORD code = GetLastError();
-    if (existing_ == ExistingTarget::kKeep && (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS)) {
-      return Fail(WriteFailure::kExists, 0);
-    }
-    return Fail(WriteFailure::kReplace, static_cast<int>(code));
-  }
-  ForgetForCleanup(handle_->tempPath);
-  handle_->tempPath.clear();
-  // The handle still names the file, now in its place.
+  // The file's identity is taken before it is put in place, which keeps the
+  // file and its volume: Wine cannot tell the volume of a handle whose file
+  // was renamed since it was opened.
   BY_HANDLE_FILE_INFORMATION info;
-  if (GetFileInformationByHandle(handle_->file, &info)) written_ = IdentityFrom(info);
+  const bool identified = GetFileInformationByHandle(handle_->file, &info) != 0;
+  if (replace) {
+    // The rename returns only once it is on disk.
+    if (!MoveFileExW(handle_->tempPath.c_str(), handle_->target.c_str(),
+                     MOVEFILE_WRITE_THROUGH | MOVEFILE_REPLACE_EXISTING)) {
+      return Fail(WriteFailure::kReplace, static_cast<int>(GetLastError()));
+    }
+    ForgetForCleanup(handle_->tempPath);
+    handle_->tempPath.clear();
+  } else if (const DWORD code = AddWithoutReplacing(*handle_); code != 0) {
+    if (code != ERROR_ALREADY_EXISTS && code != ERROR_FILE_EXISTS) return Fail(WriteFailure::kReplace, static_cast<int>(code));
+    // The name is taken. By what cannot be looked at at all, it is a link to
+    // nothing (which Wine shows as no file); anything else is refused as what
+    // it is, and a file made meanwhile is kept, even with --force: it was not
+    // there to be checked.
+    Target now;
+    const Refusal<DWORD> no = CheckTarget(handle_->target, ExistingTarget::kKeep, mayReplace_, now);
+    if (now.state == TargetState::kMissing) return Fail(WriteFailure::kNotAFile, 0, "a link to nothing");
+    return Fail(no.failure, static_cast<int>(no.code), now.kind);
+  }
+  if (identified) written_ = IdentityFrom(info);
   const HANDLE file = std::exchange(handle_->file, INVALID_HANDLE_VALUE);
   if (!CloseHandle(file)) return Fail(WriteFailure::kWrite, static_cast<int>(GetLastError()));
-  Discard();
+  Discard();  // a temporary name left beside a hard link goes
   committed_ = true;
   return true;
 }

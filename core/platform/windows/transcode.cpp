@@ -28,6 +28,10 @@ UINT Number(std::string_view digits) {
   return n;
 }
 
+// US-ASCII, whose table reads the bytes 80-FF as ASCII characters, their
+// high bit dropped (E9 as 'i'): names would show letters they do not hold.
+constexpr UINT kAscii = 20127;
+
 // The code page that an encoding name (as iconv spells it) stands for, or 0
 // when the system has no table for it.
 UINT CodePageOf(std::string_view name) {
@@ -38,7 +42,7 @@ UINT CodePageOf(std::string_view name) {
       {"BIG5", 950},        {"BIG-5", 950},     {"BIGFIVE", 950},    {"BIG-FIVE", 950}, {"CSBIG5", 950},
       {"UTF-8", CP_UTF8},   {"UTF8", CP_UTF8},  {"GBK", 936},        {"GB2312", 936},   {"EUC-CN", 936},
       {"GB18030", 54936},   {"SHIFT_JIS", 932}, {"SHIFT-JIS", 932},  {"SJIS", 932},     {"EUC-KR", 949},
-      {"UHC", 949},         {"ASCII", 20127},   {"US-ASCII", 20127}, {"LATIN1", 28591}, {"KOI8-R", 20866},
+      {"UHC", 949},         {"ASCII", kAscii},  {"US-ASCII", kAscii}, {"LATIN1", 28591}, {"KOI8-R", 20866},
       {"EUC-JP", 20932},
   };
   UINT codePage = 0;
@@ -57,6 +61,7 @@ UINT CodePageOf(std::string_view name) {
 
 // Converts all of `bytes`, or nothing when any of them does not decode.
 bool DecodeStrictly(UINT codePage, std::string_view bytes, std::wstring& wide) {
+  if (codePage == kAscii && std::any_of(bytes.begin(), bytes.end(), [](char c) { return c & 0x80; })) return false;
   const int size = static_cast<int>(bytes.size());
   DWORD flags = MB_ERR_INVALID_CHARS;
   int n = MultiByteToWideChar(codePage, flags, bytes.data(), size, nullptr, 0);
