@@ -12,17 +12,29 @@
 
 namespace ridloe::cli {
 
-const char kUsageText[] =
-    "usage: ridloe-cli list [--raw] [--tracks] [--json] [--encoding NAME] FILE\n"
-    "       ridloe-cli info FILE\n"
-    "       ridloe-cli convert [--force] [--to gpx|wtr] [--no-routes] [--encoding NAME] [-o OUT] IN...\n"
-    "FILE and IN are MPS, WTR or GPX files, or - for standard input.\n"
-    "Every operand of convert is an input, written beside itself unless -o names\n"
-    "the output: -o DIR/ (or an existing folder) writes each input into DIR,\n"
-    "-o FILE names the output of one input, and -o - is standard output.\n"
-    "convert writes the format --to or OUT's extension names, else WTR; routes go\n"
-    "into GPX as routes and into WTR as waypoints, unless --no-routes.\n"
-    "Options also take the form --name=value; after -- every argument is a file.\n";
+std::string OneOf(const std::vector<std::string_view>& items, std::string_view between, std::string_view last) {
+  std::string out;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (i > 0) out += i + 1 == items.size() ? last : between;
+    out += items[i];
+  }
+  return out;
+}
+
+std::string UsageText() {
+  return "usage: ridloe-cli list [--raw] [--tracks] [--json] [--encoding NAME] FILE\n"
+         "       ridloe-cli info FILE\n"
+         "       ridloe-cli convert [--force] [--to " + OneOf(WrittenFormats(), "|", "|") +
+         "] [--no-routes] [--encoding NAME] [-o OUT] IN...\n"
+         "FILE and IN are " + OneOf(ReadFormats(), ", ", " or ") + " files, or - for standard input.\n"
+         "Every operand of convert is an input, written beside itself unless -o names\n"
+         "the output: -o DIR/ (or an existing folder) writes each input into DIR,\n"
+         "-o FILE names the output of one input, and -o - is standard output.\n"
+         "convert writes the format --to or OUT's extension names, else " + DefaultWriter().name +
+         "; routes are\nwritten as the format keeps them (into " + DefaultWriter().name +
+         " as waypoints), unless --no-routes.\n"
+         "Options also take the form --name=value; after -- every argument is a file.\n";
+}
 
 void Tell(const std::string& message) {
   FlushText(stdout);
@@ -51,7 +63,7 @@ bool ExpandOperands(std::vector<std::string>& operands) {
 
 int Usage(const std::string& complaint) {
   if (!complaint.empty()) Tell("ridloe-cli: " + complaint);
-  WriteText(stderr, kUsageText);
+  WriteText(stderr, UsageText());
   return kUsage;
 }
 
@@ -66,7 +78,7 @@ bool AcceptsEncoding(const std::string& name) {
 }
 
 int Help() {
-  WriteText(stdout, kUsageText);
+  WriteText(stdout, UsageText());
   return kOk;
 }
 

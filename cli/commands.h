@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "formats/format_registry.h"
@@ -13,7 +14,10 @@ constexpr int kOk = 0;
 constexpr int kFailed = 1;
 constexpr int kUsage = 2;
 
-extern const char kUsageText[];
+// The usage text, naming the formats there are.
+std::string UsageText();
+// "a, b or c": `items` joined by `between`, the last two by `last`.
+std::string OneOf(const std::vector<std::string_view>& items, std::string_view between, std::string_view last);
 
 // How messages name a file: "standard input" for "-".
 inline std::string Shown(const std::string& file) { return file == "-" ? "standard input" : file; }

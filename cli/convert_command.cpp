@@ -11,13 +11,6 @@
 namespace ridloe::cli {
 namespace {
 
-// "an MPS file", "a WTR file".
-std::string AFileOf(FileFormat format) {
-  const std::string name = FormatName(format);
-  const bool vowelSound = std::string_view("AEFHILMNORSX").find(name[0]) != std::string_view::npos;
-  return (vowelSound ? "an " : "a ") + name + " file";
-}
-
 std::string Count(std::int64_t count, const char* what) {
   return std::to_string(count) + " " + what + (count == 1 ? "" : "s");
 }
@@ -44,11 +37,11 @@ bool ConvertOne(const ConversionJob& job, ConversionRun& run) {
       Tell(in + ": " + out + " does not end in " + result.writer->extension + ", the format asked for");
       return false;
     case ConvertStep::kInputFormat:
-      Tell(in + " is already " + AFileOf(result.inputFormat) + "; nothing to convert");
+      Tell(in + " is already " + AFileOf(*result.inputFormat) + "; nothing to convert");
       return false;
     case ConvertStep::kWrite:
-      if (result.writeError.failure == WriteFailure::kKept && result.outputHeld != FileFormat::kUnknown) {
-        Tell("ridloe-cli: " + out + " is " + AFileOf(result.outputHeld) + "; it is never replaced");
+      if (result.writeError.failure == WriteFailure::kKept && result.outputHeld) {
+        Tell("ridloe-cli: " + out + " is " + AFileOf(*result.outputHeld) + "; it is never replaced");
       } else if (result.writeError.failure == WriteFailure::kKept) {
         Tell("ridloe-cli: " + out + " cannot be read to see what it holds (" + result.writeError.reason +
              "); it is not replaced");
@@ -97,22 +90,21 @@ bool ConvertOne(const ConversionJob& job, ConversionRun& run) {
 
 int Convert(const std::vector<std::string>& args) {
   ParsedOptions parsed;
-  if (!ParseOptions(args, {{"--force", "-f"}, {"--output", "-o", true}, {"--to", nullptr, true},
-                           {"--encoding", nullptr, true}, {"--no-routes"}},
+  if (!ParseOptions(args, {kForce, kOutput, kTo, kEncoding, kNoRoutes},
                     parsed)) {
     return Usage(parsed.error);
   }
   if (parsed.help) return Help();
   if (!ExpandOperands(parsed.operands)) return kFailed;
   ConvertOptions options;
-  options.replace = parsed.Has("--force");
-  options.routes = !parsed.Has("--no-routes");
-  if (parsed.Has("--to") && !(options.writer = FindWriter(parsed.Value("--to")))) {
-    return Usage("--to takes gpx or wtr, not " + parsed.Value("--to"));
+  options.replace = parsed.Has(kForce);
+  options.routes = !parsed.Has(kNoRoutes);
+  if (parsed.Has(kTo) && !(options.writer = FindWriter(parsed.Value(kTo)))) {
+    return Usage("--to takes " + OneOf(WrittenFormats(), ", ", " or ") + ", not " + parsed.Value(kTo));
   }
-  if (parsed.Has("--encoding")) options.codePage = parsed.Value("--encoding");
+  if (parsed.Has(kEncoding)) options.codePage = parsed.Value(kEncoding);
   if (!AcceptsEncoding(options.codePage)) return kUsage;
-  const std::string* output = parsed.Has("--output") ? &parsed.Value("--output") : nullptr;
+  const std::string* output = parsed.Has(kOutput) ? &parsed.Value(kOutput) : nullptr;
   const ConversionPlan plan = PlanConversions(parsed.operands, output, options.writer);
   if (!plan.usage.empty()) return Usage(plan.usage);
   if (!plan.folder.empty() && !IsFolder(plan.folder)) {

@@ -39,17 +39,17 @@ class PrintingSink final : public ListSink {
 
 int List(const std::vector<std::string>& args) {
   ParsedOptions options;
-  if (!ParseOptions(args, {{"--raw"}, {"--tracks"}, {"--json"}, {"--encoding", nullptr, true}}, options)) {
+  if (!ParseOptions(args, {kRaw, kTracks, kJson, kEncoding}, options)) {
     return Usage(options.error);
   }
   if (options.help) return Help();
   if (!ExpandOperands(options.operands)) return kFailed;
   if (options.operands.size() != 1) return Usage("list takes one file");
   const std::string& file = options.operands[0];
-  const char* encoding = options.Has("--encoding") ? options.Value("--encoding").c_str() : "CP950";
+  const char* encoding = options.Has(kEncoding) ? options.Value(kEncoding).c_str() : "CP950";
   if (!AcceptsEncoding(encoding)) return kUsage;
 
-  if (options.Has("--json")) {
+  if (options.Has(kJson)) {
     const OpenedDocument opened = OpenDocument(file, FormatSet::All(), nullptr, nullptr);
     // A file that could not be read has no document to show.
     if (opened.document->error().step != LoadStep::kFileRead) {
@@ -61,12 +61,12 @@ int List(const std::vector<std::string>& args) {
   }
   // Raw names are bytes as stored: escape sequences and all, which a
   // terminal would act on rather than show.
-  if (WriteError why; options.Has("--raw") && !PrepareStandardOutputForBytes(&why)) {
+  if (WriteError why; options.Has(kRaw) && !PrepareStandardOutputForBytes(&why)) {
     Tell("ridloe-cli: list --raw: " + DescribeWriteError(why, "standard output"));
     return kFailed;
   }
-  const bool withTracks = options.Has("--tracks");
-  PrintingSink waypointLines(options.Has("--raw"), encoding);
+  const bool withTracks = options.Has(kTracks);
+  PrintingSink waypointLines(options.Has(kRaw), encoding);
   VectorListSink trackLines;
   const OpenedDocument opened = OpenDocument(file, FormatSet::All(), &waypointLines, withTracks ? &trackLines : nullptr);
   const GpsDocument& document = *opened.document;

@@ -4,12 +4,9 @@
 
 #include "convert/symbols.h"
 #include "core/platform/paths.h"
-#include "formats/wtr/wtr_document.h"
 
 namespace ridloe {
 namespace {
-
-const FormatWriter& WtrWriter() { return *FindWriter("wtr"); }
 
 // Whether `path` ends in one of this system's separators (or, on Windows,
 // is a bare drive): a folder, whether or not it exists yet.
@@ -20,12 +17,12 @@ bool EndsInSeparator(const std::string& path) {
 
 // A file that holds another format than the one written is source data,
 // never an output to write over; `held` is set to what it holds.
-ReplaceCheck KeepsSourceData(const FormatWriter& writer, FileFormat& held) {
+ReplaceCheck KeepsSourceData(const Format& writer, const Format*& held) {
   return [&held, &writer](ByteSpan firstBytes) {
-    held = DetectFormat(firstBytes);
-    // XML whose root is past the first bytes may be GPX: kept, unless GPX is written.
-    if (held == FileFormat::kUnknown && MayBeginFormat(firstBytes, FileFormat::kGpx)) held = FileFormat::kGpx;
-    return held == FileFormat::kUnknown || held == writer.format;
+    // What may be of a format (XML whose root is past the first bytes) is
+    // kept as if it were, unless that format is written.
+    held = FormatHeld(firstBytes);
+    return !held || held == &writer;
   };
 }
 
@@ -35,17 +32,18 @@ ConvertStep StepFor(const WriteError& why) {
 
 // Writes the document to `out`, opening it first unless `alreadyOpen`; for
 // WTR, translates the symbols first.
-ConvertResult WriteDocument(GpsDocument& document, const FormatWriter& writer, const std::string& codePage,
-                            bool routes, OutputFile& out, bool alreadyOpen) {
+ConvertResult WriteDocument(GpsDocument& document, const Format& writer, const WriteOptions& options, OutputFile& out,
+                            bool alreadyOpen) {
+  const bool routes = options.routes;
   ConvertResult result;
   result.writer = &writer;
   const std::int32_t inputRoutes = document.routes ? document.routeCount : 0;
   result.routesLeftOut = routes ? 0 : inputRoutes;
-  const bool toWtr = writer.format == FileFormat::kWtr;
+  const bool toDevice = writer.deviceCodes;
   const bool waypoints = document.waypointCount > 0 && document.waypoints;
   const bool tracks = writer.writesTracks && document.trackCount > 0 && document.tracks;
   const bool gpxRoutes = writer.writesTracks && routes && inputRoutes > 0;
-  const std::size_t routePoints = toWtr && routes ? RoutePointsForWtr(document).size() : 0;
+  const std::size_t routePoints = writer.routePoints && routes ? writer.routePoints(document) : 0;
   if (!waypoints && !tracks && !gpxRoutes && routePoints == 0) {
     result.step = ConvertStep::kNoWaypoints;
     return result;
@@ -54,21 +52,21 @@ ConvertResult WriteDocument(GpsDocument& document, const FormatWriter& writer, c
   result.trackCount = tracks ? document.trackCount : 0;
   result.routeCount = gpxRoutes ? document.routeCount : 0;
   result.routePointCount = static_cast<std::int64_t>(routePoints);
-  if (toWtr) {
+  if (toDevice) {
     result.replacedCharacters = document.unmappedCharacters;
     result.controlCharacters = document.controlCharacters;
   } else {
     result.beyondPolesWritten = CountBeyondPoles(document, routes);
   }
-  if (toWtr && !MapSymbolsForWtr(document)) {
+  if (toDevice && !MapSymbolsForWtr(document)) {
     result.step = ConvertStep::kSymbols;
-  } else if ((!alreadyOpen && !out.Open()) || !writer.write(document, codePage.c_str(), routes, out) ||
+  } else if ((!alreadyOpen && !out.Open()) || !writer.write(document, options, out) ||
              !out.Commit()) {
     result.writeError = out.error();
     // A writer that stops with no fault of the output's has names it
     // cannot decode.
     if (result.writeError.failure == WriteFailure::kNone) {
-      result.writeError = {WriteFailure::kWrite, "names in " + codePage + " cannot be decoded", {}};
+      result.writeError = {WriteFailure::kWrite, "names in " + options.codePage + " cannot be decoded", {}};
     }
     result.step = StepFor(result.writeError);
   }
@@ -78,7 +76,7 @@ ConvertResult WriteDocument(GpsDocument& document, const FormatWriter& writer, c
 }  // namespace
 
 ConversionPlan PlanConversions(const std::vector<std::string>& operands, const std::string* output,
-                               const FormatWriter* writer) {
+                               const Format* writer) {
   ConversionPlan plan;
   if (operands.empty()) {
     plan.usage = "convert needs an input file";
@@ -137,14 +135,14 @@ ConvertResult ConversionRun::Convert(const ConversionJob& job) {
     }
   }
 
-  const FormatWriter* named = output == "-" ? nullptr : WriterForPath(output);
+  const Format* named = output == "-" ? nullptr : WriterForPath(output);
   if (options.writer && named && named != options.writer) {
     ConvertResult result;
     result.step = ConvertStep::kFormatConflict;
     result.writer = options.writer;
     return result;
   }
-  const FormatWriter& writer = options.writer ? *options.writer : named ? *named : WtrWriter();
+  const Format& writer = options.writer ? *options.writer : named ? *named : DefaultWriter();
   if (input != "-" && output != "-" && SameFile(input, output)) {
     ConvertResult result;
     result.step = ConvertStep::kSameFile;
@@ -152,7 +150,7 @@ ConvertResult ConversionRun::Convert(const ConversionJob& job) {
   }
   // The output is looked at first, so that a refusal comes before a long
   // load.
-  FileFormat held = FileFormat::kUnknown;
+  const Format* held = nullptr;
   std::unique_ptr<OutputFile> out;
   if (output == "-") {
     out = std::make_unique<StandardOutputWriter>();
@@ -170,15 +168,15 @@ ConvertResult ConversionRun::Convert(const ConversionJob& job) {
 
   // Never the output's own format: there is nothing to convert, and
   // translating the symbols of a WTR file again would turn 8246 and 161 into 18.
-  const FormatSet allowed = FormatSet::AllBut(writer.format);
-  OpenedDocument opened = OpenDocument(input, allowed, nullptr, nullptr, writer.reads);
-  if (!opened.ok && opened.format != FileFormat::kUnknown && !allowed.Has(opened.format)) {
+  const FormatSet allowed = FormatSet::AllBut(writer);
+  OpenedDocument opened = OpenDocument(input, allowed, nullptr, nullptr, writer.writerReads);
+  if (!opened.ok && opened.format && !allowed.Has(opened.format)) {
     ConvertResult result;
     result.step = ConvertStep::kInputFormat;
     result.inputFormat = opened.format;
     return result;
   }
-  ConvertResult result = WriteDocument(*opened.document, writer, options.codePage, options.routes, *out, true);
+  ConvertResult result = WriteDocument(*opened.document, writer, {options.codePage, options.routes}, *out, true);
   result.leftOut = opened.document->beyondPoles;
   result.loaded = opened.ok;
   result.loadError = opened.document->error();
@@ -193,22 +191,22 @@ ConvertResult WriteConverted(GpsDocument& document, const std::string& output) {
   // The dialog translates the symbols before it writes, so a write that
   // fails leaves them translated. The file chosen is replaced without a
   // question, unless it is source data (the MPS file just listed, say).
-  FileFormat held = FileFormat::kUnknown;
-  AtomicFileWriter out(output, ExistingTarget::kReplace, KeepsSourceData(WtrWriter(), held));
-  ConvertResult result = WriteDocument(document, WtrWriter(), {}, true, out, false);
+  const Format* held = nullptr;
+  AtomicFileWriter out(output, ExistingTarget::kReplace, KeepsSourceData(DefaultWriter(), held));
+  ConvertResult result = WriteDocument(document, DefaultWriter(), {}, out, false);
   result.outputHeld = held;
   return result;
 }
 
 std::string ProposedOutputName(std::string_view path) { return SplitPath(path).baseName; }
 
-std::string OutputPathFor(const std::string& input, const std::string* folder, const FormatWriter* writer) {
+std::string OutputPathFor(const std::string& input, const std::string* folder, const Format* writer) {
   const PathParts parts = SplitPath(input);
   std::string dir = folder ? *folder : parts.drive + parts.directory;
   // A folder that already ends in one of this system's separators (or, on
   // Windows, is a bare drive) takes the name as it is.
   if (folder && !dir.empty() && !EndsInSeparator(dir)) dir += '/';
-  return dir + parts.baseName + (writer ? *writer : WtrWriter()).extension;
+  return dir + parts.baseName + (writer ? *writer : DefaultWriter()).extension;
 }
 
 }  // namespace ridloe

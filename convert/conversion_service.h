@@ -35,7 +35,7 @@ struct ConvertOptions {
   bool replace = false;  // an existing output may be replaced
   // The output's format; null for the one the output's name ends in, and
   // WTR when it ends in none.
-  const FormatWriter* writer = nullptr;
+  const Format* writer = nullptr;
   // The code page of names the input holds as 8-bit text (MPS and WTR
   // files), for an output that holds Unicode text.
   std::string codePage = "CP950";
@@ -52,9 +52,9 @@ struct ConvertResult {
   LoadError loadError;
   ReadError readError;    // why the input could not be read, when it could not
   WriteError writeError;  // why the output was not written, for kExists and kWrite
-  FileFormat inputFormat = FileFormat::kUnknown;  // what the input is, for kInputFormat
-  FileFormat outputHeld = FileFormat::kUnknown;   // what an output kept as it was holds
-  const FormatWriter* writer = nullptr;           // the output's format, once chosen
+  const Format* inputFormat = nullptr;  // what the input is, for kInputFormat
+  const Format* outputHeld = nullptr;   // what an output kept as it was holds
+  const Format* writer = nullptr;       // the output's format, once chosen
   std::string writtenFrom;                        // for kWrittenThisRun: the input the output was written from
   std::int32_t waypointCount = 0;  // the waypoints converted (written unless the write failed)
   std::int32_t trackCount = 0;     // the tracks converted, for a format that holds them
@@ -105,7 +105,7 @@ struct ConversionPlan {
 // format by its extension does not exist (a user naming the output as an
 // operand would otherwise have the name taken as an input).
 ConversionPlan PlanConversions(const std::vector<std::string>& operands, const std::string* output,
-                               const FormatWriter* writer = nullptr);
+                               const Format* writer = nullptr);
 
 // Loads `input` (MPS, WTR or GPX, never in the output's format) and writes
 // it to `output` ("-": standard output, never a terminal) in the format
@@ -150,6 +150,6 @@ std::string ProposedOutputName(std::string_view path);
 // `writer` (".wtr" when null), in `folder` when one is given, else beside
 // the input.
 std::string OutputPathFor(const std::string& input, const std::string* folder,
-                          const FormatWriter* writer = nullptr);
+                          const Format* writer = nullptr);
 
 }  // namespace ridloe

@@ -1,83 +1,83 @@
 #include "formats/format_registry.h"
 
+#include <algorithm>
 #include <utility>
+#include <vector>
 
 #include "core/text/ascii.h"
-#include "formats/gpx/gpx_document.h"
-#include "formats/gpx/gpx_format.h"
-#include "formats/mps/mps_document.h"
-#include "formats/mps/mps_header.h"
-#include "formats/wtr/wtr_format.h"
+// The registered formats: kFormatTable, made by formats/CMakeLists.txt.
+#include "formats/format_table.inc"
 
 namespace ridloe {
-
-std::unique_ptr<GpsDocument> MakeReader(FileFormat format) {
-  if (format == FileFormat::kWtr) return std::make_unique<WtrDocument>();
-  if (format == FileFormat::kGpx) return std::make_unique<GpxDocument>();
-  return std::make_unique<MpsDocument>();
-}
-
 namespace {
 
-constexpr FileFormat kFormats[] = {FileFormat::kMps, FileFormat::kWtr, FileFormat::kGpx};
+std::uint64_t Bit(const Format* format) {
+  const auto at = std::find(std::begin(kFormatTable), std::end(kFormatTable), format);
+  return at == std::end(kFormatTable) ? 0 : std::uint64_t{1} << (at - std::begin(kFormatTable));
+}
 
-// The reader that says best what is wrong with bytes of no format: XML is
-// GPX's to judge (a file cut to "<?xm" is no short MPS file), anything else
-// the first format allowed.
-FileFormat ReaderFor(FileFormat detected, FormatSet allowed, ByteSpan bytes = {}) {
+// The reader that says best what is wrong with bytes of no format: one
+// whose files they may begin (a file cut to "<?xm" is no short MPS file),
+// else the first format allowed.
+const Format* ReaderFor(const Format* detected, FormatSet allowed, ByteSpan bytes = {}) {
   if (allowed.Has(detected)) return detected;
-  if (detected == FileFormat::kUnknown && allowed.Has(FileFormat::kGpx) && !bytes.empty() && MayBeginXml(bytes)) {
-    return FileFormat::kGpx;
+  if (!detected && !bytes.empty()) {
+    for (const Format* f : kFormatTable) {
+      if (allowed.Has(f) && f->mayBegin && f->mayBegin(bytes)) return f;
+    }
   }
-  for (FileFormat f : kFormats) {
+  for (const Format* f : kFormatTable) {
     if (allowed.Has(f)) return f;
   }
-  return FileFormat::kMps;
+  return kFormatTable[0];
 }
-
-// WTR files hold names as 8-bit text, as the document's records do.
-bool WriteWtrTo(const GpsDocument& document, const char*, bool routes, OutputFile& out) {
-  return WriteWtr(
-      document, [&out](const std::uint8_t* bytes, std::size_t size) { return out.Write(bytes, size); }, routes);
-}
-
-bool WriteGpxTo(const GpsDocument& document, const char* codePage, bool routes, OutputFile& out) {
-  return WriteGpx(
-      document, codePage, routes,
-      [](void* context, const char* bytes, std::size_t size) {
-        return static_cast<OutputFile*>(context)->Write(bytes, size);
-      },
-      &out);
-}
-
-constexpr FormatWriter kWriters[] = {
-    {FileFormat::kWtr, "wtr", ".wtr", LoadParts::kWaypointsAndCounts, false, &WriteWtrTo},
-    {FileFormat::kGpx, "gpx", ".gpx", LoadParts::kAll, true, &WriteGpxTo},
-};
 
 }  // namespace
 
-FileFormat DetectFormat(ByteSpan firstBytes) {
-  const ByteCursor cursor(firstBytes);
-  if (cursor.StartsWith(kMpsSignature)) return FileFormat::kMps;
-  if (cursor.StartsWith(kWtrWaypointMarker)) return FileFormat::kWtr;
-  if (LooksLikeGpx(firstBytes)) return FileFormat::kGpx;
-  return FileFormat::kUnknown;
-}
+static_assert(std::size(kFormatTable) <= 64, "a FormatSet holds at most 64 formats");
 
-bool MayBeginFormat(ByteSpan prefix, FileFormat format) {
-  const FileFormat named = DetectFormat(prefix);
-  return named == format || (named == FileFormat::kUnknown && format == FileFormat::kGpx && MayBeginXml(prefix));
-}
+std::span<const Format* const> Formats() { return kFormatTable; }
 
-const char* FormatName(FileFormat format) {
-  switch (format) {
-    case FileFormat::kMps: return "MPS";
-    case FileFormat::kWtr: return "WTR";
-    case FileFormat::kGpx: return "GPX";
-    case FileFormat::kUnknown: break;
+FormatSet FormatSet::All() {
+  FormatSet set;
+  for (const Format* f : kFormatTable) {
+    if (f->makeReader) set.bits_ |= Bit(f);
   }
-  return "unknown";
+  return set;
+}
+
+FormatSet FormatSet::AllBut(const Format& format) {
+  FormatSet set = All();
+  set.bits_ &= ~Bit(&format);
+  return set;
+}
+
+bool FormatSet::Has(const Format* format) const { return format && (bits_ & Bit(format)) != 0; }
+
+const Format* DetectFormat(ByteSpan firstBytes) {
+  for (const Format* f : kFormatTable) {
+    if (f->recognise(firstBytes)) return f;
+  }
+  return nullptr;
+}
+
+const Format* FormatHeld(ByteSpan firstBytes) {
+  if (const Format* named = DetectFormat(firstBytes)) return named;
+  for (const Format* f : kFormatTable) {
+    if (f->mayBegin && f->mayBegin(firstBytes)) return f;
+  }
+  return nullptr;
+}
+
+bool MayBeginFormat(ByteSpan prefix, const Format& format) {
+  const Format* named = DetectFormat(prefix);
+  return named == &format || (!named && format.mayBegin && format.mayBegin(prefix));
+}
+
+std::string AFileOf(const Format& format) {
+  const std::string name = format.name;
+  const bool vowelSound = std::string_view("AEFHILMNORSX").find(name[0]) != std::string_view::npos;
+  return (vowelSound ? "an " : "a ") + name + " file";
 }
 
 OpenedDocument OpenDocument(const std::string& path, FormatSet allowed, ListSink* waypointSink, ListSink* trackSink,
@@ -87,33 +87,34 @@ OpenedDocument OpenDocument(const std::string& path, FormatSet allowed, ListSink
   ReadOptions options;
   options.prefixSize = kDetectBytes;
   options.acceptsPrefix = [allowed](ByteSpan prefix) {
-    for (FileFormat f : kFormats) {
-      if (allowed.Has(f) && MayBeginFormat(prefix, f)) return true;
+    for (const Format* f : kFormatTable) {
+      if (allowed.Has(f) && MayBeginFormat(prefix, *f)) return true;
     }
     return false;
   };
   // Once the first bytes name the format, its reader looks at the bytes as
   // they arrive, so that a file found damaged early is not read on.
   std::unique_ptr<GpsDocument> watching;
-  FileFormat watched = FileFormat::kUnknown;
+  const Format* watched = nullptr;
   options.watch = [&](ByteSpan soFar, std::size_t most) {
     if (!watching) {
       watched = DetectFormat(soFar);
-      if (watched == FileFormat::kUnknown || !allowed.Has(watched)) return true;
-      watching = MakeReader(watched);
+      if (!allowed.Has(watched)) return true;
+      watching = watched->makeReader();
       watching->parts = parts;
     }
     return watching->Watch(soFar, most, waypointSink, trackSink);
   };
   if (!ReadWholeFile(path, buffer, &opened.readError, options) &&
       opened.readError.failure != ReadFailure::kUnrecognised) {
-    opened.document = MakeReader(ReaderFor(FileFormat::kUnknown, allowed));
+    opened.document = ReaderFor(nullptr, allowed)->makeReader();
     opened.ok = opened.document->FailRead(opened.readError);
     return opened;
   }
   opened.format = DetectFormat(buffer.bytes());
-  if (opened.format != FileFormat::kUnknown && !allowed.Has(opened.format)) {
-    opened.document = MakeReader(opened.format);
+  if (opened.format && !allowed.Has(opened.format)) {
+    // A format only written has no reader of its own to hold the failure.
+    opened.document = (opened.format->makeReader ? opened.format : ReaderFor(nullptr, allowed))->makeReader();
     opened.readError = {ReadFailure::kUnrecognised, {}};
     opened.ok = opened.document->FailRead(opened.readError);
     return opened;
@@ -123,25 +124,56 @@ OpenedDocument OpenDocument(const std::string& path, FormatSet allowed, ListSink
   if (watching && watched == opened.format) {
     opened.document = std::move(watching);
   } else {
-    opened.document = MakeReader(ReaderFor(opened.format, allowed, buffer.bytes()));
+    opened.document = ReaderFor(opened.format, allowed, buffer.bytes())->makeReader();
     opened.document->parts = parts;
   }
   opened.ok = opened.document->ParseBuffer(std::move(buffer), waypointSink, trackSink);
   return opened;
 }
 
-const FormatWriter* FindWriter(std::string_view name) {
-  for (const FormatWriter& writer : kWriters) {
-    if (name == writer.name) return &writer;
+const Format* FindWriter(std::string_view option) {
+  for (const Format* f : kFormatTable) {
+    if (f->write && option == f->option) return f;
   }
   return nullptr;
 }
 
-const FormatWriter* WriterForPath(std::string_view path) {
-  for (const FormatWriter& writer : kWriters) {
-    if (EndsWithNoCase(path, writer.extension)) return &writer;
+const Format* WriterForPath(std::string_view path) {
+  for (const Format* f : kFormatTable) {
+    if (f->write && EndsWithNoCase(path, f->extension)) return f;
   }
   return nullptr;
+}
+
+const Format& DefaultWriter() {
+  for (const Format* f : kFormatTable) {
+    if (f->write) return *f;
+  }
+  return *kFormatTable[0];
+}
+
+std::vector<std::string_view> ReadFormats() {
+  std::vector<std::string_view> names;
+  for (const Format* f : kFormatTable) {
+    if (f->makeReader) names.push_back(f->name);
+  }
+  return names;
+}
+
+std::vector<std::string_view> WrittenFormats() {
+  std::vector<std::string_view> options;
+  for (const Format* f : kFormatTable) {
+    if (f->write) options.push_back(f->option);
+  }
+  std::sort(options.begin(), options.end());
+  return options;
+}
+
+bool Encode(const Format& format, const GpsDocument& document, const WriteOptions& options, std::string& out) {
+  MemorySink sink;
+  const bool ok = format.write && format.write(document, options, sink);
+  out += sink.bytes;
+  return ok;
 }
 
 }  // namespace ridloe

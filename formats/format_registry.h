@@ -1,61 +1,58 @@
-// The one place that knows every file format: it tells a format from a
-// file's first bytes, opens a file with the reader of its format, and finds
-// the writer for a format's name or an output file's extension.
+// The one place that knows every file format: the table of them (each
+// format describes itself in its own folder, and formats/CMakeLists.txt
+// registers it by its folder's name). It tells a format from a file's first
+// bytes, opens a file with the reader of its format, and finds the writer
+// for a format's name or an output file's extension.
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/document/gps_document.h"
 #include "core/platform/file_access.h"
+#include "formats/format.h"
 
 namespace ridloe {
 
-enum class FileFormat { kUnknown, kMps, kWtr, kGpx };
+// Every format, in the order they are registered.
+std::span<const Format* const> Formats();
 
-// The format the first bytes of a file name; kUnknown when they name none.
-FileFormat DetectFormat(ByteSpan firstBytes);
-// "MPS", "WTR", "GPX": how messages name a format.
-const char* FormatName(FileFormat format);
+// The format the first bytes name; null when they name none.
+const Format* DetectFormat(ByteSpan firstBytes);
+// What a file whose first bytes are `firstBytes` holds, or may hold: the
+// format they name, else the first whose files they may begin (XML whose
+// root element comes later); null when they are of no format.
+const Format* FormatHeld(ByteSpan firstBytes);
+// "an MPS file", "a WTR file".
+std::string AFileOf(const Format& format);
 // How many first bytes of a file tell whether it may be of a format at all
-// (DetectFormat needs a GPX file's bytes up to its root element).
+// (a GPX file's bytes up to its root element).
 inline constexpr std::size_t kDetectBytes = 64;
-// Whether `prefix`, a file's first bytes, may begin a file of `format`: it
-// does of the format they name, and XML may be GPX until its root element
-// says otherwise.
-bool MayBeginFormat(ByteSpan prefix, FileFormat format);
+// Whether `prefix`, a file's first bytes, may begin a file of `format`.
+bool MayBeginFormat(ByteSpan prefix, const Format& format);
 
-// An empty document of `format`'s reader (MPS for kUnknown).
-std::unique_ptr<GpsDocument> MakeReader(FileFormat format);
-
-// A set of formats, for the readers a caller accepts.
+// A set of the formats that are read, for the readers a caller accepts.
 class FormatSet {
  public:
-  constexpr FormatSet() = default;
-  constexpr FormatSet(std::initializer_list<FileFormat> formats) {
-    for (FileFormat f : formats) bits_ |= Bit(f);
-  }
-  static constexpr FormatSet All() { return {FileFormat::kMps, FileFormat::kWtr, FileFormat::kGpx}; }
-  // Every format but `format`.
-  static constexpr FormatSet AllBut(FileFormat format) {
-    FormatSet set = All();
-    set.bits_ &= ~Bit(format);
-    return set;
-  }
-  constexpr bool Has(FileFormat f) const { return (bits_ & Bit(f)) != 0; }
+  // Every format that has a reader.
+  static FormatSet All();
+  // Every format that has a reader but `format`.
+  static FormatSet AllBut(const Format& format);
+  bool Has(const Format* format) const;
 
  private:
-  static constexpr unsigned Bit(FileFormat f) { return 1u << static_cast<unsigned>(f); }
-  unsigned bits_ = 0;
+  std::uint64_t bits_ = 0;
 };
 
 struct OpenedDocument {
   // Present also when the load failed: its error() says why.
   std::unique_ptr<GpsDocument> document;
-  // What the first bytes named; kUnknown when the file could not be read.
-  FileFormat format = FileFormat::kUnknown;
+  // What the first bytes named; null when the file could not be read.
+  const Format* format = nullptr;
   // Why the file could not be read, when it could not; the document's error
   // then has the step LoadStep::kFileRead.
   ReadError readError;
@@ -67,31 +64,27 @@ struct OpenedDocument {
 // that `allowed` does not hold are not read past their first bytes nor
 // parsed: `format` names it and the load fails with
 // ReadFailure::kUnrecognised. Bytes of no format are not read past their
-// first bytes either, and the reader of the first format in MPS, WTR, GPX
-// order that `allowed` holds says why they are not of its format.
+// first bytes either, and the reader of the first format in the table that
+// `allowed` holds says why they are not of its format (for bytes that may
+// begin one, that format's).
 OpenedDocument OpenDocument(const std::string& path, FormatSet allowed, ListSink* waypointSink, ListSink* trackSink,
                             LoadParts parts = LoadParts::kAll);
 
-// A writer of one format.
-struct FormatWriter {
-  FileFormat format;
-  const char* name;       // "wtr"
-  const char* extension;  // ".wtr"
-  // What the writer needs of a document it writes.
-  LoadParts reads;
-  // Whether it writes tracks and routes as well as waypoints (WTR writes
-  // route points as waypoints).
-  bool writesTracks;
-  // Writes the document's bytes to `out`, already open; false at the first
-  // write that fails, or when the document holds nothing this format keeps.
-  // Names held as 8-bit text are in `codePage`, which a format of Unicode
-  // text decodes them from. Without `routes` the routes are left out.
-  bool (*write)(const GpsDocument& document, const char* codePage, bool routes, OutputFile& out);
-};
+// The format named `option` ("wtr", "gpx") when it is written, or null.
+const Format* FindWriter(std::string_view option);
+// The written format whose extension ends `path` (in any case), or null.
+const Format* WriterForPath(std::string_view path);
+// What is written when nothing names a format: the first format in the
+// table that is written, the device's own.
+const Format& DefaultWriter();
+// The names of the formats that are read ("MPS", "WTR", "GPX"), in the
+// table's order; the options of those written ("gpx", "wtr"), in the order
+// of their names.
+std::vector<std::string_view> ReadFormats();
+std::vector<std::string_view> WrittenFormats();
 
-// The writer of a format by its name ("wtr", "gpx"), or null.
-const FormatWriter* FindWriter(std::string_view name);
-// The writer whose extension ends `path` (in any case), or null.
-const FormatWriter* WriterForPath(std::string_view path);
+// The bytes `format` writes of `document`, kept in memory; false as the
+// writer returns false.
+bool Encode(const Format& format, const GpsDocument& document, const WriteOptions& options, std::string& out);
 
 }  // namespace ridloe

@@ -11,6 +11,8 @@
 #include "convert/symbols.h"
 #include "formats/wtr/wtr_document.h"
 #include "formats/wtr/wtr_format.h"
+#include "formats/gpx/gpx_format.h"
+#include "formats/mps/mps_document.h"
 #include "testing/gpx_checks.h"
 #include "testing/test_support.h"
 
@@ -58,14 +60,14 @@ TEST_F(ConversionServiceTest, NeverWritesOverAnotherFormatNorReadsWtr) {
     const ConvertResult r = ConvertFile(in, other, {.replace = replace});
     EXPECT_EQ(r.step, ConvertStep::kWrite);
     EXPECT_EQ(r.writeError.failure, WriteFailure::kKept);
-    EXPECT_EQ(r.outputHeld, FileFormat::kMps);
+    EXPECT_EQ(r.outputHeld, &kMpsFormat);
     EXPECT_EQ(ReadBytes(other), before);
   }
   const std::string wtr = dir_.Path("in.wtr");
   ASSERT_TRUE(ConvertFile(in, wtr, {}).ok());
   const ConvertResult again = ConvertFile(wtr, dir_.Path("again.wtr"), {});
   EXPECT_EQ(again.step, ConvertStep::kInputFormat);
-  EXPECT_EQ(again.inputFormat, FileFormat::kWtr);
+  EXPECT_EQ(again.inputFormat, &kWtrFormat);
   EXPECT_FALSE(fs::exists(dir_.Path("again.wtr")));
 }
 
@@ -180,7 +182,7 @@ TEST_F(ConversionServiceTest, PicksTheOutputFormatAndNeverWritesTheOneItRead) {
   EXPECT_EQ(ConvertFile(in, dir_.Path("out.wtr"), toGpx).step, ConvertStep::kFormatConflict);
   r = ConvertFile(dir_.Path("out.gpx"), dir_.Path("again.gpx"), {});
   EXPECT_EQ(r.step, ConvertStep::kInputFormat);
-  EXPECT_EQ(r.inputFormat, FileFormat::kGpx);
+  EXPECT_EQ(r.inputFormat, &kGpxFormat);
   EXPECT_FALSE(fs::exists(dir_.Path("out.wtr")) || fs::exists(dir_.Path("again.gpx")));
 
   // GPX to WTR: names in code page 950, '?' counted; WTR to GPX names the

@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "core/bytes/byte_block.h"
+#include "core/bytes/byte_sink.h"
 
 namespace ridloe {
 
@@ -131,11 +132,9 @@ std::string DescribeWriteError(const WriteError& error, std::string_view shownPa
 
 // A destination for a file's bytes: a file written whole or not at all, or
 // standard output. Open, then Write any number of times, then Commit.
-class OutputFile {
+class OutputFile : public ByteSink {
  public:
-  virtual ~OutputFile() = default;
   virtual bool Open() = 0;
-  virtual bool Write(const void* data, std::size_t size) = 0;
   virtual bool Commit() = 0;
   // Why the first failure happened.
   virtual const WriteError& error() const = 0;

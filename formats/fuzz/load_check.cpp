@@ -108,8 +108,8 @@ std::string CheckLines(const VectorListSink& sink, std::size_t most, const GpsDo
 
 }  // namespace
 
-std::string CheckLoad(Reader reader, const std::uint8_t* data, std::size_t size) {
-  std::unique_ptr<GpsDocument> plain = MakeReader(reader);
+std::string CheckLoad(const Format& format, const std::uint8_t* data, std::size_t size) {
+  std::unique_ptr<GpsDocument> plain = format.makeReader();
   const bool plainOk = plain->Parse(data, size, nullptr, nullptr);
   // A result and its reason must agree: no failure reported as success.
   if (plainOk == plain->error().failed()) return "result and error disagree: " + plain->error().Describe();
@@ -117,7 +117,7 @@ std::string CheckLoad(Reader reader, const std::uint8_t* data, std::size_t size)
 
   VectorListSink waypointLines;
   VectorListSink trackLines;
-  std::unique_ptr<GpsDocument> listed = MakeReader(reader);
+  std::unique_ptr<GpsDocument> listed = format.makeReader();
   const bool listedOk = listed->Parse(data, size, &waypointLines, &trackLines);
   if (plainOk != listedOk) return "sinks change the result";
   if (std::string why = CompareDocuments(*plain, *listed); !why.empty()) return "sinks change the document: " + why;
@@ -129,7 +129,7 @@ std::string CheckLoad(Reader reader, const std::uint8_t* data, std::size_t size)
   if (std::string why = CheckLines(waypointLines, waypoints, *plain, false); !why.empty()) return why;
   const std::size_t tracks = plain->tracks ? static_cast<std::size_t>(plain->trackCount) : 0;
   if (std::string why = CheckLines(trackLines, tracks, *plain, true); !why.empty()) return why;
-  if (reader == Reader::kMps && plain->trackCount > MpsDocument::kMaxTracks && plain->tracks) {
+  if (&format == &kMpsFormat && plain->trackCount > MpsDocument::kMaxTracks && plain->tracks) {
     return "more tracks than a document holds";
   }
   return {};

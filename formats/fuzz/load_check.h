@@ -11,12 +11,10 @@
 
 namespace ridloe {
 
-using Reader = FileFormat;
-
-// Parses `data` with the reader named, once without sinks and once with a
+// Parses `data` with the reader of `format`, once without sinks and once with a
 // waypoint and a track sink, destroying each document through its base. Empty
 // when every check holds; otherwise the first one that failed, in words.
-std::string CheckLoad(Reader reader, const std::uint8_t* data, std::size_t size);
+std::string CheckLoad(const Format& format, const std::uint8_t* data, std::size_t size);
 
 // Aborts, naming the target, when `why` says a check failed, so that the
 // fuzzer keeps the input.

@@ -11,11 +11,13 @@
 
 #include "core/bytes/byte_store.h"
 #include "formats/gpx/gpx_document.h"
+#include "formats/gpx/gpx_format.h"
 #include "formats/mps/mps_document.h"
 #include "formats/wtr/wtr_document.h"
 #include "formats/wtr/wtr_format.h"
 #include "testing/gpx_text.h"
 #include "testing/mps_builder.h"
+#include "testing/written.h"
 
 namespace {
 
@@ -64,7 +66,7 @@ void PutMps(const fs::path& dir, const std::string& name, const Bytes& bytes) {
   ridloe::MpsDocument document;
   document.Parse(bytes.data(), bytes.size(), nullptr, nullptr);
   std::string gpx;
-  if ((document.waypoints || document.tracks || document.routes) && ridloe::EncodeGpx(document, "CP950", gpx)) {
+  if ((document.waypoints || document.tracks || document.routes) && ridloe::Encode(ridloe::kGpxFormat, document, {"CP950"}, gpx)) {
     gpxFromMps.push_back(ridloe::testing::AsBytes(gpx));
   }
 }
@@ -211,7 +213,7 @@ Bytes Encode(const std::vector<ridloe::WaypointRecord>& records) {
   document.waypoints = ridloe::AllocateZeroed<ridloe::WaypointRecord>(records.size());
   for (std::size_t i = 0; i < records.size(); ++i) document.waypoints[i] = records[i];
   Bytes out;
-  if (!EncodeWtr(document, out)) failed = true;
+  if (!ridloe::testing::WrittenBytes(ridloe::kWtrFormat, document, {.routes = false}, out)) failed = true;
   return out;
 }
 

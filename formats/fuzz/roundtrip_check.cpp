@@ -10,7 +10,10 @@
 #include "core/document/line_format.h"
 #include "core/platform/transcode.h"
 #include "core/text/cp950.h"
+#include "formats/format_registry.h"
 #include "formats/gpx/gpx_document.h"
+#include "formats/gpx/gpx_format.h"
+#include "formats/wtr/wtr_document.h"
 #include "formats/wtr/wtr_format.h"
 
 namespace ridloe {
@@ -93,13 +96,13 @@ std::string SameWaypoint(const GpsDocument& d, const WaypointRecord& w, const Wa
 
 std::string CheckGpxRoundTrip(const GpsDocument& document, const char* codePage) {
   std::string gpx;
-  if (!EncodeGpx(document, codePage, gpx)) {
+  if (!Encode(kGpxFormat, document, {codePage}, gpx)) {
     // A code page this system does not know (GB18030 under Wine) writes nothing.
     std::string probe;
-    return !document.TextIsUtf8() && !TranscodeToUtf8("", codePage, probe) ? "" : "EncodeGpx failed";
+    return !document.TextIsUtf8() && !TranscodeToUtf8("", codePage, probe) ? "" : "the GPX writer failed";
   }
   std::string again;
-  EncodeGpx(document, codePage, again);
+  Encode(kGpxFormat, document, {codePage}, again);
   if (again != gpx) return "the same document gave other bytes";
   GpxDocument back;
   if (!back.Parse(reinterpret_cast<const std::uint8_t*>(gpx.data()), gpx.size(), nullptr, nullptr)) {
@@ -185,8 +188,9 @@ std::string CheckWtrRoundTrip(const GpsDocument& document) {
   const std::int32_t waypoints = document.waypoints ? document.waypointCount : 0;
   if (waypoints <= 0 && routePoints.empty()) return "document has nothing to write";
   const std::size_t records = static_cast<std::size_t>(waypoints) + routePoints.size();
-  std::vector<std::uint8_t> bytes;
-  if (!EncodeWtr(document, bytes, true)) return "EncodeWtr failed";
+  std::string written;
+  if (!Encode(kWtrFormat, document, {}, written)) return "the WTR writer failed";
+  const std::vector<std::uint8_t> bytes(written.begin(), written.end());
   if (bytes.size() != WtrFileSize(records)) {
     return "encoded " + std::to_string(bytes.size()) + " bytes for " + std::to_string(records) + " records";
   }

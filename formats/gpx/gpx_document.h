@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/document/gps_document.h"
+#include "formats/format.h"
 
 namespace ridloe {
 
@@ -59,16 +60,13 @@ class GpxDocument : public GpsDocument {
   std::size_t fed_ = 0;
 };
 
-// Writes the waypoints, then the routes (unless `routes` is false), then the
-// tracks (a trkseg per segment), of any document as GPX 1.1, streamed to
-// `write` a block at a time; stops at the first write that returns false.
+// Writes the waypoints, then the routes (unless `options.routes` is false),
+// then the tracks (a trkseg per segment), of any document as GPX 1.1,
+// streamed to `out` a block at a time; stops at the first write that fails.
 // Names and comments of documents whose text is 8-bit are decoded from
-// `codePage` (false, writing nothing, when the system does not know it);
-// whatever XML 1.0 cannot hold is written as U+FFFD. The same document always
-// gives the same bytes.
-using GpxWrite = bool (*)(void* context, const char* bytes, std::size_t size);
-bool WriteGpx(const GpsDocument& document, const char* codePage, bool routes, GpxWrite write, void* context);
-// The same bytes as a string, for callers that keep the file in memory.
-bool EncodeGpx(const GpsDocument& document, const char* codePage, std::string& out, bool routes = true);
+// `options.codePage` (false, writing nothing, when the system does not know
+// it); whatever XML 1.0 cannot hold is written as U+FFFD. The same document
+// always gives the same bytes.
+bool WriteGpx(const GpsDocument& document, const WriteOptions& options, ByteSink& out);
 
 }  // namespace ridloe

@@ -5,6 +5,8 @@
 #include <string_view>
 
 #include "core/bytes/byte_cursor.h"
+#include "formats/format.h"
+#include "formats/xml/xml_prefix.h"
 
 namespace ridloe {
 
@@ -16,19 +18,10 @@ inline constexpr std::string_view kRidloeNamespace = "urn:x-ridloe:gpx-extension
 inline constexpr std::string_view kMpsSymbolElement = "mpsSymbol";
 inline constexpr std::string_view kWtrSymbolElement = "wtrSymbol";
 
-// XML's white space: space, tab, line feed and carriage return.
-inline bool IsXmlSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+// Whether `bytes` start as XML whose root element is named "gpx".
+inline bool LooksLikeGpx(ByteSpan bytes) { return RootElementIs(bytes, "gpx"); }
 
-// Whether `bytes` start as an XML document whose root element is named
-// "gpx" (with or without a prefix): in UTF-8 (or an 8-bit encoding) or in
-// UTF-16, which expat reads too; an optional byte-order mark, then
-// the XML declaration, comments, processing instructions and a document
-// type declaration in any order, then the root's start tag. Whether it is
-// well-formed GPX is the reader's to find out.
-bool LooksLikeGpx(ByteSpan bytes);
-
-// Whether a file's first bytes may begin XML: after an optional byte-order
-// mark and white space (in UTF-8 or UTF-16), nothing yet or '<'.
-bool MayBeginXml(ByteSpan prefix);
+// GPX as the registry knows it.
+extern const Format kGpxFormat;
 
 }  // namespace ridloe

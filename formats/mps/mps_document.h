@@ -65,4 +65,7 @@ class MpsDocument : public WtrDocument {
   MpsLSection lSection;
 };
 
+// MPS as the registry knows it.
+extern const Format kMpsFormat;
+
 }  // namespace ridloe

@@ -13,7 +13,9 @@
 #include "formats/fuzz/roundtrip_check.h"
 #include "formats/gpx/gpx_document.h"
 #include "formats/mps/mps_document.h"
+#include "formats/wtr/wtr_document.h"
 #include "testing/mps_builder.h"
+#include "testing/written.h"
 
 namespace ridloe {
 namespace {
@@ -45,9 +47,11 @@ TEST(FuzzRegressions, EveryKeptInputLoadsCleanlyWithEveryReader) {
     SCOPED_TRACE(file.filename().string());
     const Bytes bytes = testing::ReadBytes(file);
     ASSERT_FALSE(bytes.empty());
-    EXPECT_EQ(CheckLoad(Reader::kMps, bytes.data(), bytes.size()), "");
-    EXPECT_EQ(CheckLoad(Reader::kWtr, bytes.data(), bytes.size()), "");
-    EXPECT_EQ(CheckLoad(Reader::kGpx, bytes.data(), bytes.size()), "");
+    for (const Format* format : Formats()) {
+      if (format->makeReader) {
+        EXPECT_EQ(CheckLoad(*format, bytes.data(), bytes.size()), "") << format->name;
+      }
+    }
     MpsDocument mps;
     mps.Parse(bytes.data(), bytes.size(), nullptr, nullptr);
     ExpectRoundTrip(mps);
@@ -72,7 +76,7 @@ TEST(FuzzRegressions, NameStartingWithTrackMarkerKeepsEveryWaypoint) {
   MpsDocument document;
   ASSERT_TRUE(document.Parse(b.bytes().data(), b.size(), nullptr, nullptr));
   Bytes wtr;
-  ASSERT_TRUE(EncodeWtr(document, wtr));
+  ASSERT_TRUE(ridloe::testing::WrittenBytes(ridloe::kWtrFormat, document, {.routes = false}, wtr));
   WtrDocument back;
   ASSERT_TRUE(back.Parse(wtr.data(), wtr.size(), nullptr, nullptr)) << back.error().Describe();
   ASSERT_EQ(back.waypointCount, 2);
@@ -90,7 +94,7 @@ TEST(FuzzRegressions, NameWithMarkerBytesElsewhereIsWrittenAsItStands) {
   MpsDocument document;
   ASSERT_TRUE(document.Parse(b.bytes().data(), b.size(), nullptr, nullptr));
   Bytes wtr;
-  ASSERT_TRUE(EncodeWtr(document, wtr));
+  ASSERT_TRUE(ridloe::testing::WrittenBytes(ridloe::kWtrFormat, document, {.routes = false}, wtr));
   WtrDocument back;
   ASSERT_TRUE(back.Parse(wtr.data(), wtr.size(), nullptr, nullptr));
   ASSERT_EQ(back.waypointCount, 1);

@@ -63,7 +63,7 @@ TEST(GpxReader, RealFilesMatchTheirReadme) {
     const OpenedDocument opened = OpenDocument(folder + e.file, FormatSet::All(), &lines, &lines);
     ASSERT_TRUE(opened.ok) << opened.document->error().Describe();
     const GpsDocument& d = *opened.document;
-    EXPECT_EQ(opened.format, FileFormat::kGpx);
+    EXPECT_EQ(opened.format, &kGpxFormat);
     EXPECT_EQ(d.waypointCount, e.waypoints);
     EXPECT_EQ(d.trackCount, e.tracks);
     EXPECT_EQ(d.routeCount, e.routes);

@@ -12,9 +12,11 @@
 #include "core/platform/transcode.h"
 #include "core/text/cp950.h"
 #include "formats/gpx/gpx_document.h"
+#include "formats/gpx/gpx_format.h"
 #include "formats/wtr/wtr_document.h"
 #include "testing/gpx_checks.h"
 #include "testing/test_support.h"
+#include "testing/written.h"
 
 namespace ridloe {
 namespace {
@@ -52,7 +54,7 @@ TEST(GpxWriter, DegreesAreExactToNineDecimals) {
   for (std::int32_t s : values) b.Waypoint({.latitude = s, .longitude = s});
   auto loaded = testing::LoadBytes(b.bytes(), false);
   std::string gpx;
-  ASSERT_TRUE(EncodeGpx(loaded->doc, "CP950", gpx));
+  ASSERT_TRUE(Encode(kGpxFormat, loaded->doc, {"CP950"}, gpx));
   std::size_t at = 0;
   for (std::int32_t s : values) {
     const double degrees = s * 180.0 / 2147483648.0;  // exact in a double
@@ -68,9 +70,9 @@ TEST(GpxWriter, RealReadersReadWhatWasWritten) {
   ASSERT_TRUE(loaded->ok) << loaded->doc.error().Describe();
   const MpsDocument& mps = loaded->doc;
   std::string gpx;
-  ASSERT_TRUE(EncodeGpx(mps, "CP950", gpx));
+  ASSERT_TRUE(Encode(kGpxFormat, mps, {"CP950"}, gpx));
   std::string again;
-  EncodeGpx(mps, "CP950", again);
+  Encode(kGpxFormat, mps, {"CP950"}, again);
   EXPECT_EQ(gpx, again);
 
   testing::TempFolder folder;
@@ -155,7 +157,7 @@ TEST(GpxWriter, RealFilesMakeValidGpx) {
     ASSERT_TRUE(mps.Load(entry.path().string(), nullptr, nullptr)) << mps.error().Describe();
     const std::string path = out.Path(entry.path().stem().string() + ".gpx");
     std::string gpx;
-    ASSERT_TRUE(EncodeGpx(mps, "CP950", gpx));
+    ASSERT_TRUE(Encode(kGpxFormat, mps, {"CP950"}, gpx));
     ASSERT_TRUE(testing::WriteBytes(path, testing::AsBytes(gpx)));
     EXPECT_TRUE(testing::ValidatesAsGpx11(path));
     const auto waypoints = testing::OgrLayer(path, "waypoints");
@@ -199,7 +201,7 @@ TEST(GpxWriter, EveryFileIsWellFormedWhateverTheEncoding) {
       std::printf("note: this system does not convert %s\n", codePage);  // GB18030 under Wine
       continue;
     }
-    ASSERT_TRUE(EncodeGpx(loaded->doc, codePage, gpx));
+    ASSERT_TRUE(Encode(kGpxFormat, loaded->doc, {codePage}, gpx));
     const std::string path = folder.Path(std::string(codePage) + ".gpx");
     ASSERT_TRUE(testing::WriteBytes(path, testing::AsBytes(gpx)));
     EXPECT_TRUE(testing::ValidatesAsGpx11(path)) << gpx;
@@ -225,8 +227,8 @@ TEST(GpxWriter, SegmentsAndRoutesAsAsked) {
   GpxDocument doc;
   ASSERT_TRUE(doc.Parse(reinterpret_cast<const std::uint8_t*>(in.data()), in.size(), nullptr, nullptr));
   std::string gpx, bare;
-  ASSERT_TRUE(EncodeGpx(doc, "CP950", gpx));
-  ASSERT_TRUE(EncodeGpx(doc, "CP950", bare, false));
+  ASSERT_TRUE(Encode(kGpxFormat, doc, {"CP950"}, gpx));
+  ASSERT_TRUE(Encode(kGpxFormat, doc, {"CP950", false}, bare));
   EXPECT_NE(gpx.find("</trkpt>\n</trkseg><trkseg>\n<trkpt"), std::string::npos) << gpx;
   EXPECT_NE(gpx.find("<rte>"), std::string::npos);
   EXPECT_EQ(bare.find("<rte>"), std::string::npos);
@@ -245,12 +247,12 @@ TEST(GpxWriter, SegmentsAndRoutesAsAsked) {
 TEST(GpxWriter, WtrNamesWithoutTheirPadding) {
   auto mps = testing::LoadBytes(MpsBuilder().Header().Waypoint({.name = "land"}).Waypoint({.name = " x "}).End().bytes());
   std::vector<std::uint8_t> wtrBytes;
-  ASSERT_TRUE(EncodeWtr(mps->doc, wtrBytes));
+  ASSERT_TRUE(ridloe::testing::WrittenBytes(ridloe::kWtrFormat, mps->doc, {.routes = false}, wtrBytes));
   WtrDocument wtr;
   ASSERT_TRUE(wtr.Parse(wtrBytes.data(), wtrBytes.size(), nullptr, nullptr));
   EXPECT_STREQ(wtr.waypoints[0].name, "land      ");  // the record keeps it
   std::string gpx;
-  ASSERT_TRUE(EncodeGpx(wtr, "CP950", gpx));
+  ASSERT_TRUE(Encode(kGpxFormat, wtr, {"CP950"}, gpx));
   EXPECT_NE(gpx.find("<name>land</name>"), std::string::npos);
   EXPECT_NE(gpx.find("<name> x</name>"), std::string::npos);  // leading space is the name's
 }
@@ -265,7 +267,7 @@ TEST(GpxWriter, RealFilesSayWhatWasGiven) {
   MpsDocument v3;
   ASSERT_TRUE(v3.Load(folder + "waypoints-v3.mps", nullptr, nullptr)) << v3.error().Describe();
   std::string gpx;
-  ASSERT_TRUE(EncodeGpx(v3, "CP950", gpx));
+  ASSERT_TRUE(Encode(kGpxFormat, v3, {"CP950"}, gpx));
   const std::vector<std::string> lines = testing::Lines(gpx);
   const auto line = [&lines](const std::string& has) {
     for (const std::string& l : lines) {
@@ -284,7 +286,7 @@ TEST(GpxWriter, RealFilesSayWhatWasGiven) {
   MpsDocument tracksOnly;
   ASSERT_TRUE(tracksOnly.Load(folder + "track-v5.mps", nullptr, nullptr)) << tracksOnly.error().Describe();
   gpx.clear();
-  ASSERT_TRUE(EncodeGpx(tracksOnly, "CP950", gpx));
+  ASSERT_TRUE(Encode(kGpxFormat, tracksOnly, {"CP950"}, gpx));
   GpxDocument back;
   ASSERT_TRUE(back.Parse(reinterpret_cast<const std::uint8_t*>(gpx.data()), gpx.size(), nullptr, nullptr));
   EXPECT_EQ(back.waypointCount, 0);

@@ -5,13 +5,13 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <string_view>
 #include <string>
 #include <vector>
 
 #include "core/document/gps_document.h"
 #include "core/platform/file_access.h"
+#include "formats/format.h"
 
 namespace ridloe {
 
@@ -37,16 +37,14 @@ class WtrDocument : public GpsDocument {
 // waypoints.
 std::vector<const WaypointRecord*> RoutePointsForWtr(const GpsDocument& document);
 
-// The bytes of a WTR file with the document's waypoints, in file order, and
-// with `routes` the route points RoutePointsForWtr gives (their symbols
-// translated to WTR codes), handed to `write` one block or record at a time;
-// stops at the first write that returns false. False without calling
-// `write` when there is nothing to write.
-using WtrWrite = std::function<bool(const std::uint8_t* bytes, std::size_t size)>;
-bool WriteWtr(const GpsDocument& document, const WtrWrite& write, bool routes = false);
-// The same bytes appended to `out`, for callers that keep the file in memory.
-bool EncodeWtr(const GpsDocument& document, std::vector<std::uint8_t>& out, bool routes = false);
-// The same bytes written to `path` as SaveWtr writes them.
-bool SaveWtr(const GpsDocument& document, const std::string& path, WriteError* why = nullptr);
+// Writes a WTR file with the document's waypoints, in file order, and with
+// `options.routes` the route points RoutePointsForWtr gives (their symbols
+// translated to WTR codes), to `out` one block or record at a time; stops at
+// the first write that fails. False without writing when there is nothing
+// to write.
+bool WriteWtr(const GpsDocument& document, const WriteOptions& options, ByteSink& out);
+
+// WTR as the registry knows it.
+extern const Format kWtrFormat;
 
 }  // namespace ridloe

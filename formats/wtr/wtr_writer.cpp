@@ -81,54 +81,54 @@ void FillRecord(std::uint8_t (&record)[kWtrRecordSize], const WaypointRecord& w,
 
 }  // namespace
 
-bool WriteWtr(const GpsDocument& document, const WtrWrite& write, bool routes) {
+bool WriteWtr(const GpsDocument& document, const WriteOptions& options, ByteSink& out) {
   const std::int32_t waypoints = document.waypoints ? document.waypointCount : 0;
-  const std::vector<const WaypointRecord*> routePoints = routes ? RoutePointsForWtr(document) : std::vector<const WaypointRecord*>{};
+  const std::vector<const WaypointRecord*> routePoints =
+      options.routes ? RoutePointsForWtr(document) : std::vector<const WaypointRecord*>{};
   if (waypoints <= 0 && routePoints.empty()) return false;
   std::uint8_t block[kWtrBlockSize] = {};
   std::memcpy(block, kWtrWaypointMarker, kWtrMarkerSize);
-  if (!write(block, sizeof block)) return false;
+  if (!out.Write(block, sizeof block)) return false;
   std::uint8_t record[kWtrRecordSize] = {};
   for (std::int32_t i = 0; i < waypoints; ++i) {
     FillRecord(record, document.waypoints[i], document.waypoints[i].symbol);
-    if (!write(record, sizeof record)) return false;
+    if (!out.Write(record, sizeof record)) return false;
   }
   // Route points keep the codes they were loaded with.
   for (const WaypointRecord* p : routePoints) {
     FillRecord(record, *p, WtrSymbolCode(p->symbol, document.symbolCodes()));
-    if (!write(record, sizeof record)) return false;
+    if (!out.Write(record, sizeof record)) return false;
   }
   std::memcpy(block, kWtrTrackMarker, kWtrMarkerSize);
-  if (!write(block, sizeof block)) return false;
+  if (!out.Write(block, sizeof block)) return false;
   std::memcpy(block, kWtrRouteMarker, kWtrMarkerSize);
-  return write(block, sizeof block);
+  return out.Write(block, sizeof block);
 }
 
-bool EncodeWtr(const GpsDocument& document, std::vector<std::uint8_t>& out, bool routes) {
-  if (document.waypointCount > 0) out.reserve(out.size() + WtrFileSize(static_cast<std::size_t>(document.waypointCount)));
-  return WriteWtr(
-      document,
-      [&out](const std::uint8_t* bytes, std::size_t size) {
-        out.insert(out.end(), bytes, bytes + size);
-        return true;
-      },
-      routes);
-}
-
-bool SaveWtr(const GpsDocument& document, const std::string& path, WriteError* why) {
-  if (document.waypointCount <= 0 || !document.waypoints) {
+bool WtrDocument::SaveWtr(const std::string& path, WriteError* why) const {
+  if (waypointCount <= 0 || !waypoints) {
     if (why) *why = {WriteFailure::kWrite, "no waypoints to write", {}};
     return false;
   }
   AtomicFileWriter out(path);
-  const bool ok = out.Open() &&
-                  WriteWtr(document, [&out](const std::uint8_t* bytes, std::size_t size) { return out.Write(bytes, size); }) &&
-                  out.Commit();
+  const bool ok = out.Open() && WriteWtr(*this, {.routes = false}, out) && out.Commit();
   if (!ok && why) *why = out.error();
   return ok;
 }
 
-bool WtrDocument::SaveWtr(const std::string& path, WriteError* why) const { return ridloe::SaveWtr(*this, path, why); }
+const Format kWtrFormat = {
+    .name = "WTR",
+    .option = "wtr",
+    .extension = ".wtr",
+    .recognise = [](ByteSpan firstBytes) { return ByteCursor(firstBytes).StartsWith(kWtrWaypointMarker); },
+    .mayBegin = nullptr,
+    .makeReader = []() -> std::unique_ptr<GpsDocument> { return std::make_unique<WtrDocument>(); },
+    .write = &WriteWtr,
+    .writerReads = LoadParts::kWaypointsAndCounts,
+    .writesTracks = false,
+    .deviceCodes = true,
+    .routePoints = [](const GpsDocument& document) { return RoutePointsForWtr(document).size(); },
+};
 
 WaypointText WtrDocument::TextOf(std::int32_t index) const {
   std::string_view name = FieldText(waypoints[index].name);
