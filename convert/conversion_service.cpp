@@ -170,7 +170,7 @@ ConvertResult ConversionRun::Convert(const ConversionJob& job) {
   // translating the symbols of a WTR file again would turn 8246 and 161 into 18.
   const FormatSet allowed = FormatSet::AllBut(writer);
   OpenedDocument opened = OpenDocument(input, allowed, nullptr, nullptr, writer.writerReads);
-  if (!opened.ok && opened.format && !allowed.Has(opened.format)) {
+  if (!opened.ok && opened.format == &writer) {
     ConvertResult result;
     result.step = ConvertStep::kInputFormat;
     result.inputFormat = opened.format;
