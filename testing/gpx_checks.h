@@ -65,8 +65,8 @@ struct OgrFeature {
   }
 };
 
-// The features of one layer ("waypoints", "routes", "route_points", "tracks",
-// "track_points"), elevations read as
+// The features of one layer (of GPX: "waypoints", "routes", "route_points",
+// "tracks", "track_points"; of KML, its folders), elevations read as
 // the third coordinate; nothing when GDAL is missing (after a note).
 inline std::optional<std::vector<OgrFeature>> OgrLayer(const std::string& path, const std::string& layer) {
   if (!HasTool("ogrinfo")) {
@@ -82,7 +82,8 @@ inline std::optional<std::vector<OgrFeature>> OgrLayer(const std::string& path, 
     if (line.rfind("OGRFeature(", 0) == 0) features.emplace_back();
     if (features.empty()) continue;
     OgrFeature& f = features.back();
-    if (line.rfind("  name (String) = ", 0) == 0) f.name = line.substr(18);
+    // GPX layers name it "name", KML's "Name".
+    if (line.rfind("  name (String) = ", 0) == 0 || line.rfind("  Name (String) = ", 0) == 0) f.name = line.substr(18);
     if (line.rfind("  ele (Real) = ", 0) == 0) f.ele = std::strtod(line.c_str() + 15, nullptr);
     const std::size_t type = line.find(" ("), equals = line.find(") = ");
     if (line.rfind("  ", 0) == 0 && type != std::string::npos && equals != std::string::npos && type < equals &&
@@ -90,7 +91,8 @@ inline std::optional<std::vector<OgrFeature>> OgrLayer(const std::string& path, 
       f.fields[line.substr(2, type - 2)] = line.substr(equals + 4);
     }
     const std::size_t open = line.find('(');  // none in "MULTILINESTRING EMPTY"
-    if (open != std::string::npos && (line.rfind("  POINT", 0) == 0 || line.rfind("  MULTILINESTRING", 0) == 0)) {
+    if (open != std::string::npos && (line.rfind("  POINT", 0) == 0 || line.rfind("  LINESTRING", 0) == 0 ||
+                                     line.rfind("  MULTILINESTRING", 0) == 0)) {
       std::string coordinates = line.substr(open);
       for (char& c : coordinates) {
         if (c == '(' || c == ')') c = ' ';
