@@ -42,7 +42,7 @@ _ridloe_cli() {
   fi
   case $prev in
     --to)
-      [ "$command" = convert ] && COMPREPLY=($(compgen -W $'gpx\nwtr' -- "$cur"))
+      [ "$command" = convert ] && COMPREPLY=($(compgen -W $'gpx\nkml\nwtr' -- "$cur"))
       return ;;
     --encoding)
       [ "$command" = list ] || [ "$command" = convert ] || return

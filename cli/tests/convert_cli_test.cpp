@@ -434,7 +434,9 @@ TEST_F(ConvertCliTest, GpxOutAndBackIn) {
   EXPECT_EQ(run.err, "trip.gpx is already a GPX file; nothing to convert\n");
   EXPECT_FALSE(fs::exists(dir_ / "copy.gpx"));
   EXPECT_EQ(Cli({"convert", "--to", "gpx", "-o", "x.wtr", Sample()}).status, 1);
-  EXPECT_EQ(Cli({"convert", "--to", "kml", Sample()}).status, 2);
+  run = Cli({"convert", "--to", "csv", Sample()});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(Lines(run.err)[0], "ridloe-cli: --to takes gpx, kml or wtr, not csv");
 
   // A GPX file is source data: WTR is never written over it.
   fs::copy_file(dir_ / "trip.gpx", dir_ / "kept.wtr");
@@ -522,6 +524,25 @@ TEST_F(ConvertCliTest, JsonCarriesTheText) {
             std::string::npos);
   ASSERT_EQ(Cli({"convert", "-o", "x.wtr", Sample()}).status, 0);
   EXPECT_NE(Cli({"list", "--json", "x.wtr"}).out.find(R"({"name":"CAMP01","name_hex":"43414d503031",)"), std::string::npos);
+}
+
+// KML is named by --to or the output's extension; a KML file written before
+// is replaced with --force (it is no source data), and is no input.
+TEST_F(ConvertCliTest, KmlIsWrittenAndReplacedNeverRead) {
+  PutMps("trip.mps", 3);
+  CliRun run = Cli({"convert", "--to", "kml", "trip.mps"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "trip.mps -> trip.kml: 3 waypoints, 0 tracks\n");
+  EXPECT_EQ(ReadText(dir_ / "trip.kml").rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<kml ", 0), 0u);
+  run = Cli({"convert", "-o", "trip.kml", "trip.mps"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "trip.mps: trip.kml exists; use --force to replace it\n");
+  EXPECT_EQ(Cli({"convert", "--force", "-o", "trip.kml", "trip.mps"}).status, 0);
+  run = Cli({"convert", "--force", "-o", "x.gpx", "trip.kml"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(Lines(run.err).back(), "ridloe-cli: trip.kml is of no format that is read here");
+  EXPECT_FALSE(fs::exists(dir_ / "x.gpx"));
+  EXPECT_EQ(Cli({"convert", "-o", "y.kml", "trip.kml"}).err, "trip.kml is already a KML file; nothing to convert\n");
 }
 
 }  // namespace
