@@ -125,7 +125,9 @@ class GpxReader final : public XmlEvents {
   bool Begin() {
     std::string why;
     parser_ = MakeXmlParser(kMaxDepth, why);
-    if (!parser_) return doc_.Fail(LoadStep::kWaypointAlloc, why);
+    if (!parser_) {
+      return doc_.Fail(LoadStep::kParserStart, "the XML parser could not be started" + (why.empty() ? "" : ": " + why));
+    }
     if (waypointSink_) waypointSink_->LinesAreUtf8();
     if (trackSink_) trackSink_->LinesAreUtf8();
     return true;
