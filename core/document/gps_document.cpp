@@ -55,7 +55,7 @@ PointCounts CountBeyondPoles(const GpsDocument& document, bool routes) {
 }
 
 bool GpsDocument::FailRead(const ReadError& why) {
-  std::string reason = std::string("file ") + DescribeReadFailure(why.failure);
+  std::string reason = "file " + DescribeReadFailure(why);
   if (!why.reason.empty()) reason += ": " + why.reason;
   return Fail(LoadStep::kFileRead, std::move(reason));
 }

@@ -24,6 +24,7 @@ enum class LoadStep {
   kSyntax,            // GPX: the XML is malformed, or a value the file must give is missing or wrong
   kRouteRun,          // a route record does not parse
   kRouteAlloc,        // the routes or their points cannot be allocated
+  kParserStart,       // GPX: the XML parser could not be started
 };
 
 struct LoadError {

@@ -30,16 +30,19 @@ enum class ReadFailure {
   kNoMemory,      // its bytes do not fit in memory
   kRead,          // a read failed (reason says why)
   kShortRead,     // fewer bytes arrived than its size said (it shrank)
-  kTooLong,       // a stream went on past the stream limit
+  kTooLong,       // a stream went on past the stream limit (limit says which)
   kUnrecognised,  // its first bytes begin no file the caller reads
 };
-// "cannot be opened": the failure as a phrase about a file.
-const char* DescribeReadFailure(ReadFailure failure);
 
 struct ReadError {
   ReadFailure failure = ReadFailure::kNone;
-  std::string reason;  // the system's words ("Permission denied"), when it gave any
+  std::string reason;     // the system's words ("Permission denied"), when it gave any
+  std::size_t limit = 0;  // for kTooLong: the stream limit the stream went past
 };
+
+// "cannot be opened", "is a stream longer than 2 GiB, the most that is read
+// from one": the failure as a phrase about a file, without the reason.
+std::string DescribeReadFailure(const ReadError& error);
 
 // The failure as one sentence about `shownPath`, with the system's reason:
 // "cannot open trip.mps: Permission denied", "trip.mps is a folder".

@@ -1,5 +1,6 @@
 // The sentences that say why a read or a write failed, the same on every
 // platform; each platform only fills in the failure and the system's words.
+#include <cstdint>
 #include <string>
 
 #include "core/platform/file_access.h"
@@ -13,6 +14,17 @@ std::string WithReason(std::string sentence, const std::string& reason) {
   return sentence;
 }
 
+// A number of bytes in the largest binary unit it is a whole number of:
+// "2 GiB", "512 KiB", "300000 bytes".
+std::string SizeText(std::size_t bytes) {
+  constexpr const char* kUnits[] = {"GiB", "MiB", "KiB"};
+  for (int i = 0; i < 3; ++i) {
+    const std::uint64_t unit = std::uint64_t{1} << (10 * (3 - i));
+    if (bytes != 0 && bytes % unit == 0) return std::to_string(bytes / unit) + " " + kUnits[i];
+  }
+  return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes");
+}
+
 }  // namespace
 
 bool SameFile(const std::string& a, const std::string& b) {
@@ -20,8 +32,8 @@ bool SameFile(const std::string& a, const std::string& b) {
   return IdentityOf(a, x) && IdentityOf(b, y) && x == y;
 }
 
-const char* DescribeReadFailure(ReadFailure failure) {
-  switch (failure) {
+std::string DescribeReadFailure(const ReadError& error) {
+  switch (error.failure) {
     case ReadFailure::kNone: return "no failure";
     case ReadFailure::kOpen: return "cannot be opened";
     case ReadFailure::kBusy: return "is being written by another program";
@@ -33,7 +45,8 @@ const char* DescribeReadFailure(ReadFailure failure) {
     case ReadFailure::kNoMemory: return "does not fit in memory";
     case ReadFailure::kRead: return "cannot be read";
     case ReadFailure::kShortRead: return "ended before all its bytes were read";
-    case ReadFailure::kTooLong: return "is a stream longer than 2 GiB, the most that is read from one";
+    case ReadFailure::kTooLong:
+      return "is a stream longer than " + SizeText(error.limit) + ", the most that is read from one";
     case ReadFailure::kUnrecognised: return "is of no format that is read here";
   }
   return "cannot be read";
@@ -44,7 +57,7 @@ std::string DescribeReadError(const ReadError& error, std::string_view shownPath
   switch (error.failure) {
     case ReadFailure::kOpen: return WithReason("cannot open " + path, error.reason);
     case ReadFailure::kRead: return WithReason("cannot read " + path, error.reason);
-    default: return WithReason(path + " " + DescribeReadFailure(error.failure), error.reason);
+    default: return WithReason(path + " " + DescribeReadFailure(error), error.reason);
   }
 }
 

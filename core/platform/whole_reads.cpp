@@ -28,6 +28,7 @@ bool FailRead(ReadError* out, ReadFailure why, int code) {
   if (out) {
     out->failure = why;
     out->reason = code ? SystemErrorText(code) : std::string();
+    out->limit = 0;
   }
   return false;
 }
@@ -49,7 +50,11 @@ bool ReadStreamFrom(ReadSource& source, ByteBlock& buffer, ReadError* error, con
     if (n < 0) return FailRead(error, ReadFailure::kRead, code);
     if (n == 0) break;
     used += static_cast<std::size_t>(n);
-    if (used > options.streamLimit) return FailRead(error, ReadFailure::kTooLong);
+    if (used > options.streamLimit) {
+      FailRead(error, ReadFailure::kTooLong);
+      if (error) error->limit = options.streamLimit;
+      return false;
+    }
     if (!prefixChecked && used >= options.prefixSize) {
       prefixChecked = true;
       if (!options.acceptsPrefix(ByteSpan(block.data(), options.prefixSize))) {

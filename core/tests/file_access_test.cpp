@@ -88,5 +88,21 @@ TEST(ReadWholeFile, DashReadsStandardInput) {
   EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), buffer.data()));
 }
 
+// The message names the limit the stream passed, in the largest unit it is a
+// whole number of.
+TEST(ReadError, TooLongNamesTheLimitPassed) {
+  const auto said = [](std::size_t limit) {
+    ReadError error;
+    error.failure = ReadFailure::kTooLong;
+    error.limit = limit;
+    return DescribeReadFailure(error);
+  };
+  EXPECT_EQ(said(kStreamLimit), "is a stream longer than 2 GiB, the most that is read from one");
+  EXPECT_EQ(said(std::size_t{3} << 20), "is a stream longer than 3 MiB, the most that is read from one");
+  EXPECT_EQ(said(std::size_t{1536} << 10), "is a stream longer than 1536 KiB, the most that is read from one");
+  EXPECT_EQ(said(300000), "is a stream longer than 300000 bytes, the most that is read from one");
+  EXPECT_EQ(said(1), "is a stream longer than 1 byte, the most that is read from one");
+}
+
 }  // namespace
 }  // namespace ridloe

@@ -53,7 +53,7 @@ TEST(ReadWholeFile, StreamsStopAtFirstBytesTheCallerDoesNotRead) {
   EXPECT_FALSE(ReadWholeFile("/dev/zero", buffer, &why, options));
   EXPECT_EQ(why.failure, ReadFailure::kTooLong);
   EXPECT_EQ(DescribeReadError(why, "/dev/zero"),
-            "/dev/zero is a stream longer than 2 GiB, the most that is read from one");
+            "/dev/zero is a stream longer than 300000 bytes, the most that is read from one");
 
   // A socket is refused at once, without waiting on it.
   const std::string socketPath = dir.Path("socket");

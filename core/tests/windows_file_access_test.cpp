@@ -251,6 +251,8 @@ TEST_F(WindowsFileAccess, PipesAndDevicesAreReadAsStreams) {
     EXPECT_EQ(why.failure, limit == kStreamLimit ? ReadFailure::kUnrecognised : ReadFailure::kTooLong);
     if (limit == kStreamLimit) {
       EXPECT_EQ(buffer.size(), 6u);
+    } else {
+      EXPECT_EQ(DescribeReadFailure(why), "is a stream longer than 100000 bytes, the most that is read from one");
     }
     options.acceptsPrefix = nullptr;
   }

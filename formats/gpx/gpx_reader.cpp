@@ -1,12 +1,8 @@
 // The GPX reader: the XML parser streams the document and calls back for
 // each start tag, end tag and run of text; the reader keeps the elements that
 // matter by their depth and namespace and skips every other subtree whole.
-#include <algorithm>
-#include <cctype>
 #include <charconv>
-#include <chrono>
 #include <cmath>
-#include <cstring>
 #include <memory>
 #include <new>
 #include <span>
@@ -18,6 +14,9 @@
 #include "core/text/cp950.h"
 #include "formats/gpx/gpx_document.h"
 #include "formats/gpx/gpx_format.h"
+#include "formats/gpx/gpx_numbers.h"
+#include "formats/gpx/growing_array.h"
+#include "formats/gpx/text_store.h"
 #include "formats/gpx/xml_events.h"
 
 namespace ridloe {
@@ -26,135 +25,6 @@ namespace {
 // GPX nests seven levels deep with extensions; each level costs the parser
 // memory, so a file may nest no deeper than this.
 constexpr int kMaxDepth = 256;
-
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && IsXmlSpace(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsXmlSpace(text.back())) text.remove_suffix(1);
-  return text;
-}
-
-// A decimal number such as "-12.5" (an exponent is accepted, as some programs
-// write one); false for anything else, "inf" and "nan" included.
-template <typename Number>
-bool ParseDecimal(std::string_view text, Number& out) {
-  text = Trim(text);
-  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-  const std::string_view digits = !text.empty() && text.front() == '-' ? text.substr(1) : text;
-  if (digits.empty() || !(std::isdigit(static_cast<unsigned char>(digits.front())) || digits.front() == '.')) {
-    return false;
-  }
-  const char* end = text.data() + text.size();
-  const auto [stop, error] = std::from_chars(text.data(), end, out);
-  if (stop != end) return false;
-  if (error == std::errc::result_out_of_range) {
-    // Beyond the type's range: as the nearest value it holds, 0 or infinite.
-    double wide = 0;
-    if (std::from_chars(text.data(), end, wide).ec != std::errc{}) return false;
-    out = static_cast<Number>(wide);
-    return true;
-  }
-  return error == std::errc{};
-}
-
-// Degrees to semicircles (2^31 of them to 180 degrees), to the nearest, halves
-// away from zero; a latitude is first held to [-90, 90] and a longitude
-// brought into [-180, 180).
-std::int32_t SemicirclesFromDegrees(double degrees, bool latitude) {
-  if (latitude) {
-    degrees = std::clamp(degrees, -90.0, 90.0);
-  } else {
-    degrees = std::fmod(degrees + 180.0, 360.0);
-    if (degrees < 0) degrees += 360.0;
-    degrees -= 180.0;
-  }
-  long long s = std::llround(degrees * 2147483648.0 / 180.0);
-  if (s >= 2147483648LL) s -= 4294967296LL;  // a longitude that rounds up to 180 is -180
-  return static_cast<std::int32_t>(s);
-}
-
-// Reads `count` digits as a number.
-bool Digits(std::string_view& text, std::size_t count, unsigned& out) {
-  if (text.size() < count) return false;
-  out = 0;
-  for (std::size_t i = 0; i < count; ++i) {
-    if (!std::isdigit(static_cast<unsigned char>(text[i]))) return false;
-    out = out * 10 + static_cast<unsigned>(text[i] - '0');
-  }
-  text.remove_prefix(count);
-  return true;
-}
-
-bool Expect(std::string_view& text, char c) {
-  if (text.empty() || text.front() != c) return false;
-  text.remove_prefix(1);
-  return true;
-}
-
-// An XML Schema date and time, "2007-03-04T15:59:55Z" (fractions of a second,
-// any number of digits, are dropped; a time without a zone is taken as UTC),
-// as seconds since 1970-01-01 UTC; false when it is not one or lies outside
-// what 32 bits hold. Besides "Z" and "+hh:mm", the zone may be written
-// "+hhmm" or "+hh", as some programs write it.
-bool ParseTime(std::string_view text, std::uint32_t& out) {
-  text = Trim(text);
-  unsigned y = 0, mo = 0, d = 0, h = 0, mi = 0, sec = 0;
-  if (!Digits(text, 4, y) || !Expect(text, '-') || !Digits(text, 2, mo) || !Expect(text, '-') ||
-      !Digits(text, 2, d) || !Expect(text, 'T') || !Digits(text, 2, h) || !Expect(text, ':') ||
-      !Digits(text, 2, mi) || !Expect(text, ':') || !Digits(text, 2, sec)) {
-    return false;
-  }
-  const std::chrono::year_month_day date{std::chrono::year{static_cast<int>(y)}, std::chrono::month{mo},
-                                         std::chrono::day{d}};
-  if (!date.ok() || h > 24 || mi > 59 || sec > 60) return false;
-  if (Expect(text, '.')) {  // fractions of a second, dropped
-    unsigned digit = 0;
-    if (!Digits(text, 1, digit)) return false;
-    while (Digits(text, 1, digit)) {
-    }
-  }
-  std::int64_t zone = 0;
-  if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
-    const bool east = text.front() == '+';
-    text.remove_prefix(1);
-    unsigned zh = 0, zm = 0;
-    if (!Digits(text, 2, zh)) return false;
-    if (Expect(text, ':') ? !Digits(text, 2, zm) : !text.empty() && !Digits(text, 2, zm)) return false;
-    if (zh > 14 || zm > 59) return false;
-    zone = (east ? 1 : -1) * static_cast<std::int64_t>(zh * 3600 + zm * 60);
-  } else {
-    Expect(text, 'Z');
-  }
-  if (!text.empty()) return false;
-  const std::int64_t day = std::chrono::sys_days{date}.time_since_epoch().count();
-  const std::int64_t t = day * 86400 + h * 3600 + mi * 60 + sec - zone;
-  if (t < 0 || t > static_cast<std::int64_t>(UINT32_MAX)) return false;
-  out = static_cast<std::uint32_t>(t);
-  return true;
-}
-
-// The text of `field` as a number of 7-bit groups, lowest first, each but
-// the last with its top bit set, followed by the bytes.
-void PutText(std::string& store, std::string_view field) {
-  std::size_t n = field.size();
-  do {
-    const auto group = static_cast<char>(n & 0x7F);
-    n >>= 7;
-    store.push_back(n ? static_cast<char>(group | 0x80) : group);
-  } while (n);
-  store.append(field);
-}
-
-std::string_view TakeText(std::string_view store, std::size_t& at) {
-  std::size_t n = 0;
-  for (int shift = 0;; shift += 7) {
-    const auto group = static_cast<unsigned char>(store[at++]);
-    n |= static_cast<std::size_t>(group & 0x7F) << shift;
-    if (!(group & 0x80)) break;
-  }
-  const std::string_view text = store.substr(at, n);
-  at += n;
-  return text;
-}
 
 // What writing a name into a record's field had to replace by '?'.
 struct Replaced {
@@ -184,34 +54,6 @@ Replaced SetRecordName(char (&field)[N], std::string_view utf8, NameCut rule, st
   FitNameInto(field, scratch, rule);
   return replaced;
 }
-
-// A zero-filled array that doubles as it fills, handed to the document whole.
-template <typename T>
-class GrowingArray {
- public:
-  // A zeroed element at the end, or null when memory is short.
-  T* Add() {
-    if (size_ == capacity_) {
-      const std::size_t bigger = std::max<std::size_t>(64, capacity_ * 2);
-      ZeroedArray<T> grown = AllocateZeroed<T>(bigger);
-      if (!grown) return nullptr;
-      if (size_) std::memcpy(static_cast<void*>(grown.get()), data_.get(), size_ * sizeof(T));
-      data_ = std::move(grown);
-      capacity_ = bigger;
-    }
-    return &data_[size_++];
-  }
-  std::size_t size() const { return size_; }
-  ZeroedArray<T> Release() {
-    size_ = capacity_ = 0;
-    return std::move(data_);
-  }
-
- private:
-  ZeroedArray<T> data_;
-  std::size_t size_ = 0;
-  std::size_t capacity_ = 0;
-};
 
 enum class Ns : std::uint8_t { kNone, kGpx10, kGpx11, kRidloe, kOther };
 
@@ -283,7 +125,9 @@ class GpxReader final : public XmlEvents {
   bool Begin() {
     std::string why;
     parser_ = MakeXmlParser(kMaxDepth, why);
-    if (!parser_) return doc_.Fail(LoadStep::kWaypointAlloc, why);
+    if (!parser_) {
+      return doc_.Fail(LoadStep::kParserStart, "the XML parser could not be started" + (why.empty() ? "" : ": " + why));
+    }
     if (waypointSink_) waypointSink_->LinesAreUtf8();
     if (trackSink_) trackSink_->LinesAreUtf8();
     return true;
@@ -495,7 +339,7 @@ class GpxReader final : public XmlEvents {
   void EndField() {
     const Field field = field_;
     field_ = Field::kNone;
-    const std::string_view text = Trim(text_);
+    const std::string_view text = TrimXmlSpace(text_);
     switch (field) {
       case Field::kEle:
         if (text.empty()) break;  // an empty ele gives no altitude
@@ -513,7 +357,7 @@ class GpxReader final : public XmlEvents {
       }
       case Field::kTime:
         // Points keep what they can use; a time in another form is none.
-        if (in_ == In::kTrkpt) noTime_ = !ParseTime(text, time_);
+        if (in_ == In::kTrkpt) noTime_ = !ParseXmlTime(text, time_);
         if (IsWaypointLike(in_)) waypointText_[TextIndex(Field::kTime)] = text;
         break;
       case Field::kName:

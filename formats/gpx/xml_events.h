@@ -62,8 +62,9 @@ inline bool XmlParser::Feed(const std::uint8_t* data, std::size_t size, bool las
 }
 
 // A parser that takes elements nested up to `maxDepth` deep (deeper ones the
-// caller refuses itself); null when there is no memory for it, with the
-// reason in `why`. Its memory comes from operator new.
+// caller refuses itself); null when it cannot be made, with the reason, if
+// one is known, in `why` ("out of memory"). Its memory comes from operator
+// new.
 std::unique_ptr<XmlParser> MakeXmlParser(int maxDepth, std::string& why);
 
 }  // namespace ridloe

@@ -177,7 +177,7 @@ std::unique_ptr<XmlParser> MakeXmlParser(int, std::string& why) {
   if (parser) made.reset(new (std::nothrow) ExpatParser(parser));
   if (!made) {
     if (parser) XML_ParserFree(parser);
-    why = "out of memory for the XML parser";
+    why = "out of memory";
   }
   return made;
 }

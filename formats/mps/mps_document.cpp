@@ -119,7 +119,7 @@ void MpsDocument::CheckRest(ByteCursor cursor, std::size_t recordsBefore, LoadEr
     // The frame is whole: its length tells how much is missing.
     ByteCursor frame = cursor;
     std::uint32_t length = 0;
-    frame.ReadU32(length);
+    frame.Prechecked().ReadU32(length);
     why = "file ends inside the record: it claims " + std::to_string(length) + " bytes, " +
           std::to_string(cursor.remaining() - kMpsFrameSize) + " remain";
   }

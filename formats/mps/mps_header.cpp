@@ -9,7 +9,7 @@ bool MpsHeader::ReadHeader(ByteCursor& cursor, LoadError& error) {
   if (!cursor.StartsWith(kMpsSignature)) {
     return error.Set(LoadStep::kSignature, "file does not start with the MsRcd signature", 0);
   }
-  cursor.Skip(sizeof kMpsSignature);
+  cursor.Prechecked().Skip(sizeof kMpsSignature);
   const auto firstOffset = static_cast<std::int64_t>(cursor.offset());
   const FrameResult firstFrame = FrameRecord(cursor, firstRecord);
   if (firstFrame != FrameResult::kOk) {

@@ -16,8 +16,8 @@ const char* DescribeFrameResult(FrameResult result) {
 FrameResult FrameRecord(ByteCursor& cursor, RecordSlot& slot) {
   ByteCursor frame;
   if (!cursor.Sub(kMpsFrameSize, frame)) return FrameResult::kTooShort;
-  frame.ReadU32(slot.length);
-  frame.ReadU8(slot.type);
+  frame.Prechecked().ReadU32(slot.length);
+  frame.Prechecked().ReadU8(slot.type);
   if (slot.length == 0) return FrameResult::kZeroLength;
   ByteSpan payload;
   if (!cursor.ReadBytes(slot.length, payload)) return FrameResult::kTooLong;

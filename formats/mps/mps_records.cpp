@@ -28,21 +28,22 @@ const char* WaypointHeaderLength(ByteCursor payload, MpsWaypointHeader form, std
   ByteCursor examined;
   if (!payload.Sub(kExaminedHeader, examined)) return "fewer than 29 header bytes after the name";
   std::uint8_t byte4 = 0;
-  examined.Skip(4);
-  examined.ReadU8(byte4);
+  examined.Prechecked().Skip(4);
+  examined.Prechecked().ReadU8(byte4);
   length = byte4 == 0x20 ? 29 : 27;
   return nullptr;
 }
 
 // A position block: latitude, longitude, a byte that is 0 when no altitude
-// was given, and the altitude as a double.
+// was given, and the altitude as a double. `block` holds the whole block.
 void ReadPosition(ByteCursor block, WaypointRecord& record) {
   double altitude = 0;
   std::uint8_t altitudeGiven = 0;
-  block.ReadI32(record.latitude);
-  block.ReadI32(record.longitude);
-  block.ReadU8(altitudeGiven);
-  block.ReadF64(altitude);
+  ByteCursor::PrecheckedReads field = block.Prechecked();
+  field.ReadI32(record.latitude);
+  field.ReadI32(record.longitude);
+  field.ReadU8(altitudeGiven);
+  field.ReadF64(altitude);
   record.altitude = static_cast<float>(altitude);
   record.noAltitude = altitudeGiven == 0;
 }
@@ -114,23 +115,24 @@ const char* MpsWaypointSection::ParseEntry(const RecordSlot& slot, MpsWaypointEn
 bool MpsWaypointSection::ConvertWaypoint(std::int32_t index, WaypointRecord& record) const {
   if (index < 0 || index >= count) return false;
   const MpsWaypointEntry& entry = entries[index];
+  // ParseEntry measured the name, header, position block and comment within
+  // the payload.
   ByteCursor payload(slots[index].bytes());
   ByteSpan name;
-  payload.ReadBytes(entry.nameLength, name);
+  payload.Prechecked().ReadBytes(entry.nameLength, name);
   // The name field holds 11 bytes and a NUL; a longer name is cut at its last
   // whole character, and never ends in a lone byte of 0x80 or above.
   FitNameInto(record.name, name, NameCut::kNoHighLastByte);
-  payload.Skip(1 + entry.headerLength);
+  payload.Prechecked().Skip(1 + entry.headerLength);
   ByteCursor position;
-  payload.Sub(kPositionBlock, position);
+  payload.Prechecked().Sub(kPositionBlock, position);
   ReadPosition(position, record);
   // The symbol sits at tail bytes 17-18; bytes past the tail read as zero.
-  payload.Skip(entry.commentLength + 1);
+  payload.Prechecked().Skip(entry.commentLength + 1);
   record.symbol = 0;
   if (payload.Skip(kSymbolInTail) && !payload.ReadU16(record.symbol)) {
     std::uint8_t low = 0;
-    payload.ReadU8(low);
-    record.symbol = low;
+    if (payload.ReadU8(low)) record.symbol = low;
   }
   return true;
 }
@@ -139,9 +141,10 @@ WaypointText MpsWaypointSection::TextOf(std::int32_t index) const {
   const MpsWaypointEntry& entry = entries[index];
   ByteCursor payload(slots[index].bytes());
   ByteSpan name, comment;
-  payload.ReadBytes(entry.nameLength, name);
-  payload.Skip(1 + entry.headerLength + kPositionBlock);
-  payload.ReadBytes(entry.commentLength, comment);
+  // ParseEntry measured these within the payload.
+  payload.Prechecked().ReadBytes(entry.nameLength, name);
+  payload.Prechecked().Skip(1 + entry.headerLength + kPositionBlock);
+  payload.Prechecked().ReadBytes(entry.commentLength, comment);
   return {.name = AsText(name), .comment = AsText(comment)};
 }
 
@@ -152,8 +155,8 @@ const char* MpsTrackSection::ParseEntry(const RecordSlot& slot, MpsTrackEntry& e
   ByteCursor block;
   if (!payload.Sub(kTrackBlock, block)) return "fewer than 9 track block bytes after the name";
   std::uint32_t points = 0;
-  block.Skip(5);
-  block.ReadU32(points);
+  block.Prechecked().Skip(5);
+  block.Prechecked().ReadU32(points);
   // 64-bit product: a count whose 31-fold exceeds 32 bits can never match.
   if (std::uint64_t{points} * kMpsTrackPointSize != payload.remaining()) {
     return "point count does not match the bytes of the points";
@@ -165,7 +168,7 @@ const char* MpsTrackSection::ParseEntry(const RecordSlot& slot, MpsTrackEntry& e
 
 std::string_view MpsTrackSection::NameOf(std::int32_t index) const {
   ByteSpan name;
-  ByteCursor(slots[index].bytes()).ReadBytes(entries[index].nameLength, name);
+  ByteCursor(slots[index].bytes()).Prechecked().ReadBytes(entries[index].nameLength, name);  // measured by ParseEntry
   return AsText(name);
 }
 
@@ -178,30 +181,33 @@ std::uint64_t MpsTrackSection::TotalPoints() const {
 bool MpsTrackSection::ConvertTrack(std::int32_t index, TrackRecord& record, TrackPoint* storage) const {
   if (index < 0 || index >= count) return false;
   const MpsTrackEntry& entry = entries[index];
+  // ParseEntry measured the name and block, and matched the points to the
+  // bytes after them.
   ByteCursor payload(slots[index].bytes());
   ByteSpan name;
-  payload.ReadBytes(entry.nameLength, name);
+  payload.Prechecked().ReadBytes(entry.nameLength, name);
   // The name field holds 31 bytes and a NUL; a longer name is cut on a whole
   // character, and a name that fits is copied as it is.
   FitNameInto(record.name, name);
   record.pointCount = static_cast<std::int32_t>(entry.pointCount);
   record.points = storage ? BorrowSlice(storage, entry.pointCount) : AllocateZeroed<TrackPoint>(entry.pointCount);
   if (!record.points) return false;
-  payload.Skip(1 + kTrackBlock);
+  payload.Prechecked().Skip(1 + kTrackBlock);
   for (std::uint32_t k = 0; k < entry.pointCount; ++k) {
     ByteCursor in;
-    payload.Sub(kMpsTrackPointSize, in);
+    payload.Prechecked().Sub(kMpsTrackPointSize, in);
+    ByteCursor::PrecheckedReads field = in.Prechecked();
     TrackPoint& point = record.points[k];
     double altitude = 0;
     std::uint32_t time = 0;
     std::uint8_t altitudeGiven = 0;
     std::uint8_t timeGiven = 0;
-    in.ReadI32(point.latitude);
-    in.ReadI32(point.longitude);
-    in.ReadU8(altitudeGiven);  // each 1, or 0 when the point has none
-    in.ReadF64(altitude);
-    in.ReadU8(timeGiven);
-    in.ReadU32(time);
+    field.ReadI32(point.latitude);
+    field.ReadI32(point.longitude);
+    field.ReadU8(altitudeGiven);  // each 1, or 0 when the point has none
+    field.ReadF64(altitude);
+    field.ReadU8(timeGiven);
+    field.ReadU32(time);
     point.longitudeDegrees = SemicirclesToDegrees(point.longitude);
     point.latitudeDegrees = SemicirclesToDegrees(point.latitude);
     point.altitude = static_cast<float>(altitude);
@@ -239,7 +245,7 @@ std::uint64_t MpsRouteSection::TotalPoints() const {
 
 std::string_view MpsRouteSection::NameOf(std::int32_t index) const {
   ByteSpan name;
-  ByteCursor(slots[index].bytes()).ReadBytes(entries[index].nameLength, name);
+  ByteCursor(slots[index].bytes()).Prechecked().ReadBytes(entries[index].nameLength, name);  // measured by ParseEntry
   return AsText(name);
 }
 

@@ -60,6 +60,8 @@ namespace {
 // their highest. The tests run on one thread.
 std::size_t liveBytes = 0;
 std::size_t peakBytes = 0;
+// Allocations of at least this many bytes fail, as when memory is short.
+std::size_t refuseFrom = static_cast<std::size_t>(-1);
 
 void Count(std::ptrdiff_t bytes) {
   liveBytes += static_cast<std::size_t>(bytes);
@@ -70,6 +72,7 @@ void Count(std::ptrdiff_t bytes) {
 constexpr std::size_t kHeader = alignof(std::max_align_t);
 
 void* Allocate(std::size_t size) noexcept {
+  if (size >= refuseFrom) return nullptr;
   void* raw = std::malloc(size + kHeader);
   if (!raw) return nullptr;
   *static_cast<std::size_t*>(raw) = size;
@@ -391,6 +394,19 @@ TEST_F(MemoryBound, GpxWorstCases) {
   laughs += "]><gpx><wpt lat='0' lon='0'><name>&j;</name></wpt></gpx>";
   EXPECT_EQ(ExpectBounded<GpxDocument>("GPX billion laughs", testing::AsBytes(laughs), kGpxPerInputByte, kGpxFixed).step,
             LoadStep::kSyntax);
+}
+
+// Memory too short for the XML parser is no fault of the file, and is told
+// as what it is.
+TEST(GpxMemory, AParserThatCannotStartIsToldAsSuch) {
+  const Bytes bytes = testing::AsBytes("<gpx><wpt lat='0' lon='0'/></gpx>");
+  GpxDocument doc;
+  refuseFrom = 256;  // less than the parser's own state, more than the message
+  const bool parsed = doc.Parse(bytes.data(), bytes.size(), nullptr, nullptr);
+  refuseFrom = static_cast<std::size_t>(-1);
+  EXPECT_FALSE(parsed);
+  EXPECT_EQ(doc.error().step, LoadStep::kParserStart);
+  EXPECT_EQ(doc.error().Describe(), "the XML parser could not be started: out of memory");
 }
 
 TEST_F(MemoryBound, SmallestFilesTakeLittle) {

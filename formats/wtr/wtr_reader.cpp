@@ -40,7 +40,7 @@ const char* SectionsCutShort(ByteCursor cursor, std::int64_t& at) {
     bool closed = false;
     const std::size_t points = CountUntilMarker(cursor, kWtrPointSize, kWtrRouteMarker, closed);
     if (!closed) return "data ends before the route section marker";
-    cursor.Skip(points * kWtrPointSize);  // counted above, so within the data
+    cursor.Prechecked().Skip(points * kWtrPointSize);  // counted above, so within the data
   }
   if (cursor.remaining() < kWtrBlockSize) return "data ends before the route section block is whole";
   return nullptr;
@@ -56,7 +56,7 @@ bool WtrDocument::Parse(const std::uint8_t* data, std::size_t size, ListSink* wa
   }
   reachedRecords_ = true;
   // A file that ends inside its first block holds no records.
-  if (!cursor.Skip(kWtrBlockSize)) cursor.Skip(cursor.remaining());
+  if (!cursor.Skip(kWtrBlockSize)) cursor.Prechecked().Skip(cursor.remaining());
   bool closed = false;
   const std::size_t count = CountUntilMarker(cursor, kWtrRecordSize, kWtrTrackMarker, closed);
   if (count > static_cast<std::size_t>(INT32_MAX)) return Fail(LoadStep::kWaypointAlloc, "too many waypoint records");
@@ -66,17 +66,19 @@ bool WtrDocument::Parse(const std::uint8_t* data, std::size_t size, ListSink* wa
     if (!waypoints) return Fail(LoadStep::kWaypointAlloc, "out of memory for the waypoints");
     char line[kLineBufferSize];
     for (std::size_t i = 0; i < count; ++i) {
+      // The records were counted whole above, and their fields lie within one.
       ByteCursor in;
-      cursor.Sub(kWtrRecordSize, in);
+      cursor.Prechecked().Sub(kWtrRecordSize, in);
+      ByteCursor::PrecheckedReads field = in.Prechecked();
       WaypointRecord& w = waypoints[i];
       float altitude = 0;
-      in.CopyBytes(w.name, kWtrNameSize);  // a NUL among the 10 bytes ends the name early
-      in.Skip(kWtrLatitudeOffset - kWtrNameSize);
-      in.ReadI32(w.latitude);
-      in.ReadI32(w.longitude);
-      in.ReadF32(altitude);
-      in.Skip(kWtrSymbolOffset - kWtrAltitudeOffset - 4);
-      in.ReadU16(w.symbol);
+      field.CopyBytes(w.name, kWtrNameSize);  // a NUL among the 10 bytes ends the name early
+      field.Skip(kWtrLatitudeOffset - kWtrNameSize);
+      field.ReadI32(w.latitude);
+      field.ReadI32(w.longitude);
+      field.ReadF32(altitude);
+      field.Skip(kWtrSymbolOffset - kWtrAltitudeOffset - 4);
+      field.ReadU16(w.symbol);
       w.altitude = static_cast<float>(AltitudeShown(altitude));
       if (waypointSink) waypointSink->AddLine({line, FormatWaypointLine(line, w.name, w.altitude)});
     }
@@ -104,7 +106,7 @@ bool WtrDocument::Parse(const std::uint8_t* data, std::size_t size, ListSink* wa
   if (nameField.Skip(kWtrTrackNameOffset)) {
     // At most the field's 32 bytes, up to a NUL among them.
     ByteCursor field;
-    nameField.Sub(std::min<std::size_t>(nameField.remaining(), sizeof track.name), field);
+    nameField.Prechecked().Sub(std::min<std::size_t>(nameField.remaining(), sizeof track.name), field);
     ByteSpan name;
     if (!ByteCursor(field).ReadCString(name)) name = field.Rest();
     // A name that fits is kept byte for byte; a longer one is cut on a whole
@@ -119,14 +121,16 @@ bool WtrDocument::Parse(const std::uint8_t* data, std::size_t size, ListSink* wa
   track.points = AllocateZeroed<TrackPoint>(pointCount);
   if (!track.points) return Fail(LoadStep::kTrackConversion, "out of memory for the track's points", headerOffset);
   for (std::size_t k = 0; k < pointCount; ++k) {
+    // The points were counted whole above, and their fields lie within one.
     ByteCursor in;
-    points.Sub(kWtrPointSize, in);
+    points.Prechecked().Sub(kWtrPointSize, in);
+    ByteCursor::PrecheckedReads field = in.Prechecked();
     TrackPoint& p = track.points[k];
     std::uint32_t time = 0;
-    in.ReadI32(p.latitude);
-    in.ReadI32(p.longitude);
-    in.ReadU32(time);
-    in.ReadF32(p.altitude);
+    field.ReadI32(p.latitude);
+    field.ReadI32(p.longitude);
+    field.ReadU32(time);
+    field.ReadF32(p.altitude);
     p.longitudeDegrees = SemicirclesToDegrees(p.longitude);
     p.latitudeDegrees = SemicirclesToDegrees(p.latitude);
     SetPointTime(p, time);

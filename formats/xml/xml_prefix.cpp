@@ -12,7 +12,7 @@ bool IsSpace(std::uint8_t b) { return IsXmlSpace(static_cast<char>(b)); }
 
 void SkipSpace(ByteCursor& cursor) {
   std::uint8_t b = 0;
-  while (ByteCursor(cursor).ReadU8(b) && IsSpace(b)) cursor.Skip(1);
+  while (ByteCursor(cursor).ReadU8(b) && IsSpace(b)) cursor.Prechecked().Skip(1);  // the byte just looked at
 }
 
 // Moves past the next `end`; false when there is none.
@@ -63,14 +63,14 @@ bool NarrowUtf16(ByteSpan bytes, std::size_t most, std::string& narrow) {
 
 bool MayBeginXmlText(ByteSpan prefix) {
   ByteCursor cursor(prefix);
-  if (cursor.StartsWith(Bytes("\xEF\xBB\xBF"))) cursor.Skip(3);
+  if (cursor.StartsWith(Bytes("\xEF\xBB\xBF"))) cursor.Prechecked().Skip(3);
   SkipSpace(cursor);
   return cursor.AtEnd() || cursor.StartsWith(Bytes("<"));
 }
 
 bool RootElementIsText(ByteSpan bytes, std::string_view localName) {
   ByteCursor cursor(bytes);
-  if (cursor.StartsWith(Bytes("\xEF\xBB\xBF"))) cursor.Skip(3);
+  if (cursor.StartsWith(Bytes("\xEF\xBB\xBF"))) cursor.Prechecked().Skip(3);
   for (;;) {
     SkipSpace(cursor);
     if (cursor.StartsWith(Bytes("<?"))) {
