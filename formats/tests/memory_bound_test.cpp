@@ -327,7 +327,7 @@ TEST_F(MemoryBound, WtrFullOfRecords) {
 
   // Track contents of 21-byte points, the WTR reader's dearest input.
   Bytes track = closed;
-  track.resize(track.size() - kWtrBlockSize);
+  track.erase(track.end() - kWtrBlockSize, track.end());
   const Bytes header = WtrBlock(kWtrTrackHeaderMarker);
   track.insert(track.end(), header.begin(), header.end());
   track.resize(track.size() + 18 + 50000 * kWtrPointSize, 1);
