@@ -323,11 +323,22 @@ bool IsFolder(const std::string& path) {
   return Attributes(path, data) && (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool IdentityOf(const std::string& path, FileIdentity& out) {
+namespace {
+
+// A handle that only looks at what `path` names (a folder too), sharing
+// everything, never following it into a read; INVALID_HANDLE_VALUE when
+// nothing can be looked at there.
+HANDLE OpenToLookAt(const std::string& path) {
   std::wstring wide;
-  if (!SystemPath(path, wide)) return false;
-  const HANDLE h = CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (!SystemPath(path, wide)) return INVALID_HANDLE_VALUE;
+  return CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                     FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+}  // namespace
+
+bool IdentityOf(const std::string& path, FileIdentity& out) {
+  const HANDLE h = OpenToLookAt(path);
   if (h == INVALID_HANDLE_VALUE) return false;
   HandleCloser closer(h);
   BY_HANDLE_FILE_INFORMATION info;
@@ -338,10 +349,7 @@ bool IdentityOf(const std::string& path, FileIdentity& out) {
 
 bool IsStream(const std::string& path) {
   if (path == "-") return true;
-  std::wstring wide;
-  if (!SystemPath(path, wide)) return false;
-  const HANDLE h = CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  const HANDLE h = OpenToLookAt(path);
   if (h == INVALID_HANDLE_VALUE) return false;
   HandleCloser closer(h);
   const DWORD type = GetFileType(h);
