@@ -239,7 +239,7 @@ TEST_F(ConvertCliTest, WildcardsAreExpandedWhereTheShellLeavesThem) {
   EXPECT_EQ(run.err, "in\\c1.mps -> out\\c1.wtr: 3 waypoints\n"
                      "in/c1.mps: would replace out\\c1.wtr, written from in\\c1.mps in this run\n"
                      "in/c22.mps -> out\\c22.wtr: 1 waypoint\n");
-  EXPECT_EQ(Cli({"info", "in/c2*"}).out, "waypoints: 1\ntracks: 0\n");
+  EXPECT_EQ(Cli({"info", "in/c2*"}).out, "waypoints: 1\ntracks: 0\nroutes: 0\n");
   EXPECT_EQ(Cli({"list", "*.mps"}).status, 2);  // two files
 
   for (const char* pattern : {"*.gpx", "in/x?.mps"}) {

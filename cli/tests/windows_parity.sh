@@ -128,6 +128,12 @@ for path in "$work"/in/*; do
   done
   if [[ $name == *.gpx ]]; then
     for side in linux windows; do run "$side" list --tracks "$name"; done
+    # Wine has no GB18030 table, which Windows has: a file declared in it
+    # is refused by the encoding's name.
+    if grep -q 'is not one this system converts' "$work/windows/err" && grep -qi 'encoding="GB18030"' "$path"; then
+      echo "note: $name: Wine has no GB18030 table"
+      continue
+    fi
     compare "list --tracks $name"
   else
     for side in linux windows; do run "$side" list --raw "$name"; done
