@@ -134,14 +134,19 @@ std::int64_t WaypointsIn(const std::string& path) {
 
 // Runs `command` on the input `variable` names, writing `output`; the rate
 // is of the input's bytes and of its waypoints.
+// ridloe-cli takes "-o OUT IN"; minimal_convert "IN OUT".
+enum class Operands { kOutputOption, kInputThenOutput };
+
 void Converts(benchmark::State& state, std::vector<std::string> command, const char* output,
-              const char* variable = "RIDLOE_BENCH_MPS") {
+              const char* variable = "RIDLOE_BENCH_MPS", Operands operands = Operands::kOutputOption) {
   const std::string path = InputPath(variable);
   if (Skip(state, path)) return;
   const std::string out = ScratchPath(output);
-  command.push_back("-o");
-  command.push_back(out);
-  command.push_back(path);
+  if (operands == Operands::kOutputOption) {
+    command.insert(command.end(), {"-o", out, path});
+  } else {
+    command.insert(command.end(), {path, out});
+  }
   for (auto _ : state) {
     if (!Run(command)) state.SkipWithError((command[0] + " failed").c_str());
   }
@@ -176,9 +181,12 @@ void BM_GpxToWtr(benchmark::State& state) { ConvertsHere(state, "RIDLOE_BENCH_GP
 
 // The least work a conversion needs (bench/minimal_convert.cpp), written as
 // safely as ridloe-cli writes, and without flushing to disk.
-void BM_MinimalConvert(benchmark::State& state) { Converts(state, {RIDLOE_MINIMAL_PATH}, "bench-minimal.wtr"); }
+void BM_MinimalConvert(benchmark::State& state) {
+  Converts(state, {RIDLOE_MINIMAL_PATH}, "bench-minimal.wtr", "RIDLOE_BENCH_MPS", Operands::kInputThenOutput);
+}
 void BM_MinimalConvertNoSync(benchmark::State& state) {
-  Converts(state, {RIDLOE_MINIMAL_PATH, "--no-sync"}, "bench-minimal-nosync.wtr");
+  Converts(state, {RIDLOE_MINIMAL_PATH, "--no-sync"}, "bench-minimal-nosync.wtr", "RIDLOE_BENCH_MPS",
+           Operands::kInputThenOutput);
 }
 
 }  // namespace
