@@ -71,7 +71,7 @@ bool ConvertOne(const ConversionJob& job, ConversionRun& run) {
     const PointCounts& beyond = result.beyondPolesWritten;
     const bool one = beyond.waypoints + beyond.routePoints + beyond.trackPoints == 1;
     Tell(in + ": " + DescribePoints(beyond) + (one ? " has" : " have") +
-         " a latitude beyond ±90°; the GPX schema does not allow it");
+         " a latitude beyond ±90°; the " + result.writer->name + " schema does not allow it");
   }
   // GPX: "12 waypoints, 1 route, 2 tracks" (routes only where there are
   // any); WTR: "0 waypoints and 42 route points" where route points were added.

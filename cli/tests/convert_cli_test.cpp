@@ -509,6 +509,8 @@ TEST_F(ConvertCliTest, WhatIsLeftOutOrReplacedIsSaid) {
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.err, "far.mps: 3 waypoints and 1 track point have a latitude beyond ±90°; the GPX schema does not allow it\n"
                      "far.mps -> far2.gpx: 4 waypoints, 1 track\n");
+  EXPECT_EQ(Lines(Cli({"convert", "--to", "kml", "far.mps"}).err)[0],
+            "far.mps: 3 waypoints and 1 track point have a latitude beyond ±90°; the KML schema does not allow it");
 }
 
 // list --json carries the text as it is: a line feed as \n, the controls
