@@ -16,15 +16,22 @@ std::uint64_t Bit(const Format* format) {
   return at == std::end(kFormatTable) ? 0 : std::uint64_t{1} << (at - std::begin(kFormatTable));
 }
 
+// The first format `allowed` holds whose files `bytes`, which name no
+// format, may begin (XML before its root element); null when none.
+const Format* AllowedThatMayBegin(ByteSpan bytes, FormatSet allowed) {
+  for (const Format* f : kFormatTable) {
+    if (allowed.Has(f) && f->mayBegin && f->mayBegin(bytes)) return f;
+  }
+  return nullptr;
+}
+
 // The reader that says best what is wrong with bytes of no format: one
 // whose files they may begin (a file cut to "<?xm" is no short MPS file),
 // else the first format allowed.
 const Format* ReaderFor(const Format* detected, FormatSet allowed, ByteSpan bytes = {}) {
   if (allowed.Has(detected)) return detected;
   if (!detected && !bytes.empty()) {
-    for (const Format* f : kFormatTable) {
-      if (allowed.Has(f) && f->mayBegin && f->mayBegin(bytes)) return f;
-    }
+    if (const Format* f = AllowedThatMayBegin(bytes, allowed)) return f;
   }
   for (const Format* f : kFormatTable) {
     if (allowed.Has(f)) return f;
@@ -69,11 +76,6 @@ const Format* FormatHeld(ByteSpan firstBytes) {
   return nullptr;
 }
 
-bool MayBeginFormat(ByteSpan prefix, const Format& format) {
-  const Format* named = DetectFormat(prefix);
-  return named == &format || (!named && format.mayBegin && format.mayBegin(prefix));
-}
-
 std::string AFileOf(const Format& format) {
   const std::string name = format.name;
   const bool vowelSound = std::string_view("AEFHILMNORSX").find(name[0]) != std::string_view::npos;
@@ -86,11 +88,10 @@ OpenedDocument OpenDocument(const std::string& path, FormatSet allowed, ListSink
   ByteBlock buffer;
   ReadOptions options;
   options.prefixSize = kDetectBytes;
+  // The first bytes are told once: a format they name, else one they may begin.
   options.acceptsPrefix = [allowed](ByteSpan prefix) {
-    for (const Format* f : kFormatTable) {
-      if (allowed.Has(f) && MayBeginFormat(prefix, *f)) return true;
-    }
-    return false;
+    const Format* named = DetectFormat(prefix);
+    return named ? allowed.Has(named) : AllowedThatMayBegin(prefix, allowed) != nullptr;
   };
   // Once the first bytes name the format, its reader looks at the bytes as
   // they arrive, so that a file found damaged early is not read on.

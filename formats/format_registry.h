@@ -32,8 +32,6 @@ std::string AFileOf(const Format& format);
 // How many first bytes of a file tell whether it may be of a format at all
 // (a GPX file's bytes up to its root element).
 inline constexpr std::size_t kDetectBytes = 64;
-// Whether `prefix`, a file's first bytes, may begin a file of `format`.
-bool MayBeginFormat(ByteSpan prefix, const Format& format);
 
 // A set of the formats that are read, for the readers a caller accepts.
 class FormatSet {
