@@ -102,12 +102,10 @@ void ReportLeftOut(const std::string& file, const PointCounts& leftOut) {
   if (leftOut.any()) Tell(Shown(file) + ": " + DescribePoints(leftOut) + " with a latitude beyond ±90° left out");
 }
 
-void ReportLoadFailure(const std::string& file, const LoadError& error, const ReadError& readError) {
-  if (error.step == LoadStep::kFileRead && readError.failure != ReadFailure::kNone) {
-    Tell("ridloe-cli: " + DescribeReadError(readError, Shown(file)));
-  } else {
-    Tell(Shown(file) + ": " + error.Describe());
-  }
+void ReportLoadFailure(const std::string& file, const Error& error) {
+  // What the system said comes from the program; what is wrong inside a
+  // file is said of the file.
+  Tell((error.stage() == Stage::kRead ? "ridloe-cli: " : "") + error.Describe(Shown(file)));
 }
 
 }  // namespace ridloe::cli

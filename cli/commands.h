@@ -38,9 +38,9 @@ int Help();
 // Why `file` did not load, in one line: "cannot open FILE: Permission
 // denied", or "FILE: waypoint record 4 at byte 1234: comment has no
 // terminating NUL".
-void ReportLoadFailure(const std::string& file, const LoadError& error, const ReadError& readError);
+void ReportLoadFailure(const std::string& file, const Error& error);
 inline void ReportLoadFailure(const std::string& file, const OpenedDocument& opened) {
-  ReportLoadFailure(file, opened.document->error(), opened.readError);
+  ReportLoadFailure(file, opened.document->error());
 }
 
 // "1 waypoint and 2 track points": each kind of point that has any.

@@ -22,44 +22,40 @@ bool ConvertOne(const ConversionJob& job, ConversionRun& run) {
   const std::string out = job.output == "-" ? "standard output" : job.output;
   const ConvertResult result = run.Convert(job);
   ReportLeftOut(job.input, result.leftOut);
-  if (!result.loaded) ReportLoadFailure(job.input, result.loadError, result.readError);
-  switch (result.step) {
-    case ConvertStep::kWrittenThisRun:
-      Tell(in + ": would replace " + out + ", written from " + Shown(result.writtenFrom) + " in this run");
-      return false;
-    case ConvertStep::kSameFile:
-      Tell(in + ": the output " + out + " is the input itself");
-      return false;
-    case ConvertStep::kExists:
-      Tell(in + ": " + out + " exists; use --force to replace it");
-      return false;
-    case ConvertStep::kFormatConflict:
-      Tell(in + ": " + out + " does not end in " + result.writer->extension + ", the format asked for");
-      return false;
-    case ConvertStep::kInputFormat:
-      Tell(in + " is already " + AFileOf(*result.inputFormat) + "; nothing to convert");
-      return false;
-    case ConvertStep::kWrite:
-      if (result.writeError.failure == WriteFailure::kKept && result.outputHeld) {
-        Tell("ridloe-cli: " + out + " is " + AFileOf(*result.outputHeld) + "; it is never replaced");
-      } else if (result.writeError.failure == WriteFailure::kKept) {
-        Tell("ridloe-cli: " + out + " cannot be read to see what it holds (" + result.writeError.reason +
-             "); it is not replaced");
+  if (!result.loaded) ReportLoadFailure(job.input, result.loadError);
+  const Error& why = result.error;
+  switch (why.stage()) {
+    case Stage::kNone:
+      break;
+    case Stage::kRead:
+    case Stage::kLoad:
+      return false;  // reported above
+    case Stage::kWrite:
+      if (why.step == Step::kExists) {
+        Tell(in + ": " + why.Describe(out) + "; use --force to replace it");
       } else {
-        Tell("ridloe-cli: " + DescribeWriteError(result.writeError, out));
+        Tell("ridloe-cli: " + why.Describe(out));
       }
       return false;
-    case ConvertStep::kSymbols:
-      Tell("ridloe-cli: cannot write " + out + ": out of memory");
-      return false;
-    case ConvertStep::kLoad:
-      return false;
-    case ConvertStep::kNoWaypoints:
-      Tell(in + (result.writer->writesTracks ? ": no waypoints, routes or tracks" : ": no waypoints") +
-           (result.routesLeftOut > 0 ? " (its routes left out by --no-routes)" : "") + "; nothing written");
-      return true;
-    default:
-      break;
+    case Stage::kConvert:
+      switch (why.step) {
+        case Step::kNoWaypoints:
+          Tell(in + (result.writer->writesTracks ? ": no waypoints, routes or tracks" : ": no waypoints") +
+               (result.routesLeftOut > 0 ? " (its routes left out by --no-routes)" : "") + "; nothing written");
+          return true;
+        case Step::kInputFormat:
+          Tell(why.Describe(in));
+          return false;
+        case Step::kWrittenThisRun: {
+          Error shown = why;
+          shown.subject = Shown(why.subject);
+          Tell(in + ": " + shown.Describe(out));
+          return false;
+        }
+        default:
+          Tell(in + ": " + why.Describe(out));
+          return false;
+      }
   }
   if (result.replacedCharacters > 0) {
     Tell(in + ": " + Count(result.replacedCharacters, "character") + " with no code page 950 form written as ?");

@@ -52,7 +52,7 @@ int List(const std::vector<std::string>& args) {
   if (options.Has(kJson)) {
     const OpenedDocument opened = OpenDocument(file, FormatSet::All(), nullptr, nullptr);
     // A file that could not be read has no document to show.
-    if (opened.document->error().step != LoadStep::kFileRead) {
+    if (opened.document->error().stage() != Stage::kRead) {
       WriteDocumentJson(*opened.document, encoding, opened.ok, stdout);
     }
     ReportLeftOut(file, opened.document->beyondPoles);
@@ -61,8 +61,8 @@ int List(const std::vector<std::string>& args) {
   }
   // Raw names are bytes as stored: escape sequences and all, which a
   // terminal would act on rather than show.
-  if (WriteError why; options.Has(kRaw) && !PrepareStandardOutputForBytes(&why)) {
-    Tell("ridloe-cli: list --raw: " + DescribeWriteError(why, "standard output"));
+  if (Error why; options.Has(kRaw) && !PrepareStandardOutputForBytes(&why)) {
+    Tell("ridloe-cli: list --raw: " + why.Describe("standard output"));
     return kFailed;
   }
   const bool withTracks = options.Has(kTracks);

@@ -1,6 +1,7 @@
 #include "convert/conversion_service.h"
 
 #include <memory>
+#include <utility>
 
 #include "convert/symbols.h"
 #include "core/platform/paths.h"
@@ -26,8 +27,18 @@ ReplaceCheck KeepsSourceData(const Format& writer, const Format*& held) {
   };
 }
 
-ConvertStep StepFor(const WriteError& why) {
-  return why.failure == WriteFailure::kExists ? ConvertStep::kExists : ConvertStep::kWrite;
+// The conversion of `result` stopped at `step`; `subject` as Error says.
+ConvertResult Stopped(ConvertResult result, Step step, std::string subject = {}) {
+  result.error = Error(step, {}, std::move(subject));
+  return result;
+}
+
+// `result` with what the output holds, when it was looked at: a refusal to
+// replace it says what it is.
+ConvertResult WithHeld(ConvertResult result, const Format* held) {
+  result.outputHeld = held;
+  if (held && result.error.step == Step::kKept) result.error.subject = AFileOf(*held);
+  return result;
 }
 
 // Writes the document to `out`, opening it first unless `alreadyOpen`; for
@@ -45,8 +56,7 @@ ConvertResult WriteDocument(GpsDocument& document, const Format& writer, const W
   const bool gpxRoutes = writer.writesTracks && routes && inputRoutes > 0;
   const std::size_t routePoints = writer.routePoints && routes ? writer.routePoints(document) : 0;
   if (!waypoints && !tracks && !gpxRoutes && routePoints == 0) {
-    result.step = ConvertStep::kNoWaypoints;
-    return result;
+    return Stopped(std::move(result), Step::kNoWaypoints);
   }
   result.waypointCount = waypoints ? document.waypointCount : 0;
   result.trackCount = tracks ? document.trackCount : 0;
@@ -59,16 +69,15 @@ ConvertResult WriteDocument(GpsDocument& document, const Format& writer, const W
     result.beyondPolesWritten = CountBeyondPoles(document, routes);
   }
   if (toDevice && !MapSymbolsForWtr(document)) {
-    result.step = ConvertStep::kSymbols;
+    result.error = Error(Step::kNoWriteMemory);
   } else if ((!alreadyOpen && !out.Open()) || !writer.write(document, options, out) ||
              !out.Commit()) {
-    result.writeError = out.error();
+    result.error = out.error();
     // A writer that stops with no fault of the output's has names it
     // cannot decode.
-    if (result.writeError.failure == WriteFailure::kNone) {
-      result.writeError = {WriteFailure::kWrite, "names in " + options.codePage + " cannot be decoded", {}};
+    if (!result.error.failed()) {
+      result.error = Error(Step::kWrite, "names in " + options.codePage + " cannot be decoded");
     }
-    result.step = StepFor(result.writeError);
   }
   return result;
 }
@@ -126,28 +135,18 @@ ConvertResult ConversionRun::Convert(const ConversionJob& job) {
   // blind to case) would otherwise leave only the last one's waypoints.
   if (FileIdentity target; output != "-" && IdentityOf(output, target)) {
     for (const Written& earlier : written_) {
-      if (earlier.identity == target) {
-        ConvertResult result;
-        result.step = ConvertStep::kWrittenThisRun;
-        result.writtenFrom = earlier.input;
-        return result;
-      }
+      if (earlier.identity == target) return Stopped({}, Step::kWrittenThisRun, earlier.input);
     }
   }
 
   const Format* named = output == "-" ? nullptr : WriterForPath(output);
   if (options.writer && named && named != options.writer) {
     ConvertResult result;
-    result.step = ConvertStep::kFormatConflict;
     result.writer = options.writer;
-    return result;
+    return Stopped(std::move(result), Step::kFormatConflict, options.writer->extension);
   }
   const Format& writer = options.writer ? *options.writer : named ? *named : DefaultWriter();
-  if (input != "-" && output != "-" && SameFile(input, output)) {
-    ConvertResult result;
-    result.step = ConvertStep::kSameFile;
-    return result;
-  }
+  if (input != "-" && output != "-" && SameFile(input, output)) return Stopped({}, Step::kSameFile);
   // The output is looked at first, so that a refusal comes before a long
   // load.
   const Format* held = nullptr;
@@ -160,10 +159,8 @@ ConvertResult ConversionRun::Convert(const ConversionJob& job) {
   }
   if (!out->Open()) {
     ConvertResult result;
-    result.writeError = out->error();
-    result.step = StepFor(result.writeError);
-    result.outputHeld = held;
-    return result;
+    result.error = out->error();
+    return WithHeld(std::move(result), held);
   }
 
   // Never the output's own format: there is nothing to convert, and
@@ -172,17 +169,15 @@ ConvertResult ConversionRun::Convert(const ConversionJob& job) {
   OpenedDocument opened = OpenDocument(input, allowed, nullptr, nullptr, writer.writerReads);
   if (!opened.ok && opened.format == &writer) {
     ConvertResult result;
-    result.step = ConvertStep::kInputFormat;
     result.inputFormat = opened.format;
-    return result;
+    return Stopped(std::move(result), Step::kInputFormat, AFileOf(*opened.format));
   }
   ConvertResult result = WriteDocument(*opened.document, writer, {options.codePage, options.routes}, *out, true);
   result.leftOut = opened.document->beyondPoles;
   result.loaded = opened.ok;
   result.loadError = opened.document->error();
-  result.readError = opened.readError;
-  result.outputHeld = held;
-  if (!opened.ok && result.step == ConvertStep::kNoWaypoints) result.step = ConvertStep::kLoad;
+  result = WithHeld(std::move(result), held);
+  if (!opened.ok && result.error.step == Step::kNoWaypoints) result.error = result.loadError;
   if (FileIdentity written; result.written() && out->WrittenIdentity(written)) written_.push_back({written, input});
   return result;
 }
@@ -193,9 +188,7 @@ ConvertResult WriteConverted(GpsDocument& document, const std::string& output) {
   // question, unless it is source data (the MPS file just listed, say).
   const Format* held = nullptr;
   AtomicFileWriter out(output, ExistingTarget::kReplace, KeepsSourceData(DefaultWriter(), held));
-  ConvertResult result = WriteDocument(document, DefaultWriter(), {}, out, false);
-  result.outputHeld = held;
-  return result;
+  return WithHeld(WriteDocument(document, DefaultWriter(), {}, out, false), held);
 }
 
 std::string ProposedOutputName(std::string_view path) { return SplitPath(path).baseName; }

@@ -11,25 +11,11 @@
 #include <vector>
 
 #include "core/document/gps_document.h"
-#include "core/document/load_error.h"
+#include "core/error/error.h"
 #include "core/platform/file_access.h"
 #include "formats/format_registry.h"
 
 namespace ridloe {
-
-// Where a conversion stopped.
-enum class ConvertStep {
-  kNone,          // the output was written
-  kWrittenThisRun,  // the output is a file an earlier conversion of the same run wrote
-  kSameFile,      // the output names the input itself
-  kExists,        // the output exists and may not be replaced
-  kFormatConflict,  // the output's name ends in another format's extension than the one asked for
-  kInputFormat,   // the input is already in the output's format: nothing to convert
-  kLoad,          // the input did not load and gave no waypoints
-  kNoWaypoints,   // the input loaded and holds no waypoints (nor tracks, for GPX): nothing to write
-  kSymbols,       // no memory to keep the symbol codes as loaded
-  kWrite,         // the output could not be written, or is never replaced
-};
 
 struct ConvertOptions {
   bool replace = false;  // an existing output may be replaced
@@ -45,17 +31,18 @@ struct ConvertOptions {
 };
 
 struct ConvertResult {
-  ConvertStep step = ConvertStep::kNone;
-  // False when the input did not load whole; the waypoints read before the
-  // failure are still written.
+  // Why the output was not written: a write step (kExists: it exists and
+  // may not be replaced), a conversion step (kNoWaypoints: the input holds
+  // nothing to write), or, when the input did not load and gave nothing to
+  // write, the load's own failure. No failure when the output was written.
+  Error error;
+  // False when the input did not load whole, and `loadError` says why; the
+  // waypoints read before the failure are still written.
   bool loaded = true;
-  LoadError loadError;
-  ReadError readError;    // why the input could not be read, when it could not
-  WriteError writeError;  // why the output was not written, for kExists and kWrite
+  Error loadError;
   const Format* inputFormat = nullptr;  // what the input is, for kInputFormat
   const Format* outputHeld = nullptr;   // what an output kept as it was holds
   const Format* writer = nullptr;       // the output's format, once chosen
-  std::string writtenFrom;                        // for kWrittenThisRun: the input the output was written from
   std::int32_t waypointCount = 0;  // the waypoints converted (written unless the write failed)
   std::int32_t trackCount = 0;     // the tracks converted, for a format that holds them
   std::int32_t routeCount = 0;     // the routes converted, for a format that holds them
@@ -74,10 +61,10 @@ struct ConvertResult {
   // (GPX) does not allow.
   PointCounts beyondPolesWritten;
 
-  bool written() const { return step == ConvertStep::kNone; }
+  bool written() const { return !error.failed(); }
   // Nothing went wrong: the input loaded whole, and its waypoints were
   // written or it had none.
-  bool ok() const { return loaded && (written() || step == ConvertStep::kNoWaypoints); }
+  bool ok() const { return loaded && (written() || error.step == Step::kNoWaypoints); }
 };
 
 // One input and the output it is written to.

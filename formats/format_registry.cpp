@@ -106,22 +106,20 @@ OpenedDocument OpenDocument(const std::string& path, FormatSet allowed, ListSink
     }
     return watching->Watch(soFar, most, waypointSink, trackSink);
   };
-  if (!ReadWholeFile(path, buffer, &opened.readError, options) &&
-      opened.readError.failure != ReadFailure::kUnrecognised) {
+  Error why;
+  if (!ReadWholeFile(path, buffer, &why, options) && why.step != Step::kUnrecognised) {
     opened.document = ReaderFor(nullptr, allowed)->makeReader();
-    opened.ok = opened.document->FailRead(opened.readError);
+    opened.ok = opened.document->FailWith(why);
     return opened;
   }
   opened.format = DetectFormat(buffer.bytes());
   if (opened.format && !allowed.Has(opened.format)) {
     // A format only written has no reader of its own to hold the failure.
     opened.document = (opened.format->makeReader ? opened.format : ReaderFor(nullptr, allowed))->makeReader();
-    opened.readError = {ReadFailure::kUnrecognised, {}};
-    opened.ok = opened.document->FailRead(opened.readError);
+    opened.ok = opened.document->FailWith(Error(Step::kUnrecognised));
     return opened;
   }
   // Bytes of no format are parsed so that the reader says what is wrong.
-  opened.readError = {};
   if (watching && watched == opened.format) {
     opened.document = std::move(watching);
   } else {

@@ -49,11 +49,9 @@ class FormatSet {
 struct OpenedDocument {
   // Present also when the load failed: its error() says why.
   std::unique_ptr<GpsDocument> document;
-  // What the first bytes named; null when the file could not be read.
+  // What the first bytes named; null when the file could not be read (the
+  // document's error then has a read step: Stage::kRead).
   const Format* format = nullptr;
-  // Why the file could not be read, when it could not; the document's error
-  // then has the step LoadStep::kFileRead.
-  ReadError readError;
   bool ok = false;
 };
 
@@ -61,7 +59,7 @@ struct OpenedDocument {
 // format its bytes name when `allowed` holds that format. Bytes of a format
 // that `allowed` does not hold are not read past their first bytes nor
 // parsed: `format` names it and the load fails with
-// ReadFailure::kUnrecognised. Bytes of no format are not read past their
+// Step::kUnrecognised. Bytes of no format are not read past their
 // first bytes either, and the reader of the first format in the table that
 // `allowed` holds says why they are not of its format (for bytes that may
 // begin one, that format's).

@@ -41,19 +41,32 @@ inline std::unique_ptr<Loaded> LoadBytes(const Bytes& bytes, bool withSinks = tr
   return out;
 }
 
-inline const char* StepName(LoadStep step) {
-  static const char* const kNames[] = {"ok",          "file read",   "signature",   "first record",
-                                       "A record",    "waypoint run", "waypoint alloc", "track run",
-                                       "track count", "track alloc", "track conversion", "L run",
-                                       "truncated",   "syntax",      "route run",   "route alloc"};
-  return kNames[static_cast<int>(step)];
+inline const char* StepName(Step step) {
+  if (StageOf(step) == Stage::kRead) return "file read";
+  switch (step) {
+    case Step::kNone: return "ok";
+    case Step::kSignature: return "signature";
+    case Step::kHeader: return "header";
+    case Step::kWaypointRun: return "waypoint run";
+    case Step::kWaypointAlloc: return "waypoint alloc";
+    case Step::kTrackRun: return "track run";
+    case Step::kTrackCount: return "track count";
+    case Step::kTrackAlloc: return "track alloc";
+    case Step::kTrackConversion: return "track conversion";
+    case Step::kCheckedRun: return "checked run";
+    case Step::kTruncated: return "truncated";
+    case Step::kSyntax: return "syntax";
+    case Step::kRouteRun: return "route run";
+    case Step::kRouteAlloc: return "route alloc";
+    default: return "other";
+  }
 }
 
 // What a load gave, e.g. "ok 3w 1t 3+1" (3 waypoints, 1 track, 3 waypoint
 // lines and 1 track line), or the step that failed: "track run 3w 0t 3+0".
 inline std::string Summary(const Loaded& r) {
-  const LoadStep step = r.doc.error().step;
-  const std::string head = std::string(r.ok == (step == LoadStep::kNone) ? "" : "INCONSISTENT ") + StepName(step);
+  const Step step = r.doc.error().step;
+  const std::string head = std::string(r.ok == (step == Step::kNone) ? "" : "INCONSISTENT ") + StepName(step);
   return head + " " + std::to_string(r.doc.waypointCount) + "w " + std::to_string(r.doc.trackCount) + "t " +
          std::to_string(r.waypointLines.lines.size()) + "+" + std::to_string(r.trackLines.lines.size());
 }
@@ -82,7 +95,7 @@ inline std::vector<std::string> TrackLinesOf(const WtrDocument& d, std::int32_t 
 // for a path into a missing folder; each system has its own words.
 inline std::string SystemReasonFor(const std::string& path) {
   ByteBlock buffer;
-  ReadError why;
+  Error why;
   ReadWholeFile(path, buffer, &why);
   return why.reason;
 }

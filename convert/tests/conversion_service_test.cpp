@@ -39,14 +39,14 @@ TEST_F(ConversionServiceTest, ReplacesOnlyWhenAllowedAndNeverTheInput) {
   const std::string out = dir_.Path("out.wtr");
   ASSERT_TRUE(testing::WriteBytes(out, {'o', 'l', 'd'}));
   ConvertResult r = ConvertFile(in, out, {});
-  EXPECT_EQ(r.step, ConvertStep::kExists);
+  EXPECT_EQ(r.error.step, Step::kExists);
   EXPECT_EQ(ReadBytes(out).size(), 3u);
   r = ConvertFile(in, out, {.replace = true});
   EXPECT_TRUE(r.ok());
   EXPECT_EQ(r.waypointCount, 1);
   EXPECT_EQ(ReadBytes(out).size(), 48u + 64u);
   const auto before = ReadBytes(in);
-  EXPECT_EQ(ConvertFile(in, in, {.replace = true}).step, ConvertStep::kSameFile);
+  EXPECT_EQ(ConvertFile(in, in, {.replace = true}).error.step, Step::kSameFile);
   EXPECT_EQ(ReadBytes(in), before);
 }
 
@@ -58,15 +58,14 @@ TEST_F(ConversionServiceTest, NeverWritesOverAnotherFormatNorReadsWtr) {
   const auto before = ReadBytes(other);
   for (bool replace : {false, true}) {
     const ConvertResult r = ConvertFile(in, other, {.replace = replace});
-    EXPECT_EQ(r.step, ConvertStep::kWrite);
-    EXPECT_EQ(r.writeError.failure, WriteFailure::kKept);
+    EXPECT_EQ(r.error.Describe("other.wtr"), "other.wtr is an MPS file; it is never replaced");
     EXPECT_EQ(r.outputHeld, &kMpsFormat);
     EXPECT_EQ(ReadBytes(other), before);
   }
   const std::string wtr = dir_.Path("in.wtr");
   ASSERT_TRUE(ConvertFile(in, wtr, {}).ok());
   const ConvertResult again = ConvertFile(wtr, dir_.Path("again.wtr"), {});
-  EXPECT_EQ(again.step, ConvertStep::kInputFormat);
+  EXPECT_EQ(again.error.step, Step::kInputFormat);
   EXPECT_EQ(again.inputFormat, &kWtrFormat);
   EXPECT_FALSE(fs::exists(dir_.Path("again.wtr")));
 }
@@ -117,22 +116,21 @@ TEST_F(ConversionServiceTest, DamagedInputWritesWhatLoadedAndSaysWhy) {
   ConvertResult r = ConvertFile(in, dir_.Path("broken.wtr"), {});
   EXPECT_TRUE(r.written());
   EXPECT_FALSE(r.ok());
-  EXPECT_EQ(r.loadError.step, LoadStep::kTrackRun);
+  EXPECT_EQ(r.loadError.step, Step::kTrackRun);
   EXPECT_EQ(r.waypointCount, 2);
 
   r = ConvertFile(Write("empty.mps", MpsBuilder().Header().End()), dir_.Path("empty.wtr"), {});
-  EXPECT_EQ(r.step, ConvertStep::kNoWaypoints);
+  EXPECT_EQ(r.error.step, Step::kNoWaypoints);
   EXPECT_TRUE(r.ok());  // nothing to convert is no failure
   EXPECT_FALSE(fs::exists(dir_.Path("empty.wtr")));
 
   r = ConvertFile(in, dir_.Path("missing/out.wtr"), {});
-  EXPECT_EQ(r.step, ConvertStep::kWrite);
-  EXPECT_EQ(r.writeError.failure, WriteFailure::kNoFolder);
-  EXPECT_EQ(r.writeError.reason, testing::SystemReasonFor(dir_.Path("missing/out.wtr")));
+  EXPECT_EQ(r.error.step, Step::kNoFolder);
+  EXPECT_EQ(r.error.reason, testing::SystemReasonFor(dir_.Path("missing/out.wtr")));
 
   r = ConvertFile(dir_.Path("missing.mps"), dir_.Path("missing.wtr"), {});
-  EXPECT_EQ(r.step, ConvertStep::kLoad);
-  EXPECT_EQ(r.readError.failure, ReadFailure::kOpen);
+  EXPECT_FALSE(r.loaded);
+  EXPECT_EQ(r.error.step, Step::kOpen);  // the load's own failure: nothing was written
 }
 
 TEST_F(ConversionServiceTest, OutputNamesKeepEveryCharacterOfTheFileName) {
@@ -160,7 +158,7 @@ TEST_F(ConversionServiceTest, PicksTheOutputFormatAndNeverWritesTheOneItRead) {
                                              .Track({.name = "T", .points = {{.latitude = 1}}})
                                              .End());
   ConvertResult r = ConvertFile(in, dir_.Path("out.gpx"), {});
-  ASSERT_TRUE(r.ok()) << DescribeWriteError(r.writeError, "out.gpx");
+  ASSERT_TRUE(r.ok()) << r.error.Describe("out.gpx");
   EXPECT_EQ(r.writer, FindWriter("gpx"));
   EXPECT_EQ(r.trackCount, 1);
   EXPECT_TRUE(testing::ValidatesAsGpx11(dir_.Path("out.gpx")));
@@ -175,13 +173,13 @@ TEST_F(ConversionServiceTest, PicksTheOutputFormatAndNeverWritesTheOneItRead) {
   EXPECT_TRUE(r.ok());
   EXPECT_EQ(r.waypointCount, 0);
   EXPECT_EQ(r.trackCount, 1);
-  EXPECT_EQ(ConvertFile(tracks, dir_.Path("tracks.wtr"), {}).step, ConvertStep::kNoWaypoints);
+  EXPECT_EQ(ConvertFile(tracks, dir_.Path("tracks.wtr"), {}).error.step, Step::kNoWaypoints);
 
   // An extension naming another format than the one asked for, and an input
   // already in the output's format, write nothing.
-  EXPECT_EQ(ConvertFile(in, dir_.Path("out.wtr"), toGpx).step, ConvertStep::kFormatConflict);
+  EXPECT_EQ(ConvertFile(in, dir_.Path("out.wtr"), toGpx).error.step, Step::kFormatConflict);
   r = ConvertFile(dir_.Path("out.gpx"), dir_.Path("again.gpx"), {});
-  EXPECT_EQ(r.step, ConvertStep::kInputFormat);
+  EXPECT_EQ(r.error.step, Step::kInputFormat);
   EXPECT_EQ(r.inputFormat, &kGpxFormat);
   EXPECT_FALSE(fs::exists(dir_.Path("out.wtr")) || fs::exists(dir_.Path("again.gpx")));
 

@@ -7,12 +7,12 @@
 namespace ridloe {
 
 bool GpsDocument::Load(const std::string& path, ListSink* waypointSink, ListSink* trackSink) {
-  error_ = LoadError{};
+  error_ = Error{};
   ByteBlock buffer;
-  ReadError why;
+  Error why;
   ReadOptions options;
   options.watch = [&](ByteSpan soFar, std::size_t most) { return Watch(soFar, most, waypointSink, trackSink); };
-  if (!ReadWholeFile(path, buffer, &why, options)) return FailRead(why);
+  if (!ReadWholeFile(path, buffer, &why, options)) return FailWith(why);
   return ParseBuffer(std::move(buffer), waypointSink, trackSink);
 }
 
@@ -52,12 +52,6 @@ PointCounts CountBeyondPoles(const GpsDocument& document, bool routes) {
     for (std::int32_t k = 0; t.points && k < t.pointCount; ++k) beyond.trackPoints += BeyondPoles(t.points[k].latitude);
   }
   return beyond;
-}
-
-bool GpsDocument::FailRead(const ReadError& why) {
-  std::string reason = "file " + DescribeReadFailure(why);
-  if (!why.reason.empty()) reason += ": " + why.reason;
-  return Fail(LoadStep::kFileRead, std::move(reason));
 }
 
 }  // namespace ridloe

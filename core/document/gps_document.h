@@ -9,13 +9,11 @@
 
 #include "core/bytes/byte_block.h"
 #include "core/document/list_sink.h"
-#include "core/document/load_error.h"
 #include "core/document/records.h"
 #include "core/document/symbols.h"
+#include "core/error/error.h"
 
 namespace ridloe {
-
-struct ReadError;
 
 // What a load fills in.
 enum class LoadParts {
@@ -105,13 +103,17 @@ class GpsDocument {
     return symbolsAsLoaded && index < symbolsAsLoadedCount ? symbolsAsLoaded[index] : waypoints[index].symbol;
   }
 
-  const LoadError& error() const { return error_; }
+  const Error& error() const { return error_; }
   // Whether the load got past what tells the file's format (an MPS file's
   // header, a WTR file's first block, a GPX file's root element) to its
   // records: only then are its counts worth telling, also when it failed.
   bool reachedRecords() const { return reachedRecords_; }
-  // Records a failed whole-file read as the reason the load failed; false.
-  bool FailRead(const ReadError& why);
+  // Records `why` (a failed whole-file read, say) as the reason the load
+  // failed; false.
+  bool FailWith(const Error& why) {
+    error_ = why;
+    return false;
+  }
 
   // Set before the load.
   LoadParts parts = LoadParts::kAll;
@@ -145,12 +147,11 @@ class GpsDocument {
   std::int64_t controlCharacters = 0;
 
  protected:
-  bool Fail(LoadStep step, std::string reason, std::int64_t offset = -1, std::string record = {},
-            std::int64_t index = -1) {
-    return error_.Set(step, std::move(reason), offset, std::move(record), index);
+  bool Fail(Step step, std::string reason, Place place = {}) {
+    return error_.Fail(step, std::move(reason), std::move(place));
   }
 
-  LoadError error_;
+  Error error_;
   bool reachedRecords_ = false;
 };
 

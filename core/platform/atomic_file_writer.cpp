@@ -16,8 +16,8 @@ constexpr std::size_t kWriteChunk = std::size_t{1} << 20;
 
 // The first failure is the one reported; the temporary file goes with it,
 // so that nothing of a failed write is left whatever the caller does next.
-bool AtomicFileWriter::Fail(WriteFailure failure, int code, std::string kind) {
-  if (!failed_) error_ = {failure, code ? SystemErrorText(code) : std::string(), std::move(kind)};
+bool AtomicFileWriter::Fail(Step failure, int code, std::string kind) {
+  if (!failed_) error_ = Error(failure, code ? SystemErrorText(code) : std::string(), std::move(kind));
   failed_ = true;
   Discard();
   return false;
@@ -26,7 +26,7 @@ bool AtomicFileWriter::Fail(WriteFailure failure, int code, std::string kind) {
 bool AtomicFileWriter::Flush() {
   if (failed_ || !handle_) return false;
   int code = 0;
-  if (pendingSize_ && !WriteToHandle(*handle_, pending_.get(), pendingSize_, code)) return Fail(WriteFailure::kWrite, code);
+  if (pendingSize_ && !WriteToHandle(*handle_, pending_.get(), pendingSize_, code)) return Fail(Step::kWrite, code);
   pendingSize_ = 0;
   return true;
 }
@@ -35,7 +35,7 @@ bool AtomicFileWriter::Write(const void* data, std::size_t size) {
   if (failed_ || !handle_) return false;
   if (!pending_) {
     pending_.reset(new (std::nothrow) std::uint8_t[kWriteChunk]);
-    if (!pending_) return Fail(WriteFailure::kNoMemory, 0);
+    if (!pending_) return Fail(Step::kNoWriteMemory, 0);
   }
   const auto* bytes = static_cast<const std::uint8_t*>(data);
   while (size > 0) {

@@ -1,8 +1,9 @@
 // Platform file access: whole-file and stream reads into one owned buffer,
 // and writes that replace a file only once every byte is safely on disk.
-// Each platform implements this header in one source file; the sentences
-// that describe failures (file_errors.cpp) and the buffering half of the
-// writer (atomic_file_writer.cpp) are shared.
+// Each platform implements this header in its own folder; what a file's
+// identity tells (same_file.cpp) and the buffering half of the writer
+// (atomic_file_writer.cpp) are shared, and a failure is an Error
+// (core/error/error.h), which says it in words.
 #pragma once
 
 #include <cstddef>
@@ -14,39 +15,13 @@
 
 #include "core/bytes/byte_block.h"
 #include "core/bytes/byte_sink.h"
+#include "core/error/error.h"
 
 namespace ridloe {
 
-// Why a whole-file read failed.
-enum class ReadFailure {
-  kNone,
-  kOpen,          // the system would not open it (reason says why)
-  kBusy,          // another program is writing it
-  kLocked,        // another program holds a lock on it that keeps readers out
-  kFolder,        // it is a folder
-  kSocket,        // it is a socket
-  kNotAFile,      // it is something else that holds no bytes to read
-  kEmpty,         // it holds no bytes
-  kNoMemory,      // its bytes do not fit in memory
-  kRead,          // a read failed (reason says why)
-  kShortRead,     // fewer bytes arrived than its size said (it shrank)
-  kTooLong,       // a stream went on past the stream limit (limit says which)
-  kUnrecognised,  // its first bytes begin no file the caller reads
-};
-
-struct ReadError {
-  ReadFailure failure = ReadFailure::kNone;
-  std::string reason;     // the system's words ("Permission denied"), when it gave any
-  std::size_t limit = 0;  // for kTooLong: the stream limit the stream went past
-};
-
-// "cannot be opened", "is a stream longer than 2 GiB, the most that is read
-// from one": the failure as a phrase about a file, without the reason.
-std::string DescribeReadFailure(const ReadError& error);
-
-// The failure as one sentence about `shownPath`, with the system's reason:
-// "cannot open trip.mps: Permission denied", "trip.mps is a folder".
-std::string DescribeReadError(const ReadError& error, std::string_view shownPath);
+// A read that fails says why with one of the read steps of Step (kOpen to
+// kUnrecognised), the system's words in `reason`, and for kTooLong the
+// stream limit in `limit`.
 
 // The most bytes read from a stream (standard input, a pipe, a FIFO, a
 // device), whose size nobody knows before its end: 2 GiB.
@@ -76,7 +51,7 @@ struct ReadOptions {
 // or empty file, a folder or socket, one that another writer holds locked,
 // and one whose bytes cannot all be read (a file that shrinks while being
 // read included). "-" reads standard input as a stream.
-bool ReadWholeFile(const std::string& path, ByteBlock& buffer, ReadError* error = nullptr,
+bool ReadWholeFile(const std::string& path, ByteBlock& buffer, Error* error = nullptr,
                    const ReadOptions& options = {});
 
 // Whether anything exists at `path` (a dangling link counts).
@@ -104,34 +79,9 @@ bool IsStream(const std::string& path);
 // The system's words for one of its error codes.
 std::string SystemErrorText(int code);
 
-// Why a write failed.
-enum class WriteFailure {
-  kNone,
-  kExists,       // the target exists and was to be kept
-  kNotAFile,     // the target is a folder, device, FIFO, socket or broken link; never replaced
-  kKept,         // the caller's check refused to replace what the target holds
-  kReadOnly,     // the target is a read-only file; never replaced
-  kOwnStream,    // the target is one of this process's standard streams; never replaced
-  kNoFolder,     // the target's folder does not exist
-  kNoSafeKeep,   // the file system cannot add a file without the risk of replacing one
-  kCreate,       // no file can be made in the target's folder
-  kWrite,        // a write or the final flush failed
-  kReplace,      // the finished file could not be put in the target's place
-  kNoMemory,     // no memory for the write buffer
-  kTerminal,     // standard output is a terminal, which takes no file's bytes
-};
-
-struct WriteError {
-  WriteFailure failure = WriteFailure::kNone;
-  std::string reason;  // the system's words ("No space left on device"), when it gave any
-  std::string kind;    // for kNotAFile: what the target is ("a folder", "a FIFO");
-                       // for kOwnStream: which stream ("standard output")
-};
-
-// The failure as one sentence about `shownPath`: "cannot write out.wtr: No
-// space left on device", "folder out/ does not exist", "out.wtr is a FIFO,
-// not a regular file".
-std::string DescribeWriteError(const WriteError& error, std::string_view shownPath);
+// A write that fails says why with one of the write steps of Step (kExists
+// to kTerminal), the system's words in `reason`, and for kNotRegular and
+// kOwnStream what the target is in `subject` ("a folder", "standard output").
 
 // A destination for a file's bytes: a file written whole or not at all, or
 // standard output. Open, then Write any number of times, then Commit.
@@ -140,7 +90,7 @@ class OutputFile : public ByteSink {
   virtual bool Open() = 0;
   virtual bool Commit() = 0;
   // Why the first failure happened.
-  virtual const WriteError& error() const = 0;
+  virtual const Error& error() const = 0;
   // After a Commit that succeeded: the identity of the file written; false
   // where the destination is no file of its own (standard output).
   virtual bool WrittenIdentity(FileIdentity&) const { return false; }
@@ -185,7 +135,7 @@ class AtomicFileWriter final : public OutputFile {
   bool Write(const void* data, std::size_t size) override;
   // Flushes, checks the target again, and puts the file in place.
   bool Commit() override;
-  const WriteError& error() const override { return error_; }
+  const Error& error() const override { return error_; }
   bool WrittenIdentity(FileIdentity& out) const override {
     out = written_;
     return committed_;
@@ -194,7 +144,7 @@ class AtomicFileWriter final : public OutputFile {
   struct Handle;
 
  private:
-  bool Fail(WriteFailure failure, int code, std::string kind = {});
+  bool Fail(Step failure, int code, std::string kind = {});
   bool Flush();
   void Discard();
 
@@ -205,7 +155,7 @@ class AtomicFileWriter final : public OutputFile {
   bool failed_ = false;
   std::unique_ptr<std::uint8_t[]> pending_;
   std::size_t pendingSize_ = 0;
-  WriteError error_;
+  Error error_;
   FileIdentity written_;
   bool committed_ = false;
 };
@@ -217,16 +167,16 @@ class StandardOutputWriter final : public OutputFile {
   bool Open() override;
   bool Write(const void* data, std::size_t size) override;
   bool Commit() override;
-  const WriteError& error() const override { return error_; }
+  const Error& error() const override { return error_; }
 
  private:
-  bool Fail(WriteFailure failure, int code);
-  WriteError error_;
+  bool Fail(Step failure, int code);
+  Error error_;
   bool failed_ = false;
 };
 
 // False, with `why` set, when standard output is a terminal; otherwise puts
 // it in binary mode where the system distinguishes one.
-bool PrepareStandardOutputForBytes(WriteError* why);
+bool PrepareStandardOutputForBytes(Error* why);
 
 }  // namespace ridloe

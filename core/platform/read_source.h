@@ -19,15 +19,15 @@ class ReadSource {
 
 // Sets `out` (when there is one) to `why` with the system's words for `code`
 // (none for 0); false.
-bool FailRead(ReadError* out, ReadFailure why, int code = 0);
+bool FailRead(Error* out, Step why, int code = 0);
 
 // A stream has no size up front: read in growing steps, its first bytes
 // looked at as soon as they are in, and never past the limit.
-bool ReadStreamFrom(ReadSource& source, ByteBlock& buffer, ReadError* error, const ReadOptions& options);
+bool ReadStreamFrom(ReadSource& source, ByteBlock& buffer, Error* error, const ReadOptions& options);
 
 // A file of `size` bytes: its first bytes looked at before the whole file is
 // taken into memory; fewer bytes than that fail with kShortRead.
-bool ReadSizedFrom(ReadSource& source, std::size_t size, ByteBlock& buffer, ReadError* error,
+bool ReadSizedFrom(ReadSource& source, std::size_t size, ByteBlock& buffer, Error* error,
                    const ReadOptions& options);
 
 }  // namespace ridloe

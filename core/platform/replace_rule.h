@@ -15,7 +15,7 @@ enum class TargetState { kMissing, kRegular, kOther, kOwnStream };
 
 template <class Code>
 struct Refusal {
-  WriteFailure failure = WriteFailure::kNone;
+  Step step = Step::kNone;
   Code code{};  // the system's error code, where the system gave one
 };
 
@@ -28,18 +28,18 @@ struct Refusal {
 template <class Code, class ReadFirst>
 Refusal<Code> RefusalFor(TargetState state, bool readOnly, ExistingTarget existing, const ReplaceCheck& mayReplace,
                          ReadFirst&& readFirst) {
-  if (state == TargetState::kOther) return {WriteFailure::kNotAFile};
-  if (state == TargetState::kOwnStream) return {WriteFailure::kOwnStream};
+  if (state == TargetState::kOther) return {Step::kNotRegular};
+  if (state == TargetState::kOwnStream) return {Step::kOwnStream};
   if (state == TargetState::kMissing) return {};
   if (mayReplace) {
     std::uint8_t first[64];
     std::size_t size = sizeof first;
     Code code{};
-    if (!readFirst(first, size, code)) return {WriteFailure::kKept, code};
-    if (!mayReplace(ByteSpan(first, size))) return {WriteFailure::kKept};
+    if (!readFirst(first, size, code)) return {Step::kKept, code};
+    if (!mayReplace(ByteSpan(first, size))) return {Step::kKept};
   }
-  if (readOnly) return {WriteFailure::kReadOnly};
-  if (existing == ExistingTarget::kKeep) return {WriteFailure::kExists};
+  if (readOnly) return {Step::kReadOnly};
+  if (existing == ExistingTarget::kKeep) return {Step::kExists};
   return {};
 }
 

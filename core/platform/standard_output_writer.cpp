@@ -7,9 +7,9 @@
 
 namespace ridloe {
 
-bool StandardOutputWriter::Fail(WriteFailure failure, int code) {
+bool StandardOutputWriter::Fail(Step failure, int code) {
   // The C library's errno, in the C library's words on every system.
-  if (!failed_) error_ = {failure, code ? std::strerror(code) : std::string(), {}};
+  if (!failed_) error_ = Error(failure, code ? std::strerror(code) : std::string());
   failed_ = true;
   return false;
 }
@@ -24,14 +24,14 @@ bool StandardOutputWriter::Open() {
 bool StandardOutputWriter::Write(const void* data, std::size_t size) {
   if (failed_) return false;
   errno = 0;
-  if (std::fwrite(data, 1, size, stdout) != size) return Fail(WriteFailure::kWrite, errno);
+  if (std::fwrite(data, 1, size, stdout) != size) return Fail(Step::kWrite, errno);
   return true;
 }
 
 bool StandardOutputWriter::Commit() {
   if (failed_) return false;
   errno = 0;
-  if (std::fflush(stdout) != 0 || std::ferror(stdout)) return Fail(WriteFailure::kWrite, errno);
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) return Fail(Step::kWrite, errno);
   return true;
 }
 

@@ -24,16 +24,16 @@ bool ReadFully(ReadSource& source, std::uint8_t* out, std::size_t size, int& cod
 
 }  // namespace
 
-bool FailRead(ReadError* out, ReadFailure why, int code) {
+bool FailRead(Error* out, Step why, int code) {
   if (out) {
-    out->failure = why;
+    out->step = why;
     out->reason = code ? SystemErrorText(code) : std::string();
     out->limit = 0;
   }
   return false;
 }
 
-bool ReadStreamFrom(ReadSource& source, ByteBlock& buffer, ReadError* error, const ReadOptions& options) {
+bool ReadStreamFrom(ReadSource& source, ByteBlock& buffer, Error* error, const ReadOptions& options) {
   ByteBlock block;
   std::size_t used = 0;
   bool prefixChecked = !options.acceptsPrefix;
@@ -41,17 +41,17 @@ bool ReadStreamFrom(ReadSource& source, ByteBlock& buffer, ReadError* error, con
     if (used == block.size()) {
       const std::size_t grown = block.size() < 65536 ? 65536 : block.size() * 2;
       ByteBlock bigger;
-      if (!bigger.Allocate(std::min(grown, options.streamLimit + 1))) return FailRead(error, ReadFailure::kNoMemory);
+      if (!bigger.Allocate(std::min(grown, options.streamLimit + 1))) return FailRead(error, Step::kNoMemory);
       if (used) std::memcpy(bigger.data(), block.data(), used);
       block = std::move(bigger);
     }
     int code = 0;
     const long long n = source.ReadSome(block.data() + used, block.size() - used, code);
-    if (n < 0) return FailRead(error, ReadFailure::kRead, code);
+    if (n < 0) return FailRead(error, Step::kRead, code);
     if (n == 0) break;
     used += static_cast<std::size_t>(n);
     if (used > options.streamLimit) {
-      FailRead(error, ReadFailure::kTooLong);
+      FailRead(error, Step::kTooLong);
       if (error) error->limit = options.streamLimit;
       return false;
     }
@@ -61,20 +61,20 @@ bool ReadStreamFrom(ReadSource& source, ByteBlock& buffer, ReadError* error, con
         // The bytes read stay, for the caller to say what they are.
         block.Truncate(options.prefixSize);
         buffer = std::move(block);
-        return FailRead(error, ReadFailure::kUnrecognised);
+        return FailRead(error, Step::kUnrecognised);
       }
     }
     if (prefixChecked && options.watch && !options.watch(ByteSpan(block.data(), used), options.streamLimit)) break;
   }
-  if (used == 0) return FailRead(error, ReadFailure::kEmpty);
+  if (used == 0) return FailRead(error, Step::kEmpty);
   ByteBlock exact;
-  if (!exact.Allocate(used)) return FailRead(error, ReadFailure::kNoMemory);
+  if (!exact.Allocate(used)) return FailRead(error, Step::kNoMemory);
   std::memcpy(exact.data(), block.data(), used);
   buffer = std::move(exact);
   return true;
 }
 
-bool ReadSizedFrom(ReadSource& source, std::size_t size, ByteBlock& buffer, ReadError* error,
+bool ReadSizedFrom(ReadSource& source, std::size_t size, ByteBlock& buffer, Error* error,
                    const ReadOptions& options) {
   int code = 0;
   const std::size_t step = options.watch ? std::max<std::size_t>(options.watchStep, 1) : size;
@@ -85,15 +85,15 @@ bool ReadSizedFrom(ReadSource& source, std::size_t size, ByteBlock& buffer, Read
   const std::size_t firstSize = options.watch ? std::max(prefixSize, std::min(step, size)) : prefixSize;
   ByteBlock first;
   if (firstSize) {
-    if (!first.Allocate(firstSize)) return FailRead(error, ReadFailure::kNoMemory);
-    if (!ReadFully(source, first.data(), prefixSize, code)) return FailRead(error, ReadFailure::kShortRead, code);
+    if (!first.Allocate(firstSize)) return FailRead(error, Step::kNoMemory);
+    if (!ReadFully(source, first.data(), prefixSize, code)) return FailRead(error, Step::kShortRead, code);
     if (prefixSize && !options.acceptsPrefix(ByteSpan(first.data(), prefixSize))) {
       first.Truncate(prefixSize);
       buffer = std::move(first);
-      return FailRead(error, ReadFailure::kUnrecognised);
+      return FailRead(error, Step::kUnrecognised);
     }
     if (!ReadFully(source, first.data() + prefixSize, firstSize - prefixSize, code)) {
-      return FailRead(error, ReadFailure::kShortRead, code);
+      return FailRead(error, Step::kShortRead, code);
     }
     if (firstSize == size || (options.watch && !options.watch(first.bytes(), size))) {
       buffer = std::move(first);
@@ -101,14 +101,14 @@ bool ReadSizedFrom(ReadSource& source, std::size_t size, ByteBlock& buffer, Read
     }
   }
   ByteBlock block;
-  if (!block.Allocate(size)) return FailRead(error, ReadFailure::kNoMemory);
+  if (!block.Allocate(size)) return FailRead(error, Step::kNoMemory);
   if (firstSize) std::memcpy(block.data(), first.data(), firstSize);
   first = ByteBlock();
   // Without a watch the rest is read in one go; with one, a step at a time,
   // and no further than the watch wants.
   for (std::size_t done = firstSize; done < size;) {
     const std::size_t n = std::min(step, size - done);
-    if (!ReadFully(source, block.data() + done, n, code)) return FailRead(error, ReadFailure::kShortRead, code);
+    if (!ReadFully(source, block.data() + done, n, code)) return FailRead(error, Step::kShortRead, code);
     done += n;
     if (options.watch && !options.watch(ByteSpan(block.data(), done), size) && done < size) {
       block.Truncate(done);

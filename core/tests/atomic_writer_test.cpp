@@ -50,13 +50,13 @@ TEST_P(AtomicWriterTest, AFileMadeWhileWritingIsKept) {
   ASSERT_TRUE(out.Write("new", 3));
   ASSERT_TRUE(testing::WriteBytes(target, {'t', 'h', 'e', 'i', 'r', 's'}));
   EXPECT_FALSE(out.Commit());
-  EXPECT_EQ(out.error().failure, WriteFailure::kExists);
+  EXPECT_EQ(out.error().step, Step::kExists);
   EXPECT_EQ(ReadText(target), "theirs");
   EXPECT_EQ(Entries(), std::vector<std::string>{"out.wtr"});
 
   AtomicFileWriter again(target, ExistingTarget::kKeep);
   EXPECT_FALSE(again.Open());  // refused before anything is written
-  EXPECT_EQ(again.error().failure, WriteFailure::kExists);
+  EXPECT_EQ(again.error().step, Step::kExists);
   AtomicFileWriter fresh(dir_.Path("fresh.wtr"), ExistingTarget::kKeep);
   EXPECT_TRUE(Write(fresh, "made"));
   EXPECT_EQ(ReadText(dir_.Path("fresh.wtr")), "made");
@@ -71,8 +71,8 @@ TEST_P(AtomicWriterTest, ReplacesOnlyRegularFilesAndWritesThroughLinks) {
            {"fifo", "a FIFO"}, {"folder", "a folder"}, {"dangling", "a link to nothing"}, {"device", "a device"}}) {
     AtomicFileWriter out(dir_.Path(name));
     EXPECT_FALSE(Write(out, "x")) << name;
-    EXPECT_EQ(out.error().failure, WriteFailure::kNotAFile) << name;
-    EXPECT_EQ(out.error().kind, kind);
+    EXPECT_EQ(out.error().step, Step::kNotRegular) << name;
+    EXPECT_EQ(out.error().subject, kind);
   }
   EXPECT_TRUE(fs::is_fifo(dir_.Path("fifo")));
 
@@ -93,7 +93,7 @@ TEST_P(AtomicWriterTest, ReplacesOnlyRegularFilesAndWritesThroughLinks) {
   AtomicFileWriter checked(dir_.Path("link.wtr"), ExistingTarget::kReplace,
                            [](ByteSpan first) { return !(first.size() == 3 && first[0] == 'n'); });
   EXPECT_FALSE(Write(checked, "other"));
-  EXPECT_EQ(checked.error().failure, WriteFailure::kKept);
+  EXPECT_EQ(checked.error().step, Step::kKept);
   EXPECT_EQ(ReadText(dir_.Path("real/trip.wtr")), "new");
 }
 
@@ -112,7 +112,7 @@ TEST_P(AtomicWriterTest, SourceDataThatTakesThePlaceOfTheTargetAtTheLastMomentIs
     return true;
   });
   EXPECT_FALSE(Write(out, "new"));
-  EXPECT_EQ(out.error().failure, WriteFailure::kKept);
+  EXPECT_EQ(out.error().step, Step::kKept);
   EXPECT_EQ(ReadText(target), std::string("MsRcd\0", 6));
   EXPECT_EQ(Entries(), std::vector<std::string>{"out.wtr"});
 }

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <utility>
 
 #include "core/platform/file_access.h"
 #include "testing/test_support.h"
@@ -23,22 +24,22 @@ Bytes Pattern(std::size_t size) {
   return bytes;
 }
 
-ReadFailure FailureOf(const std::string& path) {
+Step FailureOf(const std::string& path) {
   ByteBlock buffer;
-  ReadError why;
+  Error why;
   EXPECT_FALSE(ReadWholeFile(path, buffer, &why)) << path;
   EXPECT_EQ(buffer.size(), 0u);
-  return why.failure;
+  return why.step;
 }
 
 TEST(ReadWholeFile, MissingEmptyAndDirectoryFail) {
-  EXPECT_EQ(FailureOf(TempPath("missing")), ReadFailure::kOpen);
+  EXPECT_EQ(FailureOf(TempPath("missing")), Step::kOpen);
   const std::string empty = TempPath("empty"), dir = TempPath("dir");
   ASSERT_TRUE(testing::WriteBytes(empty, {}));
-  EXPECT_EQ(FailureOf(empty), ReadFailure::kEmpty);
+  EXPECT_EQ(FailureOf(empty), Step::kEmpty);
   std::remove(empty.c_str());
   ASSERT_TRUE(std::filesystem::create_directory(dir));
-  EXPECT_EQ(FailureOf(dir), ReadFailure::kFolder);
+  EXPECT_EQ(FailureOf(dir), Step::kFolder);
   std::filesystem::remove(dir);
 }
 
@@ -63,7 +64,7 @@ TEST(ReadWholeFile, FailsWhenFewerBytesArriveThanTheSizeSays) {
   for (const char* path : candidates) {
     struct stat st {};
     if (::stat(path, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size != 4096) continue;
-    EXPECT_EQ(FailureOf(path), ReadFailure::kShortRead);
+    EXPECT_EQ(FailureOf(path), Step::kShortRead);
     return;
   }
   GTEST_SKIP() << "no file here whose size overstates its contents";
@@ -90,18 +91,47 @@ TEST(ReadWholeFile, DashReadsStandardInput) {
 
 // The message names the limit the stream passed, in the largest unit it is a
 // whole number of.
-TEST(ReadError, TooLongNamesTheLimitPassed) {
+TEST(Error, TooLongNamesTheLimitPassed) {
   const auto said = [](std::size_t limit) {
-    ReadError error;
-    error.failure = ReadFailure::kTooLong;
+    Error error;
+    error.step = Step::kTooLong;
     error.limit = limit;
-    return DescribeReadFailure(error);
+    return error.Describe();
   };
-  EXPECT_EQ(said(kStreamLimit), "is a stream longer than 2 GiB, the most that is read from one");
-  EXPECT_EQ(said(std::size_t{3} << 20), "is a stream longer than 3 MiB, the most that is read from one");
-  EXPECT_EQ(said(std::size_t{1536} << 10), "is a stream longer than 1536 KiB, the most that is read from one");
-  EXPECT_EQ(said(300000), "is a stream longer than 300000 bytes, the most that is read from one");
-  EXPECT_EQ(said(1), "is a stream longer than 1 byte, the most that is read from one");
+  EXPECT_EQ(said(kStreamLimit), "file is a stream longer than 2 GiB, the most that is read from one");
+  EXPECT_EQ(said(std::size_t{3} << 20), "file is a stream longer than 3 MiB, the most that is read from one");
+  EXPECT_EQ(said(std::size_t{1536} << 10), "file is a stream longer than 1536 KiB, the most that is read from one");
+  EXPECT_EQ(said(300000), "file is a stream longer than 300000 bytes, the most that is read from one");
+  EXPECT_EQ(said(1), "file is a stream longer than 1 byte, the most that is read from one");
+}
+
+// Every failure, whichever layer it comes from, is said of the file it
+// concerns: the system's words for a read or a write, the place for a load,
+// what the step names for a refusal.
+TEST(Error, EachStageIsSaidOfTheFileItConcerns) {
+  EXPECT_EQ(Error(Step::kOpen, "Permission denied").Describe("a.mps"), "cannot open a.mps: Permission denied");
+  EXPECT_EQ(Error(Step::kEmpty).Describe(), "file is empty");
+  const Error record(Step::kWaypointRun, "comment has no terminating NUL", {},
+                     Place::Record("waypoint record", 4, 1234));
+  EXPECT_EQ(record.Describe("a.mps"), "a.mps: waypoint record 4 at byte 1234: comment has no terminating NUL");
+  EXPECT_EQ(Error(Step::kSyntax, "no element found", {}, Place::Line(3, 7)).Describe(),
+            "line 3, column 7: no element found");
+  EXPECT_EQ(Fault("bad").In(Step::kHeader, Place::Byte(6)).Describe(), "at byte 6: bad");
+  EXPECT_EQ(Error(Step::kNotRegular, {}, "a folder").Describe("out.wtr"),
+            "out.wtr is a folder, not a regular file; it is never replaced");
+  EXPECT_EQ(Error(Step::kNoFolder).Describe("out/x.wtr"), "folder out/ does not exist");
+  EXPECT_EQ(Error(Step::kKept, {}, "an MPS file").Describe("x.wtr"), "x.wtr is an MPS file; it is never replaced");
+  EXPECT_EQ(Error(Step::kKept, "Permission denied").Describe("x.wtr"),
+            "x.wtr cannot be read to see what it holds (Permission denied); it is not replaced");
+  EXPECT_EQ(Error(Step::kWrittenThisRun, {}, "a.mps").Describe("a.wtr"),
+            "would replace a.wtr, written from a.mps in this run");
+  // The stages follow the work, first step to last.
+  const std::pair<Step, Stage> ends[] = {
+      {Step::kNone, Stage::kNone},         {Step::kOpen, Stage::kRead},         {Step::kUnrecognised, Stage::kRead},
+      {Step::kSignature, Stage::kLoad},    {Step::kParserStart, Stage::kLoad},  {Step::kExists, Stage::kWrite},
+      {Step::kTerminal, Stage::kWrite},    {Step::kWrittenThisRun, Stage::kConvert},
+      {Step::kNoWaypoints, Stage::kConvert}};
+  for (const auto& [step, stage] : ends) EXPECT_EQ(StageOf(step), stage) << static_cast<int>(step);
 }
 
 }  // namespace

@@ -17,11 +17,11 @@ namespace {
 
 using testing::Bytes;
 
-ReadFailure FailureOf(const std::string& path) {
+Step FailureOf(const std::string& path) {
   ByteBlock buffer;
-  ReadError why;
+  Error why;
   EXPECT_FALSE(ReadWholeFile(path, buffer, &why)) << path;
-  return why.failure;
+  return why.step;
 }
 
 // Pipes, FIFOs and devices are read as streams: looked at as soon as their
@@ -43,16 +43,16 @@ TEST(ReadWholeFile, StreamsStopAtFirstBytesTheCallerDoesNotRead) {
   ReadOptions options;
   options.prefixSize = 6;
   options.acceptsPrefix = [](ByteSpan prefix) { return prefix[0] != 0; };
-  ReadError why;
+  Error why;
   EXPECT_FALSE(ReadWholeFile("/dev/zero", buffer, &why, options));
-  EXPECT_EQ(why.failure, ReadFailure::kUnrecognised);
+  EXPECT_EQ(why.step, Step::kUnrecognised);
   EXPECT_EQ(buffer.size(), 6u);
   // ... and one whose first bytes pass goes on to the limit.
   options.acceptsPrefix = nullptr;
   options.streamLimit = 300000;
   EXPECT_FALSE(ReadWholeFile("/dev/zero", buffer, &why, options));
-  EXPECT_EQ(why.failure, ReadFailure::kTooLong);
-  EXPECT_EQ(DescribeReadError(why, "/dev/zero"),
+  EXPECT_EQ(why.step, Step::kTooLong);
+  EXPECT_EQ(why.Describe("/dev/zero"),
             "/dev/zero is a stream longer than 300000 bytes, the most that is read from one");
 
   // A socket is refused at once, without waiting on it.
@@ -62,7 +62,7 @@ TEST(ReadWholeFile, StreamsStopAtFirstBytesTheCallerDoesNotRead) {
   address.sun_family = AF_UNIX;
   std::snprintf(address.sun_path, sizeof address.sun_path, "%s", socketPath.c_str());
   ASSERT_EQ(::bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  EXPECT_EQ(FailureOf(socketPath), ReadFailure::kSocket);
+  EXPECT_EQ(FailureOf(socketPath), Step::kSocket);
   ::close(s);
 }
 

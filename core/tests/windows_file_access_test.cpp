@@ -23,7 +23,7 @@ namespace {
 namespace fs = std::filesystem;
 using testing::Bytes;
 
-bool Write(const std::string& path, const Bytes& bytes, WriteError* why = nullptr,
+bool Write(const std::string& path, const Bytes& bytes, Error* why = nullptr,
            ExistingTarget existing = ExistingTarget::kReplace, ReplaceCheck check = {}) {
   AtomicFileWriter writer(path, existing, std::move(check));
   const bool ok = writer.Open() && writer.Write(bytes.data(), bytes.size()) && writer.Commit();
@@ -31,11 +31,11 @@ bool Write(const std::string& path, const Bytes& bytes, WriteError* why = nullpt
   return ok;
 }
 
-Bytes Read(const std::string& path, ReadFailure* failure = nullptr) {
+Bytes Read(const std::string& path, Step* failure = nullptr) {
   ByteBlock buffer;
-  ReadError why;
+  Error why;
   ReadWholeFile(path, buffer, &why);
-  if (failure) *failure = why.failure;
+  if (failure) *failure = why.step;
   return Bytes(buffer.data(), buffer.data() + buffer.size());
 }
 
@@ -71,9 +71,9 @@ TEST_F(WindowsFileAccess, NamesOutsideTheAnsiCodePageAndLongPaths) {
   EXPECT_EQ(Read(deep + "\\deep.wtr"), (Bytes{4, 5}));
   EXPECT_TRUE(SameFile(deep + "\\deep.wtr", deep + "/deep.wtr"));
 
-  ReadFailure failure{};
+  Step failure{};
   Read(std::string("bad \xFF utf-8"), &failure);
-  EXPECT_EQ(failure, ReadFailure::kOpen);
+  EXPECT_EQ(failure, Step::kOpen);
 }
 
 TEST_F(WindowsFileAccess, ReplacesOnlyFilesAndKeepsWhatIsToBeKept) {
@@ -88,10 +88,10 @@ TEST_F(WindowsFileAccess, ReplacesOnlyFilesAndKeepsWhatIsToBeKept) {
   for (const auto& [path, kind] : std::vector<std::pair<std::string, std::string>>{
            {folder, "a folder"}, {"NUL", "a device"}, {"CON", "a device"}, {dir_.Path("nul"), "a device"},
            {"\\\\.\\pipe\\ridloe-test", "a pipe"}}) {
-    WriteError why;
+    Error why;
     EXPECT_FALSE(Write(path, {1}, &why)) << path;
-    EXPECT_EQ(why.failure, WriteFailure::kNotAFile) << path;
-    EXPECT_EQ(why.kind, kind) << path;
+    EXPECT_EQ(why.step, Step::kNotRegular) << path;
+    EXPECT_EQ(why.subject, kind) << path;
   }
   EXPECT_TRUE(IsFolder(folder));
 
@@ -102,19 +102,19 @@ TEST_F(WindowsFileAccess, ReplacesOnlyFilesAndKeepsWhatIsToBeKept) {
   ASSERT_TRUE(writer.Write("new", 3));
   ASSERT_TRUE(testing::WriteBytes(fs::path(WideFromUtf8(kept)), {'t', 'h', 'e', 'i', 'r', 's'}));
   EXPECT_FALSE(writer.Commit());
-  EXPECT_EQ(writer.error().failure, WriteFailure::kExists);
+  EXPECT_EQ(writer.error().step, Step::kExists);
   EXPECT_EQ(Read(kept), (Bytes{'t', 'h', 'e', 'i', 'r', 's'}));
-  WriteError why;
+  Error why;
   EXPECT_FALSE(Write(kept, {1}, &why, ExistingTarget::kKeep));
-  EXPECT_EQ(why.failure, WriteFailure::kExists);
+  EXPECT_EQ(why.step, Step::kExists);
   // The caller's check sees the first bytes and may keep the file.
   EXPECT_FALSE(Write(kept, {1}, &why, ExistingTarget::kReplace, [](ByteSpan first) { return first[0] != 't'; }));
-  EXPECT_EQ(why.failure, WriteFailure::kKept);
+  EXPECT_EQ(why.step, Step::kKept);
   EXPECT_EQ(Read(kept), (Bytes{'t', 'h', 'e', 'i', 'r', 's'}));
 
   // A folder that is not there is said so, in the system's words.
   EXPECT_FALSE(Write(dir_.Path("missing\\out.wtr"), {1}, &why));
-  EXPECT_EQ(why.failure, WriteFailure::kNoFolder);
+  EXPECT_EQ(why.step, Step::kNoFolder);
   EXPECT_FALSE(why.reason.empty());
   EXPECT_NE(why.reason.back(), '.');
   EXPECT_EQ(Entries(), (std::vector<std::string>{"folder", "kept.wtr", "out.wtr"}));  // no temporary file left
@@ -133,9 +133,9 @@ TEST_F(WindowsFileAccess, WrittenFilesAreVisibleAndReadOnlyOnesKept) {
     EXPECT_EQ(attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY), 0u) << attributes;
   }
   ASSERT_TRUE(SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_READONLY));
-  WriteError why;
+  Error why;
   EXPECT_FALSE(Write(target, {4}, &why));
-  EXPECT_EQ(why.failure, WriteFailure::kReadOnly);
+  EXPECT_EQ(why.step, Step::kReadOnly);
   EXPECT_EQ(Read(target), Bytes{3});
   EXPECT_EQ(GetFileAttributesW(wide.c_str()) & FILE_ATTRIBUTE_READONLY, DWORD{FILE_ATTRIBUTE_READONLY});
   SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -179,9 +179,9 @@ TEST_F(WindowsFileAccess, AFileBeingWrittenIsNotRead) {
   HANDLE writer = CreateFileW(WideFromUtf8(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(writer, INVALID_HANDLE_VALUE);
-  ReadFailure failure{};
+  Step failure{};
   EXPECT_TRUE(Read(path, &failure).empty());
-  EXPECT_EQ(failure, ReadFailure::kBusy);
+  EXPECT_EQ(failure, Step::kBusy);
   CloseHandle(writer);
 
   HANDLE reader = CreateFileW(WideFromUtf8(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
@@ -245,22 +245,22 @@ TEST_F(WindowsFileAccess, PipesAndDevicesAreReadAsStreams) {
     ASSERT_NE(pipe, INVALID_HANDLE_VALUE);
     feeder = Feed(pipe, bytes);
     options.streamLimit = limit;
-    ReadError why;
+    Error why;
     EXPECT_FALSE(ReadWholeFile(name, buffer, &why, options));
     feeder.join();
-    EXPECT_EQ(why.failure, limit == kStreamLimit ? ReadFailure::kUnrecognised : ReadFailure::kTooLong);
+    EXPECT_EQ(why.step, limit == kStreamLimit ? Step::kUnrecognised : Step::kTooLong);
     if (limit == kStreamLimit) {
       EXPECT_EQ(buffer.size(), 6u);
     } else {
-      EXPECT_EQ(DescribeReadFailure(why), "is a stream longer than 100000 bytes, the most that is read from one");
+      EXPECT_EQ(why.Describe(), "file is a stream longer than 100000 bytes, the most that is read from one");
     }
     options.acceptsPrefix = nullptr;
   }
 
   // NUL is a device with nothing in it.
-  ReadFailure failure{};
+  Step failure{};
   Read("NUL", &failure);
-  EXPECT_EQ(failure, ReadFailure::kEmpty);
+  EXPECT_EQ(failure, Step::kEmpty);
 }
 
 }  // namespace

@@ -126,7 +126,7 @@ class GpxReader final : public XmlEvents {
     std::string why;
     parser_ = MakeXmlParser(kMaxDepth, why);
     if (!parser_) {
-      return doc_.Fail(LoadStep::kParserStart, "the XML parser could not be started" + (why.empty() ? "" : ": " + why));
+      return doc_.Fail(Step::kParserStart, "the XML parser could not be started" + (why.empty() ? "" : ": " + why));
     }
     if (waypointSink_) waypointSink_->LinesAreUtf8();
     if (trackSink_) trackSink_->LinesAreUtf8();
@@ -135,7 +135,7 @@ class GpxReader final : public XmlEvents {
   bool Feed(const std::uint8_t* data, std::size_t size, bool last) {
     if (!parser_ || failed_) return false;
     std::string why;
-    if (!parser_->Feed(data, size, last, *this, why) && !failed_) Fail(LoadStep::kSyntax, why);
+    if (!parser_->Feed(data, size, last, *this, why) && !failed_) Fail(Step::kSyntax, why);
     return !failed_;
   }
   // Hands what was read to the document; false when the load failed.
@@ -155,14 +155,14 @@ class GpxReader final : public XmlEvents {
     try {
       work();
     } catch (const std::bad_alloc&) {
-      Fail(LoadStep::kWaypointAlloc, "out of memory");
+      Fail(Step::kWaypointAlloc, "out of memory");
     }
   }
 
   // Records why the load fails, at the parser's position, and stops it.
-  bool Fail(LoadStep step, std::string why) {
+  bool Fail(Step step, std::string why) {
     if (!failed_) {
-      doc_.error_.SetAt(step, std::move(why), parser_->Line(), parser_->Column());
+      doc_.error_.Fail(step, std::move(why), Place::Line(parser_->Line(), parser_->Column()));
       failed_ = true;
     }
     parser_->Stop();
@@ -192,7 +192,7 @@ class GpxReader final : public XmlEvents {
   void OnStart(std::string_view qualified, std::span<const XmlAttribute> attributes) override {
     Guarded([&] {
       if (++depth_ > kMaxDepth) {
-        Fail(LoadStep::kSyntax, "elements nest deeper than " + std::to_string(kMaxDepth) + " levels");
+        Fail(Step::kSyntax, "elements nest deeper than " + std::to_string(kMaxDepth) + " levels");
         return;
       }
       if (!attributes.empty()) Declare(attributes);
@@ -207,7 +207,7 @@ class GpxReader final : public XmlEvents {
   void Start(std::string_view local, Ns ns, std::span<const XmlAttribute> attributes) {
     if (in_ == In::kDocument) {
       if (local != "gpx" || (ns != Ns::kNone && ns != Ns::kGpx10 && ns != Ns::kGpx11)) {
-        Fail(LoadStep::kSyntax, "the root element is not a GPX 1.0 or 1.1 gpx element");
+        Fail(Step::kSyntax, "the root element is not a GPX 1.0 or 1.1 gpx element");
         return;
       }
       gpx_ = ns;
@@ -313,11 +313,11 @@ class GpxReader final : public XmlEvents {
     const std::string_view* values[2] = {lat, lon};
     for (int i = 0; i < 2; ++i) {
       if (!values[i]) {
-        Fail(LoadStep::kSyntax, std::string(element) + " has no " + names[i]);
+        Fail(Step::kSyntax, std::string(element) + " has no " + names[i]);
         return;
       }
       if (!ParseDecimal(*values[i], degrees[i]) || !std::isfinite(degrees[i])) {
-        Fail(LoadStep::kSyntax,
+        Fail(Step::kSyntax,
              std::string(element) + " has a " + names[i] + " that is not a number: " + Quoted(*values[i]));
         return;
       }
@@ -344,7 +344,7 @@ class GpxReader final : public XmlEvents {
       case Field::kEle:
         if (text.empty()) break;  // an empty ele gives no altitude
         if (!ParseDecimal(text, altitude_)) {
-          Fail(LoadStep::kSyntax, "ele is not a number: " + Quoted(text));
+          Fail(Step::kSyntax, "ele is not a number: " + Quoted(text));
           return;
         }
         noAltitude_ = false;
@@ -409,7 +409,7 @@ class GpxReader final : public XmlEvents {
     }
     WaypointRecord* w = waypoints_.Add();
     if (!w) {
-      Fail(LoadStep::kWaypointAlloc, "out of memory for the waypoints");
+      Fail(Step::kWaypointAlloc, "out of memory for the waypoints");
       return;
     }
     KeepWaypoint(*w, doc_.waypointText_);
@@ -434,7 +434,7 @@ class GpxReader final : public XmlEvents {
     }
     WaypointRecord* w = routePoints_.Add();
     if (!w) {
-      Fail(LoadStep::kRouteAlloc, "out of memory for the route points");
+      Fail(Step::kRouteAlloc, "out of memory for the route points");
       return;
     }
     KeepWaypoint(*w, doc_.routePointText_);
@@ -444,7 +444,7 @@ class GpxReader final : public XmlEvents {
     in_ = In::kGpx;
     const std::size_t points = routePoints_.size() - firstRoutePoint_;
     if (points > static_cast<std::size_t>(INT32_MAX) || routeStarts_.size() >= static_cast<std::size_t>(INT32_MAX)) {
-      Fail(LoadStep::kRouteAlloc, "more routes or route points than a document holds");
+      Fail(Step::kRouteAlloc, "more routes or route points than a document holds");
       return;
     }
     routeStarts_.push_back({firstRoutePoint_, static_cast<std::int32_t>(points)});
@@ -481,7 +481,7 @@ class GpxReader final : public XmlEvents {
     if (!keepPoints_) return;
     TrackPoint* p = points_.Add();
     if (!p) {
-      Fail(LoadStep::kTrackConversion, "out of memory for the track points");
+      Fail(Step::kTrackConversion, "out of memory for the track points");
       return;
     }
     p->latitude = latitude_;
@@ -498,11 +498,11 @@ class GpxReader final : public XmlEvents {
   void EndTrack() {
     in_ = In::kGpx;
     if (trackPoints_ > static_cast<std::uint64_t>(INT32_MAX)) {
-      Fail(LoadStep::kTrackCount, "a track holds more points than a document can");
+      Fail(Step::kTrackCount, "a track holds more points than a document can");
       return;
     }
     if (tracks_ == INT32_MAX) {
-      Fail(LoadStep::kTrackCount, "more tracks than a document holds");
+      Fail(Step::kTrackCount, "more tracks than a document holds");
       return;
     }
     ++tracks_;
@@ -522,14 +522,14 @@ class GpxReader final : public XmlEvents {
   // Hands what was read whole to the document; false when memory was short.
   bool Finish() {
     if (waypoints_.size() > static_cast<std::size_t>(INT32_MAX)) {
-      return doc_.Fail(LoadStep::kWaypointAlloc, "more waypoints than a document holds");
+      return doc_.Fail(Step::kWaypointAlloc, "more waypoints than a document holds");
     }
     doc_.waypointCount = static_cast<std::int32_t>(waypoints_.size());
     if (doc_.waypointCount) doc_.waypoints = waypoints_.Release();
     doc_.routeCount = static_cast<std::int32_t>(routeStarts_.size());
     if (!routeStarts_.empty()) {
       doc_.routes = AllocateZeroed<RouteRecord>(routeStarts_.size());
-      if (!doc_.routes) return doc_.Fail(LoadStep::kRouteAlloc, "out of memory for the routes");
+      if (!doc_.routes) return doc_.Fail(Step::kRouteAlloc, "out of memory for the routes");
       doc_.routePointPool_ = routePoints_.Release();
       for (std::size_t j = 0; j < routeStarts_.size(); ++j) {
         const auto [first, count] = routeStarts_[j];
@@ -542,7 +542,7 @@ class GpxReader final : public XmlEvents {
     doc_.trackCount = tracks_;
     if (trackStarts_.empty()) return true;
     doc_.tracks = AllocateZeroed<TrackRecord>(trackStarts_.size());
-    if (!doc_.tracks) return doc_.Fail(LoadStep::kTrackAlloc, "out of memory for the tracks");
+    if (!doc_.tracks) return doc_.Fail(Step::kTrackAlloc, "out of memory for the tracks");
     doc_.pointPool_ = points_.Release();
     for (std::size_t j = 0; j < trackStarts_.size(); ++j) {
       const auto [first, count] = trackStarts_[j];
@@ -612,14 +612,14 @@ GpxDocument::GpxDocument() = default;
 GpxDocument::~GpxDocument() = default;
 
 bool GpxDocument::Parse(const std::uint8_t* data, std::size_t size, ListSink* waypointSink, ListSink* trackSink) {
-  error_ = LoadError{};
+  error_ = Error{};
   GpxReader reader(*this, waypointSink, trackSink);
   return reader.Read(data, size);
 }
 
 bool GpxDocument::Watch(ByteSpan soFar, std::size_t, ListSink* waypointSink, ListSink* trackSink) {
   if (!feeding_) {
-    error_ = LoadError{};
+    error_ = Error{};
     feeding_ = std::make_unique<GpxReader>(*this, waypointSink, trackSink);
     if (!feeding_->Begin()) return false;
   }

@@ -12,15 +12,14 @@ bool MpsDocument::Parse(const std::uint8_t* data, std::size_t size, ListSink* wa
   // The document keeps the records it reads: work on a copy it owns.
   ByteBlock copy;
   if (!copy.Allocate(size)) {
-    error_ = LoadError{};
-    return FailRead(ReadError{ReadFailure::kNoMemory, {}});
+    return FailWith(Error(Step::kNoMemory));
   }
   if (size) std::memcpy(copy.data(), data, size);
   return ParseBuffer(std::move(copy), waypointSink, trackSink);
 }
 
 bool MpsDocument::ParseBuffer(ByteBlock buffer, ListSink* waypointSink, ListSink* trackSink) {
-  error_ = LoadError{};
+  error_ = Error{};
   records_ = std::move(buffer);
   ByteCursor cursor(records_.bytes());
   // Only the bytes read so far stay with the document when the load ends early.
@@ -40,9 +39,9 @@ bool MpsDocument::ParseBuffer(ByteBlock buffer, ListSink* waypointSink, ListSink
   // the bytes after them can go first. Routes sit between the waypoints and
   // the tracks. Their records are parsed in their turn below, and a framing
   // that failed is reported where reading that run would have failed.
-  LoadError routeFrameError;
-  LoadError trackFrameError;
-  LoadError lFrameError;
+  Error routeFrameError;
+  Error trackFrameError;
+  Error lFrameError;
   const bool routesFramed = routeSection.FrameRun(cursor, routeFrameError);
   const auto trackRunOffset = static_cast<std::int64_t>(cursor.offset());
   const bool tracksFramed = routesFramed && trackSection.FrameRun(cursor, trackFrameError);
@@ -51,17 +50,17 @@ bool MpsDocument::ParseBuffer(ByteBlock buffer, ListSink* waypointSink, ListSink
   // end of the file; one that does not means the file was cut short or
   // damaged. Checked while those bytes are still here, reported once
   // everything before it has been read and listed.
-  LoadError restError;
+  Error restError;
   if (lFramed) {
     const std::size_t before = 2 + static_cast<std::size_t>(waypointCount) + static_cast<std::size_t>(routeSection.count) +
                                static_cast<std::size_t>(trackSection.count) + static_cast<std::size_t>(lSection.count);
-    CheckRest(cursor, before, restError);
+    restError = FrameToEnd(cursor, before);
   }
   stopHere(true);
 
   if (waypointCount > 0) {
     waypoints = AllocateZeroed<WaypointRecord>(static_cast<std::size_t>(waypointCount));
-    if (!waypoints) return Fail(LoadStep::kWaypointAlloc, "out of memory for the waypoints");
+    if (!waypoints) return Fail(Step::kWaypointAlloc, "out of memory for the waypoints");
     char line[kLineBufferSize];
     for (std::int32_t i = 0; i < waypointCount; ++i) {
       WaypointRecord& waypoint = waypoints[i];
@@ -88,9 +87,9 @@ bool MpsDocument::ParseBuffer(ByteBlock buffer, ListSink* waypointSink, ListSink
   if (!trackSection.ParseRun(error_)) return false;
   trackCount = trackSection.count;
   if (trackCount < 0 || trackCount > kMaxTracks) {
-    return Fail(LoadStep::kTrackCount,
+    return Fail(Step::kTrackCount,
                 "file holds " + std::to_string(trackCount) + " tracks, more than " + std::to_string(kMaxTracks),
-                trackRunOffset);
+                Place::Byte(trackRunOffset));
   }
   if (!ConvertTracks(trackSink)) return false;
 
@@ -106,26 +105,6 @@ bool MpsDocument::ParseBuffer(ByteBlock buffer, ListSink* waypointSink, ListSink
   return true;
 }
 
-void MpsDocument::CheckRest(ByteCursor cursor, std::size_t recordsBefore, LoadError& error) {
-  std::size_t framed = 0;
-  const FrameResult result = FrameToEnd(cursor, framed);
-  if (result == FrameResult::kOk) return;
-  const std::size_t index = recordsBefore + framed;
-  const auto at = static_cast<std::int64_t>(cursor.offset());
-  std::string why = DescribeFrameResult(result);
-  if (result == FrameResult::kTooShort) {
-    why = "file ends inside the record's 5-byte frame";
-  } else if (result == FrameResult::kTooLong) {
-    // The frame is whole: its length tells how much is missing.
-    ByteCursor frame = cursor;
-    std::uint32_t length = 0;
-    frame.Prechecked().ReadU32(length);
-    why = "file ends inside the record: it claims " + std::to_string(length) + " bytes, " +
-          std::to_string(cursor.remaining() - kMpsFrameSize) + " remain";
-  }
-  error.Set(LoadStep::kTruncated, std::move(why), at, "record", static_cast<std::int64_t>(index));
-}
-
 bool MpsDocument::ConvertRoutes() {
   if (routeCount == 0) return true;
   routes = AllocateZeroed<RouteRecord>(static_cast<std::size_t>(routeCount));
@@ -134,14 +113,15 @@ bool MpsDocument::ConvertRoutes() {
   routePointRefs_ = AllocateZeroed<MpsRoutePointRef>(total);
   WaypointsByName named;
   if (!routes || !routePointPool_ || !routePointRefs_ || !named.Build(waypointSection)) {
-    return Fail(LoadStep::kRouteAlloc, "out of memory for the routes");
+    return Fail(Step::kRouteAlloc, "out of memory for the routes");
   }
   std::size_t next = 0;
   for (std::int32_t j = 0; j < routeCount; ++j) {
-    if (const char* why = routeSection.ConvertRoute(j, routes[j], routePointPool_.get() + next,
-                                                    routePointRefs_.get() + next, waypoints.get(), named)) {
+    Error why = routeSection.ConvertRoute(j, routes[j], routePointPool_.get() + next, routePointRefs_.get() + next,
+                                          waypoints.get(), named);
+    if (why.failed()) {
       routeCount = j;  // the routes before it are whole
-      return Fail(LoadStep::kRouteRun, why, routeSection.RecordOffset(j), MpsRouteSection::kRecordName, j);
+      return Fail(Step::kRouteRun, std::move(why.reason), routeSection.PlaceOf(j));
     }
     next += static_cast<std::size_t>(routes[j].pointCount);
   }
@@ -161,7 +141,7 @@ bool MpsDocument::ConvertTracks(ListSink* trackSink) {
   // A load for the waypoints and counts alone skips the points nobody will read.
   if (parts == LoadParts::kWaypointsAndCounts && !trackSink) return true;
   tracks = AllocateZeroed<TrackRecord>(static_cast<std::size_t>(trackCount));
-  if (!tracks) return Fail(LoadStep::kTrackAlloc, "out of memory for the tracks");
+  if (!tracks) return Fail(Step::kTrackAlloc, "out of memory for the tracks");
   // One block for every track's points; where it cannot be had, each track
   // asks for its own.
   pointPool_ = AllocateZeroed<TrackPoint>(trackSection.TotalPoints());
@@ -169,7 +149,7 @@ bool MpsDocument::ConvertTracks(ListSink* trackSink) {
   char line[kLineBufferSize];
   for (std::int32_t j = 0; j < trackCount; ++j) {
     if (!trackSection.ConvertTrack(j, tracks[j], next)) {
-      return Fail(LoadStep::kTrackConversion, "out of memory for the track's points", -1, "track record", j);
+      return Fail(Step::kTrackConversion, "out of memory for the track's points", Place::Record("track record", j, -1));
     }
     if (next) next += tracks[j].pointCount;
     if (trackSink) {

@@ -47,9 +47,6 @@ class MpsDocument : public WtrDocument {
  private:
   bool ConvertRoutes();
   bool ConvertTracks(ListSink* trackSink);
-  // Sets `error` when a record after the runs cannot be framed;
-  // `recordsBefore` counts the records from the first one to the cursor.
-  static void CheckRest(ByteCursor cursor, std::size_t recordsBefore, LoadError& error);
 
   // The file's bytes that the header and the sections' slots view.
   ByteBlock records_;

@@ -1,39 +1,44 @@
 #include "formats/mps/mps_header.h"
 
+#include <utility>
+
 namespace ridloe {
 
-bool MpsHeader::ReadHeader(ByteCursor& cursor, LoadError& error) {
+Place MpsHeader::APlace() const { return Place::Record("'A' record", -1, aOffset_); }
+
+bool MpsHeader::ReadHeader(ByteCursor& cursor, Error& error) {
   if (cursor.remaining() < sizeof kMpsSignature) {
-    return error.Set(LoadStep::kSignature, "file is shorter than the 6-byte MsRcd signature", 0);
+    return error.Fail(Step::kSignature, "file is shorter than the 6-byte MsRcd signature", Place::Byte(0));
   }
   if (!cursor.StartsWith(kMpsSignature)) {
-    return error.Set(LoadStep::kSignature, "file does not start with the MsRcd signature", 0);
+    return error.Fail(Step::kSignature, "file does not start with the MsRcd signature", Place::Byte(0));
   }
   cursor.Prechecked().Skip(sizeof kMpsSignature);
   const auto firstOffset = static_cast<std::int64_t>(cursor.offset());
-  const FrameResult firstFrame = FrameRecord(cursor, firstRecord);
-  if (firstFrame != FrameResult::kOk) {
-    return error.Set(LoadStep::kFirstRecord, DescribeFrameResult(firstFrame), firstOffset, "first record");
+  if (Error why = FrameRecord(cursor, firstRecord); why.failed()) {
+    error = why.In(Step::kHeader, Place::Record("first record", -1, firstOffset));
+    return false;
   }
   aOffset_ = static_cast<std::int64_t>(cursor.offset());
-  const FrameResult secondFrame = FrameRecord(cursor, aRecord);
-  if (secondFrame != FrameResult::kOk) {
-    return error.Set(LoadStep::kARecord, DescribeFrameResult(secondFrame), aOffset_, "'A' record");
+  if (Error why = FrameRecord(cursor, aRecord); why.failed()) {
+    error = why.In(Step::kHeader, APlace());
+    return false;
   }
   return CheckARecord(error);
 }
 
-bool MpsHeader::CheckARecord(LoadError& error) const {
+bool MpsHeader::CheckARecord(Error& error) const {
   if (aRecord.type != 'A') {
-    return error.Set(LoadStep::kARecord, "second record is not an 'A' record", aOffset_, "'A' record");
+    return error.Fail(Step::kHeader, "second record is not an 'A' record", APlace());
   }
   ByteCursor payload(aRecord.bytes());
   std::uint16_t value = 0;
   if (!payload.ReadU16(value)) {
-    return error.Set(LoadStep::kARecord, "payload is shorter than its 2-byte value", aOffset_, "'A' record");
+    return error.Fail(Step::kHeader, "payload is shorter than its 2-byte value", APlace());
   }
-  if (const char* missing = SkipThreeStrings(payload)) {
-    return error.Set(LoadStep::kARecord, missing, aOffset_, "'A' record");
+  if (Error missing = SkipThreeStrings(payload); missing.failed()) {
+    error = missing.In(Step::kHeader, APlace());
+    return false;
   }
   return true;
 }

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "core/document/load_error.h"
+#include "core/error/error.h"
 #include "formats/mps/mps_record.h"
 
 namespace ridloe {
@@ -19,10 +19,10 @@ class MpsHeader {
   MpsHeader& operator=(const MpsHeader&) = delete;
 
   // Reads the signature and both records; on failure `error` says why.
-  bool ReadHeader(ByteCursor& cursor, LoadError& error);
+  bool ReadHeader(ByteCursor& cursor, Error& error);
   // The 'A' record: its type, a uint16 value and three NUL-terminated strings
   // that all end inside the payload.
-  bool CheckARecord(LoadError& error) const;
+  bool CheckARecord(Error& error) const;
   // The first record names the format version when it is a 'D' record: its
   // payload starts with 'd' (version 3), 'g' (4) or 'i' (5).
   bool IsVersion3() const;
@@ -31,6 +31,7 @@ class MpsHeader {
   RecordSlot aRecord;
 
  private:
+  Place APlace() const;  // where the 'A' record is
   std::int64_t aOffset_ = -1;
 };
 

@@ -2,49 +2,53 @@
 
 namespace ridloe {
 
-const char* DescribeFrameResult(FrameResult result) {
-  switch (result) {
-    case FrameResult::kOk: return "record is framed";
-    case FrameResult::kTooShort: return "fewer than 5 bytes left for a record frame";
-    case FrameResult::kZeroLength: return "record has a payload length of 0";
-    case FrameResult::kTooLong: return "record is longer than the rest of the file";
-    case FrameResult::kUnclosed: return "file ends without its closing 'V' record";
-  }
-  return "record cannot be framed";
-}
-
-FrameResult FrameRecord(ByteCursor& cursor, RecordSlot& slot) {
+Error FrameRecord(ByteCursor& cursor, RecordSlot& slot) {
   ByteCursor frame;
-  if (!cursor.Sub(kMpsFrameSize, frame)) return FrameResult::kTooShort;
+  if (!cursor.Sub(kMpsFrameSize, frame)) {
+    return Error(Step::kTruncated, "fewer than 5 bytes left for a record frame");
+  }
   frame.Prechecked().ReadU32(slot.length);
   frame.Prechecked().ReadU8(slot.type);
-  if (slot.length == 0) return FrameResult::kZeroLength;
+  if (slot.length == 0) return Fault("record has a payload length of 0");
   ByteSpan payload;
-  if (!cursor.ReadBytes(slot.length, payload)) return FrameResult::kTooLong;
+  if (!cursor.ReadBytes(slot.length, payload)) {
+    return Error(Step::kTruncated, "record is longer than the rest of the file");
+  }
   slot.payload = payload.data();
-  return FrameResult::kOk;
+  return {};
 }
 
 std::size_t SkipRun(ByteCursor& cursor, std::uint8_t letter) {
   std::size_t count = 0;
   for (ByteCursor scan = cursor;; ++count) {
     RecordSlot frame;
-    if (FrameRecord(scan, frame) != FrameResult::kOk || frame.type != letter) return count;
+    if (FrameRecord(scan, frame).failed() || frame.type != letter) return count;
     cursor = scan;
   }
 }
 
-FrameResult FrameToEnd(ByteCursor& cursor, std::size_t& framed) {
-  framed = 0;
-  while (!cursor.AtEnd()) {
+Error FrameToEnd(ByteCursor& cursor, std::size_t recordsBefore) {
+  std::size_t index = recordsBefore;
+  const auto here = [&] {
+    return Place::Record("record", static_cast<std::int64_t>(index), static_cast<std::int64_t>(cursor.offset()));
+  };
+  for (; !cursor.AtEnd(); ++index) {
     ByteCursor scan = cursor;
     RecordSlot frame;
-    if (const FrameResult result = FrameRecord(scan, frame); result != FrameResult::kOk) return result;
+    if (Error fault = FrameRecord(scan, frame); fault.failed()) {
+      if (cursor.remaining() < kMpsFrameSize) {
+        fault.reason = "file ends inside the record's 5-byte frame";
+      } else if (fault.step == Step::kTruncated) {
+        // The frame is whole: its length tells how much is missing.
+        fault.reason = "file ends inside the record: it claims " + std::to_string(frame.length) + " bytes, " +
+                       std::to_string(cursor.remaining() - kMpsFrameSize) + " remain";
+      }
+      return fault.In(Step::kTruncated, here());
+    }
     cursor = scan;
-    ++framed;
-    if (frame.type == 'V') return FrameResult::kOk;
+    if (frame.type == 'V') return {};
   }
-  return FrameResult::kUnclosed;
+  return Error(Step::kTruncated, "file ends without its closing 'V' record", {}, here());
 }
 
 bool FrameWatch::MoreIsNeeded(ByteSpan soFar, std::size_t most) {
@@ -64,15 +68,12 @@ bool FrameWatch::MoreIsNeeded(ByteSpan soFar, std::size_t most) {
   return true;
 }
 
-const char* SkipThreeStrings(ByteCursor& payload) {
-  static const char* const kMissingNul[3] = {"first string has no terminating NUL",
-                                             "second string has no terminating NUL",
-                                             "third string has no terminating NUL"};
-  for (const char* missing : kMissingNul) {
+Error SkipThreeStrings(ByteCursor& payload) {
+  for (const char* which : {"first", "second", "third"}) {
     ByteSpan text;
-    if (!payload.ReadCString(text)) return missing;
+    if (!payload.ReadCString(text)) return Fault(std::string(which) + " string has no terminating NUL");
   }
-  return nullptr;
+  return {};
 }
 
 }  // namespace ridloe

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "core/bytes/byte_cursor.h"
+#include "core/error/error.h"
 
 namespace ridloe {
 
@@ -22,37 +23,31 @@ struct RecordSlot {
   ByteSpan bytes() const { return {payload, payload ? length : 0u}; }
 };
 
-enum class FrameResult {
-  kOk,
-  kTooShort,    // fewer than 5 bytes remain: nothing is consumed
-  kZeroLength,  // a record must carry at least one payload byte
-  kTooLong,     // the payload runs past the end of the data
-  kUnclosed,    // the records end with the data, and no 'V' record closed them
-};
-
-const char* DescribeFrameResult(FrameResult result);
-
 // Frames the record at the cursor: on success `slot.payload` views the bytes
 // in the cursor's buffer and the cursor has moved past the record. Once the
-// 5 frame bytes exist they stay consumed whatever follows; a caller that gets
-// a failure abandons the cursor.
-FrameResult FrameRecord(ByteCursor& cursor, RecordSlot& slot);
+// 5 frame bytes exist they stay consumed whatever follows (`slot.length`
+// holds the length they claim); a caller that gets a failure abandons the
+// cursor. A failure is kTruncated when the data ends inside the frame or the
+// payload, a Fault when the frame claims no payload; its caller names the
+// step and the place.
+Error FrameRecord(ByteCursor& cursor, RecordSlot& slot);
 
 // FrameRecord for a record already known to frame: true when it did.
-inline bool ReadRecord(ByteCursor& cursor, RecordSlot& slot) { return FrameRecord(cursor, slot) == FrameResult::kOk; }
+inline bool ReadRecord(ByteCursor& cursor, RecordSlot& slot) { return !FrameRecord(cursor, slot).failed(); }
 
 // Moves past the run of records of type `letter` at the cursor without
 // reading them; the record that ends the run stays unread. How many it passed.
 std::size_t SkipRun(ByteCursor& cursor, std::uint8_t letter);
 
 // Frames the records at the cursor one by one, without reading them, up to
-// and including the 'V' record that closes the file. kOk when every one
-// frames and the 'V' record is there; otherwise why the first that does not
-// frame, with the cursor left at its frame, or kUnclosed, with the cursor at
-// the end of the data: every writer of these files ends them with a 'V'
-// record, so records that end without one were cut short. `framed` counts
-// the records passed.
-FrameResult FrameToEnd(ByteCursor& cursor, std::size_t& framed);
+// and including the 'V' record that closes the file. No failure when every
+// one frames and the 'V' record is there; otherwise a kTruncated failure at
+// the first that does not frame (record `recordsBefore` + the records passed,
+// with the cursor left at its frame), or, when the records end with the data
+// and no 'V' record closed them, at the end: every writer of these files
+// ends them with a 'V' record, so records that end without one were cut
+// short.
+Error FrameToEnd(ByteCursor& cursor, std::size_t recordsBefore);
 
 // Follows the frames of a file's records while its bytes arrive, to tell as
 // early as can be told that reading on is of no use: a frame that claims no
@@ -70,8 +65,8 @@ class FrameWatch {
 };
 
 // The 'A' and 'L' records carry three NUL-terminated strings in a row. Moves
-// past them; null when all three end inside the payload, else which does not.
-const char* SkipThreeStrings(ByteCursor& payload);
+// past them; a Fault naming the first that does not end inside the payload.
+Error SkipThreeStrings(ByteCursor& payload);
 
 // Marks the slot's payload absent; the memory belongs to the slot's owner.
 inline void FreeSlot(RecordSlot& slot) { slot.payload = nullptr; }

@@ -8,20 +8,22 @@
 #include <climits>
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 
 #include "core/bytes/zeroed_memory.h"
 #include "core/document/gps_document.h"
-#include "core/document/load_error.h"
 #include "core/document/records.h"
+#include "core/error/error.h"
 #include "formats/mps/mps_record.h"
 
 namespace ridloe {
 
 // `Derived` supplies kRecordName and
-//   const char* ParseEntry(const RecordSlot&, Entry&) const
-// (static where the payload alone tells its layout), which returns null on
-// success or the reason the payload does not parse.
-template <typename Derived, typename EntryType, std::uint8_t Letter, LoadStep FailureStep>
+//   Error ParseEntry(const RecordSlot&, Entry&) const
+// (static where the payload alone tells its layout), which fails with a
+// Fault saying why the payload does not parse; the run adds its step and
+// the record's place.
+template <typename Derived, typename EntryType, std::uint8_t Letter, Step FailureStep>
 class MpsSection {
  public:
   using Entry = EntryType;
@@ -35,11 +37,11 @@ class MpsSection {
   // Reads the run that starts at the cursor. A record that cannot be framed,
   // or one of another type, ends the run and is left for the next reader; a
   // framed record of this type whose payload does not parse fails the run.
-  bool ReadRun(ByteCursor& cursor, LoadError& error) { return FrameRun(cursor, error) && ParseRun(error); }
+  bool ReadRun(ByteCursor& cursor, Error& error) { return FrameRun(cursor, error) && ParseRun(error); }
 
   // The first half of ReadRun: frames the run into its slots. Fails only
   // when memory is short.
-  bool FrameRun(ByteCursor& cursor, LoadError& error) {
+  bool FrameRun(ByteCursor& cursor, Error& error) {
     count = 0;
     runOffset_ = static_cast<std::int64_t>(cursor.offset());
     // Count the run on a copy of the cursor; nothing is allocated yet.
@@ -48,18 +50,21 @@ class MpsSection {
     if (count == 0) return true;
     // The count was bounded by the bytes framed above.
     slots = AllocateZeroed<RecordSlot>(static_cast<std::size_t>(count));
-    if (!slots) return Failure(error, "out of memory for the records of the run", -1);
+    if (!slots) return error.Fail(FailureStep, "out of memory for the records of the run", PlaceOf(-1));
     for (std::int32_t i = 0; i < count; ++i) ReadRecord(cursor, slots[i]);
     return true;
   }
 
   // The second half of ReadRun: parses every framed record into its entry.
-  bool ParseRun(LoadError& error) {
+  bool ParseRun(Error& error) {
     if (count == 0) return true;
     entries = AllocateZeroed<Entry>(static_cast<std::size_t>(count));
-    if (!entries) return Failure(error, "out of memory for the entries of the run", -1);
+    if (!entries) return error.Fail(FailureStep, "out of memory for the entries of the run", PlaceOf(-1));
     for (std::int32_t i = 0; i < count; ++i) {
-      if (const char* why = derived().ParseEntry(slots[i], entries[i])) return Failure(error, why, i);
+      if (Error why = derived().ParseEntry(slots[i], entries[i]); why.failed()) {
+        error = why.In(FailureStep, PlaceOf(i));
+        return false;
+      }
     }
     return true;
   }
@@ -72,16 +77,15 @@ class MpsSection {
     return offset;
   }
 
+  // Record `index` of the run; -1 for the run as a whole, at its first record.
+  Place PlaceOf(std::int32_t index) const { return Place::Record(Derived::kRecordName, index, RecordOffset(index)); }
+
   std::int32_t count = 0;
   ZeroedArray<RecordSlot> slots;  // count slots, in file order
   ZeroedArray<Entry> entries;     // entry i is parsed from slot i
 
  private:
   const Derived& derived() const { return static_cast<const Derived&>(*this); }
-
-  bool Failure(LoadError& error, const char* why, std::int32_t index) {
-    return error.Set(FailureStep, why, RecordOffset(index), Derived::kRecordName, index);
-  }
 
   std::int64_t runOffset_ = -1;
 };
@@ -139,23 +143,23 @@ struct MpsLEntry {
 
 inline constexpr std::size_t kMpsTrackPointSize = 31;
 
-class MpsWaypointSection : public MpsSection<MpsWaypointSection, MpsWaypointEntry, 'W', LoadStep::kWaypointRun> {
+class MpsWaypointSection : public MpsSection<MpsWaypointSection, MpsWaypointEntry, 'W', Step::kWaypointRun> {
  public:
   static constexpr const char* kRecordName = "waypoint record";
   // Set from the file's header before the run is read.
   MpsWaypointHeader headerForm = MpsWaypointHeader::kByByte4;
 
-  const char* ParseEntry(const RecordSlot& slot, MpsWaypointEntry& entry) const;
+  Error ParseEntry(const RecordSlot& slot, MpsWaypointEntry& entry) const;
   // Fills a zero-filled record from entry `index`; false for an index past the run.
   bool ConvertWaypoint(std::int32_t index, WaypointRecord& record) const;
   // The whole name and the comment of entry `index`, viewing its payload.
   WaypointText TextOf(std::int32_t index) const;
 };
 
-class MpsTrackSection : public MpsSection<MpsTrackSection, MpsTrackEntry, 'T', LoadStep::kTrackRun> {
+class MpsTrackSection : public MpsSection<MpsTrackSection, MpsTrackEntry, 'T', Step::kTrackRun> {
  public:
   static constexpr const char* kRecordName = "track record";
-  static const char* ParseEntry(const RecordSlot& slot, MpsTrackEntry& entry);
+  static Error ParseEntry(const RecordSlot& slot, MpsTrackEntry& entry);
   // Fills a zero-filled record, its points included; false for an index past
   // the run or when the points cannot be allocated. With `storage` the points
   // go there (room for the entry's point count) instead of an array of their own.
@@ -180,22 +184,21 @@ class WaypointsByName {
   std::int32_t count_ = 0;
 };
 
-class MpsRouteSection : public MpsSection<MpsRouteSection, MpsRouteEntry, 'R', LoadStep::kRouteRun> {
+class MpsRouteSection : public MpsSection<MpsRouteSection, MpsRouteEntry, 'R', Step::kRouteRun> {
  public:
   static constexpr const char* kRecordName = "route record";
   // The same as the waypoint section's, set before the run is read.
   MpsWaypointHeader headerForm = MpsWaypointHeader::kByByte4;
 
-  const char* ParseEntry(const RecordSlot& slot, MpsRouteEntry& entry) const;
+  Error ParseEntry(const RecordSlot& slot, MpsRouteEntry& entry) const;
   // The points of every route in the run, for one shared allocation.
   std::uint64_t TotalPoints() const;
   // Fills a zero-filled record from entry `index`; its points go to
   // `points` and where their text lies to `refs` (room for the entry's point
   // count each). Each point carries the symbol of the first waypoint of its
   // name, and a point whose record gives no place (in a route of one point)
-  // takes that waypoint's. Null on success, else why the route cannot be
-  // converted.
-  const char* ConvertRoute(std::int32_t index, RouteRecord& record, WaypointRecord* points, MpsRoutePointRef* refs,
+  // takes that waypoint's. A Fault when the route cannot be converted.
+  Error ConvertRoute(std::int32_t index, RouteRecord& record, WaypointRecord* points, MpsRoutePointRef* refs,
                            const WaypointRecord* waypoints, const WaypointsByName& named) const;
   // The whole name of entry `index`, viewing its payload.
   std::string_view NameOf(std::int32_t index) const;
@@ -203,10 +206,10 @@ class MpsRouteSection : public MpsSection<MpsRouteSection, MpsRouteEntry, 'R', L
   std::string_view PointNameOf(std::int32_t index, const MpsRoutePointRef& ref) const;
 };
 
-class MpsLSection : public MpsSection<MpsLSection, MpsLEntry, 'L', LoadStep::kLRun> {
+class MpsLSection : public MpsSection<MpsLSection, MpsLEntry, 'L', Step::kCheckedRun> {
  public:
   static constexpr const char* kRecordName = "L record";
-  static const char* ParseEntry(const RecordSlot& slot, MpsLEntry& entry);
+  static Error ParseEntry(const RecordSlot& slot, MpsLEntry& entry);
 };
 
 }  // namespace ridloe

@@ -119,7 +119,7 @@ constexpr std::size_t kFirstStdinBlock = 65536;
 
 struct Outcome {
   bool ok = false;
-  LoadStep step = LoadStep::kNone;
+  Step step = Step::kNone;
   std::int32_t waypoints = 0;
   std::int32_t tracks = 0;
   std::size_t peak = 0;   // bytes, above what was live before the load
@@ -209,7 +209,7 @@ TEST_F(MemoryBound, RunsOfTinyRecords) {
     for (int i = 0; i < kRecords; ++i) b.Record(letter, {static_cast<std::uint8_t>(i)});
     const Outcome o = ExpectBounded<MpsDocument>((std::string("tiny '") + letter + "' records").c_str(), b.bytes());
     EXPECT_FALSE(o.ok);
-    const LoadStep expected[] = {LoadStep::kWaypointRun, LoadStep::kRouteRun, LoadStep::kTrackRun, LoadStep::kLRun};
+    const Step expected[] = {Step::kWaypointRun, Step::kRouteRun, Step::kTrackRun, Step::kCheckedRun};
     EXPECT_EQ(o.step, expected[std::string_view("WRTL").find(letter)]);
   }
   // The same 'L' run past 2 MiB, where the buffers are mapped in whole pages.
@@ -254,7 +254,7 @@ TEST_F(MemoryBound, Routes) {
   }
   const Outcome points = ExpectBounded<MpsDocument>("a route of 40,000 bare points", WithOneWaypoint().Record('R', route).End().bytes());
   EXPECT_TRUE(points.ok);
-  EXPECT_EQ(points.step, LoadStep::kNone);
+  EXPECT_EQ(points.step, Step::kNone);
 }
 
 TEST_F(MemoryBound, TenThousandTracks) {
@@ -268,7 +268,7 @@ TEST_F(MemoryBound, TenThousandTracks) {
   tooMany.Track({});
   const Outcome refused = ExpectBounded<MpsDocument>("10,000 empty tracks", tooMany.bytes());
   EXPECT_FALSE(refused.ok);
-  EXPECT_EQ(refused.step, LoadStep::kTrackCount);
+  EXPECT_EQ(refused.step, Step::kTrackCount);
 }
 
 TEST_F(MemoryBound, OneTrackOfManyPoints) {
@@ -284,15 +284,15 @@ TEST_F(MemoryBound, OneTrackOfManyPoints) {
 TEST_F(MemoryBound, ClaimsBeyondTheFile) {
   const Bytes filler(64, 0);
   Bytes first = MpsBuilder().Signature().Frame(0xFFFFFFFFu, 'D').Raw(filler).bytes();
-  EXPECT_EQ(ExpectBounded<MpsDocument>("first record claims 4 GB", first).step, LoadStep::kFirstRecord);
+  EXPECT_EQ(ExpectBounded<MpsDocument>("first record claims 4 GB", first).step, Step::kHeader);
   Bytes a = MpsBuilder().Signature().Record('D', {'i', 0}).Frame(0xFFFFFFFFu, 'A').Raw(filler).bytes();
-  EXPECT_EQ(ExpectBounded<MpsDocument>("'A' record claims 4 GB", a).step, LoadStep::kARecord);
+  EXPECT_EQ(ExpectBounded<MpsDocument>("'A' record claims 4 GB", a).step, Step::kHeader);
   for (char letter : {'W', 'T', 'L'}) {
     const Bytes claim = WithOneWaypoint().Frame(0xFFFFFFFFu, letter).Raw(filler).bytes();
     const Outcome o = ExpectBounded<MpsDocument>((std::string("'") + letter + "' record claims 4 GB").c_str(), claim);
     // The run ends before the record that cannot be framed, and the load
     // then fails as cut short.
-    EXPECT_EQ(o.step, LoadStep::kTruncated);
+    EXPECT_EQ(o.step, Step::kTruncated);
     EXPECT_EQ(o.waypoints, 1);
   }
   // A track block claiming 2^32 - 1 points over a few bytes, and a count whose
@@ -302,7 +302,7 @@ TEST_F(MemoryBound, ClaimsBeyondTheFile) {
     StoreU32(payload.data() + payload.size() - 4, points);
     payload.resize(payload.size() + 27);
     const Outcome o = ExpectBounded<MpsDocument>("track claims 2^32 points", WithOneWaypoint().Record('T', payload).bytes());
-    EXPECT_EQ(o.step, LoadStep::kTrackRun);
+    EXPECT_EQ(o.step, Step::kTrackRun);
   }
 }
 
@@ -323,7 +323,7 @@ TEST_F(MemoryBound, WtrFullOfRecords) {
   const Outcome o = ExpectBounded<WtrDocument>("WTR of 20,000 waypoints", closed);
   EXPECT_TRUE(o.ok);
   EXPECT_EQ(o.waypoints, 20000);
-  EXPECT_EQ(ExpectBounded<WtrDocument>("WTR of 20,000, never closed", full).step, LoadStep::kTruncated);
+  EXPECT_EQ(ExpectBounded<WtrDocument>("WTR of 20,000, never closed", full).step, Step::kTruncated);
 
   // Track contents of 21-byte points, the WTR reader's dearest input.
   Bytes track = closed;
@@ -393,7 +393,7 @@ TEST_F(MemoryBound, GpxWorstCases) {
   }
   laughs += "]><gpx><wpt lat='0' lon='0'><name>&j;</name></wpt></gpx>";
   EXPECT_EQ(ExpectBounded<GpxDocument>("GPX billion laughs", testing::AsBytes(laughs), kGpxPerInputByte, kGpxFixed).step,
-            LoadStep::kSyntax);
+            Step::kSyntax);
 }
 
 // Memory too short for the XML parser is no fault of the file, and is told
@@ -405,7 +405,7 @@ TEST(GpxMemory, AParserThatCannotStartIsToldAsSuch) {
   const bool parsed = doc.Parse(bytes.data(), bytes.size(), nullptr, nullptr);
   refuseFrom = static_cast<std::size_t>(-1);
   EXPECT_FALSE(parsed);
-  EXPECT_EQ(doc.error().step, LoadStep::kParserStart);
+  EXPECT_EQ(doc.error().step, Step::kParserStart);
   EXPECT_EQ(doc.error().Describe(), "the XML parser could not be started: out of memory");
 }
 

@@ -30,7 +30,7 @@ MpsBuilder ThreeWaypoints() {
 }
 
 TEST(FailureTable, WhatEachFailingStepLeaves) {
-  EXPECT_EQ(Summary(MpsBuilder().Signature().Record('D', {'i'}).Record('A', {0}).bytes()), "A record 0w 0t 0+0");
+  EXPECT_EQ(Summary(MpsBuilder().Signature().Record('D', {'i'}).Record('A', {0}).bytes()), "header 0w 0t 0+0");
   // A waypoint that does not parse fails the run before anything is converted.
   EXPECT_EQ(Summary(ThreeWaypoints().Record('W', {'N', 0, 1}).Track({}).bytes()), "waypoint run 0w 0t 0+0");
   auto r = LoadBytes(ThreeWaypoints().Track({.name = "OK"}).Record('T', {'X', 0, 1}).bytes());
@@ -39,8 +39,8 @@ TEST(FailureTable, WhatEachFailingStepLeaves) {
   EXPECT_EQ(r->waypointLines.lines, (std::vector<std::string>{"ONE   1", "TWO   2", "THREE   3"}));
   r = LoadBytes(
       ThreeWaypoints().Track({.name = "A", .points = {{}}}).Track({.name = "B"}).L({}).Record('L', {0}).bytes());
-  EXPECT_EQ(Summary(*r), "L run 3w 2t 3+2");
-  EXPECT_EQ(r->doc.error().index, 1);
+  EXPECT_EQ(Summary(*r), "checked run 3w 2t 3+2");
+  EXPECT_EQ(r->doc.error().place.index, 1);
   EXPECT_EQ(r->trackLines.lines, (std::vector<std::string>{"A (1)", "B (0)"}));
 }
 
@@ -70,8 +70,8 @@ TEST(FailureTable, SameFillWithoutSinks) {
       ThreeWaypoints().Track({.name = "A", .points = {{.latitude = 5, .time = 99}}}).Record('L', {0}).bytes();
   auto with = LoadBytes(bytes, true);
   auto without = LoadBytes(bytes, false);
-  EXPECT_EQ(Summary(*with), "L run 3w 1t 3+1");
-  EXPECT_EQ(Summary(*without), "L run 3w 1t 0+0");
+  EXPECT_EQ(Summary(*with), "checked run 3w 1t 3+1");
+  EXPECT_EQ(Summary(*without), "checked run 3w 1t 0+0");
   EXPECT_EQ(WaypointLinesOf(without->doc), with->waypointLines.lines);
   EXPECT_EQ(TrackLinesOf(without->doc, 1), with->trackLines.lines);
   EXPECT_EQ(std::memcmp(with->doc.tracks[0].points.get(), without->doc.tracks[0].points.get(), sizeof(TrackPoint)),
@@ -90,16 +90,16 @@ TEST(LineFormat, WaypointLineIsPrintfRoundedToWholeMetres) {
   EXPECT_EQ(std::string(line, FormatTrackLine(line, "T", INT32_MIN)), "T (-2147483648)");
 }
 
-TEST(LoadError, SaysWhichRecordFailedAndWhere) {
+TEST(Error, SaysWhichRecordFailedAndWhere) {
   MpsBuilder b = ThreeWaypoints();
   const std::size_t at = b.size();
   b.Waypoint({.name = "BAD", .comment = "x", .tailLength = 0});
   Bytes bytes = b.bytes();
   bytes.back() = 'y';  // the comment loses its NUL
   auto r = LoadBytes(bytes);
-  EXPECT_EQ(r->doc.error().step, LoadStep::kWaypointRun);
-  EXPECT_EQ(r->doc.error().index, 3);
-  EXPECT_EQ(r->doc.error().offset, static_cast<std::int64_t>(at));
+  EXPECT_EQ(r->doc.error().step, Step::kWaypointRun);
+  EXPECT_EQ(r->doc.error().place.index, 3);
+  EXPECT_EQ(r->doc.error().place.offset, static_cast<std::int64_t>(at));
   EXPECT_EQ(r->doc.error().Describe(),
             "waypoint record 3 at byte " + std::to_string(at) + ": comment has no terminating NUL");
 
@@ -110,12 +110,12 @@ TEST(LoadError, SaysWhichRecordFailedAndWhere) {
 
   MpsDocument missing;
   EXPECT_FALSE(missing.Load(testing::TempPath("missing.mps"), nullptr, nullptr));
-  EXPECT_EQ(missing.error().step, LoadStep::kFileRead);
+  EXPECT_EQ(missing.error().step, Step::kOpen);
   EXPECT_EQ(missing.error().Describe(),
             "file cannot be opened: " + testing::SystemReasonFor(testing::TempPath("missing.mps")));
 }
 
-TEST(LoadError, EmptyFileLoadsNothing) {
+TEST(Error, EmptyFileLoadsNothing) {
   const std::string path = testing::TempPath("empty.mps");
   ASSERT_TRUE(testing::WriteBytes(path, {}));
   MpsDocument doc;
@@ -238,9 +238,9 @@ TEST(RealFiles, EveryPrefixFailsAfterListingWhatCameBefore) {
       if (size < ends[1]) continue;  // the header is not whole: it fails as the header
       const bool between = ends[next] == size;
       const auto [w, t] = between ? countsAt[next] : countsAt[next - 1];
-      EXPECT_EQ(r->doc.error().step, LoadStep::kTruncated);
-      EXPECT_EQ(r->doc.error().index, static_cast<std::int64_t>(between ? next + 1 : next));
-      EXPECT_EQ(r->doc.error().offset, static_cast<std::int64_t>(between ? size : ends[next - 1]));
+      EXPECT_EQ(r->doc.error().step, Step::kTruncated);
+      EXPECT_EQ(r->doc.error().place.index, static_cast<std::int64_t>(between ? next + 1 : next));
+      EXPECT_EQ(r->doc.error().place.offset, static_cast<std::int64_t>(between ? size : ends[next - 1]));
       EXPECT_EQ(r->doc.waypointCount, w);
       EXPECT_EQ(r->doc.trackCount, t);
       EXPECT_EQ(r->waypointLines.lines,
@@ -255,23 +255,23 @@ TEST(RealFiles, EveryPrefixFailsAfterListingWhatCameBefore) {
 // that failed, and the lines against the records.
 void ExpectAgreesWithFailureTable(const Loaded& r, const Bytes& bytes) {
   const MpsDocument& d = r.doc;
-  const LoadStep step = d.error().step;
-  const bool early = step == LoadStep::kSignature || step == LoadStep::kFirstRecord || step == LoadStep::kARecord ||
-                     step == LoadStep::kWaypointRun;
-  const bool tracksRead = step == LoadStep::kNone || step == LoadStep::kLRun || step == LoadStep::kTruncated;
-  ASSERT_EQ(r.ok, step == LoadStep::kNone);
-  ASSERT_TRUE(early || tracksRead || step == LoadStep::kRouteRun || step == LoadStep::kTrackRun ||
-              step == LoadStep::kTrackCount)
+  const Step step = d.error().step;
+  const bool early = step == Step::kSignature || step == Step::kHeader ||
+                     step == Step::kWaypointRun;
+  const bool tracksRead = step == Step::kNone || step == Step::kCheckedRun || step == Step::kTruncated;
+  ASSERT_EQ(r.ok, step == Step::kNone);
+  ASSERT_TRUE(early || tracksRead || step == Step::kRouteRun || step == Step::kTrackRun ||
+              step == Step::kTrackCount)
       << d.error().Describe();
   // Routes are whole, each with its points, and come before the tracks.
   EXPECT_EQ(d.routes != nullptr, d.routeCount > 0);
   for (std::int32_t j = 0; d.routes && j < d.routeCount; ++j) EXPECT_NE(d.routes[j].points, nullptr);
-  EXPECT_TRUE(step != LoadStep::kRouteRun || d.trackCount == 0);
+  EXPECT_TRUE(step != Step::kRouteRun || d.trackCount == 0);
   // Waypoints are converted and listed all or none, and tracks likewise.
   EXPECT_EQ(d.waypoints != nullptr, d.waypointCount > 0);
   EXPECT_EQ(r.waypointLines.lines, WaypointLinesOf(d));
   EXPECT_TRUE(!early || d.waypointCount == 0) << d.waypointCount;
-  EXPECT_TRUE(d.trackCount == 0 || step != LoadStep::kTrackRun) << d.trackCount;
+  EXPECT_TRUE(d.trackCount == 0 || step != Step::kTrackRun) << d.trackCount;
   EXPECT_EQ(d.tracks != nullptr, tracksRead && d.trackCount > 0);
   EXPECT_EQ(r.trackLines.lines, TrackLinesOf(d, d.trackCount));
   for (std::int32_t j = 0; d.tracks && j < d.trackCount; ++j) EXPECT_NE(d.tracks[j].points, nullptr);
@@ -279,16 +279,16 @@ void ExpectAgreesWithFailureTable(const Loaded& r, const Bytes& bytes) {
     EXPECT_NE(std::memchr(d.waypoints[i].name, 0, sizeof d.waypoints[i].name), nullptr);
   }
   // A record that does not parse is named by its index and the offset of its frame.
-  EXPECT_LE(d.error().offset, static_cast<std::int64_t>(bytes.size()));
-  const char letter = step == LoadStep::kWaypointRun ? 'W'
-                      : step == LoadStep::kRouteRun  ? 'R'
-                      : step == LoadStep::kTrackRun  ? 'T'
+  EXPECT_LE(d.error().place.offset, static_cast<std::int64_t>(bytes.size()));
+  const char letter = step == Step::kWaypointRun ? 'W'
+                      : step == Step::kRouteRun  ? 'R'
+                      : step == Step::kTrackRun  ? 'T'
                                                      : 'L';
-  if (step == LoadStep::kWaypointRun || step == LoadStep::kRouteRun || step == LoadStep::kTrackRun ||
-      step == LoadStep::kLRun) {
-    ASSERT_GE(d.error().index, 0);
-    ASSERT_LT(d.error().offset + 4, static_cast<std::int64_t>(bytes.size()));
-    EXPECT_EQ(bytes[static_cast<std::size_t>(d.error().offset) + 4], letter) << d.error().Describe();
+  if (step == Step::kWaypointRun || step == Step::kRouteRun || step == Step::kTrackRun ||
+      step == Step::kCheckedRun) {
+    ASSERT_GE(d.error().place.index, 0);
+    ASSERT_LT(d.error().place.offset + 4, static_cast<std::int64_t>(bytes.size()));
+    EXPECT_EQ(bytes[static_cast<std::size_t>(d.error().place.offset) + 4], letter) << d.error().Describe();
   }
   // Without sinks the document is filled just the same.
   auto bare = LoadBytes(bytes, false);
@@ -332,7 +332,7 @@ TEST(DamagedFiles, EveryTruncationAndByteFlipAgreesWithTheFailureTable) {
     // records: only the whole file, closed by its 'V' record, loads.
     const bool headerRead = size >= headerEnd;
     EXPECT_EQ(r->ok, size == file.size());
-    EXPECT_EQ(r->doc.error().step == LoadStep::kTruncated, headerRead && !r->ok);
+    EXPECT_EQ(r->doc.error().step == Step::kTruncated, headerRead && !r->ok);
     const auto whole = [size](const std::vector<std::size_t>& ends) {
       return static_cast<std::int32_t>(std::count_if(ends.begin(), ends.end(), [size](auto e) { return e <= size; }));
     };

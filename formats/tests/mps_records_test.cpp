@@ -19,11 +19,11 @@ using testing::Summary;
 using testing::TrackPayload;
 using testing::WaypointPayload;
 
-// Null when the payload parses, else the reason it does not.
+// Empty when the payload parses, else the reason it does not.
 template <typename Section>
-const char* Parse(const Bytes& payload, typename Section::Entry& entry, const Section& section = {}) {
+std::string Parse(const Bytes& payload, typename Section::Entry& entry, const Section& section = {}) {
   const RecordSlot slot{static_cast<std::uint32_t>(payload.size()), Section::kLetter, payload.data()};
-  return section.ParseEntry(slot, entry);
+  return section.ParseEntry(slot, entry).reason;
 }
 
 TEST(WaypointRecord, HeaderByte4DecidesTheHeaderLength) {
@@ -31,7 +31,7 @@ TEST(WaypointRecord, HeaderByte4DecidesTheHeaderLength) {
     Bytes p = WaypointPayload({.name = "NM", .latitude = 0x12345678, .longHeader = byte4 == 0x20});
     p[2 + 1 + 4] = byte4;
     MpsWaypointEntry e{};
-    ASSERT_EQ(Parse<MpsWaypointSection>(p, e), nullptr);
+    ASSERT_EQ(Parse<MpsWaypointSection>(p, e), "");
     EXPECT_EQ(e.headerLength, byte4 == 0x20 ? 29 : 27);
     EXPECT_EQ(LoadBytes(MpsBuilder().Header().Record('W', p).bytes())->doc.waypoints[0].latitude, 0x12345678);
   }
@@ -42,26 +42,26 @@ TEST(WaypointRecord, PayloadSizesAtTheLimit) {
   // Name plus 47 bytes: a 27-byte header, an empty comment and a 1-byte tail.
   Bytes p = WaypointPayload({.name = "NAME", .tailLength = 1});
   ASSERT_EQ(p.size(), 4u + 47);
-  ASSERT_EQ(Parse<MpsWaypointSection>(p, e), nullptr);
+  ASSERT_EQ(Parse<MpsWaypointSection>(p, e), "");
   EXPECT_EQ(e.tailLength, 1u);
   p[p.size() - 2] = 'c';  // the comment's NUL is now the last byte
-  ASSERT_EQ(Parse<MpsWaypointSection>(p, e), nullptr);
+  ASSERT_EQ(Parse<MpsWaypointSection>(p, e), "");
   EXPECT_EQ(e.commentLength, 1u);
   EXPECT_EQ(e.tailLength, 0u);
   p.back() = 'd';
-  EXPECT_NE(Parse<MpsWaypointSection>(p, e), nullptr);
+  EXPECT_NE(Parse<MpsWaypointSection>(p, e), "");
   // With a space in header byte 4 there is no room left for the comment's NUL.
   Bytes spaced = WaypointPayload({.name = "NAME", .tailLength = 1});
   spaced[4 + 1 + 4] = 0x20;
-  EXPECT_NE(Parse<MpsWaypointSection>(spaced, e), nullptr);
+  EXPECT_NE(Parse<MpsWaypointSection>(spaced, e), "");
 
   Bytes smallest = WaypointPayload({.name = "A", .longHeader = true, .tailLength = 0});
   ASSERT_EQ(smallest.size(), 1u + 48);
-  EXPECT_EQ(Parse<MpsWaypointSection>(smallest, e), nullptr);
-  EXPECT_NE(Parse<MpsWaypointSection>(Bytes(smallest.begin(), smallest.begin() + 2 + 28), e), nullptr);
+  EXPECT_EQ(Parse<MpsWaypointSection>(smallest, e), "");
+  EXPECT_NE(Parse<MpsWaypointSection>(Bytes(smallest.begin(), smallest.begin() + 2 + 28), e), "");
   smallest.pop_back();
-  EXPECT_NE(Parse<MpsWaypointSection>(smallest, e), nullptr);
-  EXPECT_NE(Parse<MpsWaypointSection>(Bytes(60, 'A'), e), nullptr);  // the name has no NUL
+  EXPECT_NE(Parse<MpsWaypointSection>(smallest, e), "");
+  EXPECT_NE(Parse<MpsWaypointSection>(Bytes(60, 'A'), e), "");  // the name has no NUL
 }
 
 // Version-3 files (a first record 'D' whose payload starts with 'd') have a
@@ -75,7 +75,7 @@ TEST(WaypointRecord, Version3FilesHaveA22ByteHeader) {
     Bytes p = WaypointPayload(v3);
     p[4 + 4] = byte4;
     MpsWaypointEntry e{};
-    ASSERT_EQ(Parse(p, e, section), nullptr);
+    ASSERT_EQ(Parse(p, e, section), "");
     EXPECT_EQ(e.headerLength, 22);
     auto r = LoadBytes(MpsBuilder().Header('d').Record('W', p).End().bytes());
     ASSERT_TRUE(r->ok) << r->doc.error().Describe();
@@ -89,9 +89,9 @@ TEST(WaypointRecord, Version3FilesHaveA22ByteHeader) {
   Bytes smallest = WaypointPayload({.name = "A", .version3Header = true, .tailLength = 0});
   ASSERT_EQ(smallest.size(), 2u + 22 + 17 + 1);
   MpsWaypointEntry e{};
-  EXPECT_EQ(Parse(smallest, e, section), nullptr);
+  EXPECT_EQ(Parse(smallest, e, section), "");
   smallest.pop_back();
-  EXPECT_NE(Parse(smallest, e, section), nullptr);
+  EXPECT_NE(Parse(smallest, e, section), "");
 
   // Only the first record names the version: elsewhere a 'd' changes nothing,
   // and the header is sized by its byte 4.
@@ -114,7 +114,7 @@ TEST(WaypointRecord, SymbolComesFromTailBytes17And18) {
   for (const auto& [tail, symbol] : cases) {
     const Bytes p = WaypointPayload({.name = "S", .symbol = 0xABCD, .tailLength = tail});
     MpsWaypointEntry e{};
-    ASSERT_EQ(Parse<MpsWaypointSection>(p, e), nullptr);
+    ASSERT_EQ(Parse<MpsWaypointSection>(p, e), "");
     EXPECT_EQ(e.tailLength, tail);
     auto r = LoadBytes(MpsBuilder().Header().Record('W', p).bytes());
     EXPECT_EQ(r->doc.waypoints[0].symbol, symbol) << tail;
@@ -125,35 +125,35 @@ TEST(TrackRecord, PointsMustFillThePayloadExactly) {
   const Bytes p = TrackPayload({.name = "T", .points = {{}, {}}});
   ASSERT_EQ(p.size(), 2u + 9 + 62);
   MpsTrackEntry e{};
-  ASSERT_EQ(Parse<MpsTrackSection>(p, e), nullptr);
+  ASSERT_EQ(Parse<MpsTrackSection>(p, e), "");
   EXPECT_EQ(e.pointCount, 2u);
   EXPECT_EQ(e.nameLength, 1u);
-  EXPECT_NE(Parse<MpsTrackSection>(Bytes(p.begin(), p.end() - 1), e), nullptr);
+  EXPECT_NE(Parse<MpsTrackSection>(Bytes(p.begin(), p.end() - 1), e), "");
   Bytes longer = p;
   longer.push_back(0);
-  EXPECT_NE(Parse<MpsTrackSection>(longer, e), nullptr);
+  EXPECT_NE(Parse<MpsTrackSection>(longer, e), "");
   EXPECT_EQ(Summary(MpsBuilder().Header().Waypoint({}).Record('T', longer).bytes()), "track run 1w 0t 1+0");
 
   // 31 x 138547333 is 2^32 + 27: a 32-bit product would match 27 bytes of points.
   Bytes wrapped = TrackPayload({.name = "T"});
   StoreU32(&wrapped[2 + 5], 138547333u);
   wrapped.resize(wrapped.size() + 27);
-  EXPECT_NE(Parse<MpsTrackSection>(wrapped, e), nullptr);
-  EXPECT_NE(Parse<MpsTrackSection>(Bytes{'T', 0, 1, 2, 3, 4, 0, 0, 0}, e), nullptr);  // 7-byte block
-  EXPECT_NE(Parse<MpsTrackSection>(Bytes(20, 'T'), e), nullptr);                     // no NUL
+  EXPECT_NE(Parse<MpsTrackSection>(wrapped, e), "");
+  EXPECT_NE(Parse<MpsTrackSection>(Bytes{'T', 0, 1, 2, 3, 4, 0, 0, 0}, e), "");  // 7-byte block
+  EXPECT_NE(Parse<MpsTrackSection>(Bytes(20, 'T'), e), "");                     // no NUL
 }
 
 TEST(LRecord, StringsAndTail) {
   MpsLEntry e{};
   const Bytes smallest = LPayload({});
   ASSERT_EQ(smallest.size(), 11u);
-  ASSERT_EQ(Parse<MpsLSection>(smallest, e), nullptr);
+  ASSERT_EQ(Parse<MpsLSection>(smallest, e), "");
   EXPECT_EQ(e.tailLength, 0u);
-  EXPECT_NE(Parse<MpsLSection>(Bytes(smallest.begin(), smallest.end() - 1), e), nullptr);
-  EXPECT_NE(Parse<MpsLSection>(Bytes(7, 0), e), nullptr);
-  EXPECT_NE(Parse<MpsLSection>(Bytes{1, 2, 3, 4, 5, 6, 7, 8, 0, 0, 'x'}, e), nullptr);  // third string open
+  EXPECT_NE(Parse<MpsLSection>(Bytes(smallest.begin(), smallest.end() - 1), e), "");
+  EXPECT_NE(Parse<MpsLSection>(Bytes(7, 0), e), "");
+  EXPECT_NE(Parse<MpsLSection>(Bytes{1, 2, 3, 4, 5, 6, 7, 8, 0, 0, 'x'}, e), "");  // third string open
   const Bytes tailed = LPayload({.value1 = 7, .text2 = "b", .tail = Bytes(12, 0xEE)});
-  ASSERT_EQ(Parse<MpsLSection>(tailed, e), nullptr);
+  ASSERT_EQ(Parse<MpsLSection>(tailed, e), "");
   EXPECT_EQ(e.value1, 7u);
   EXPECT_EQ(e.tailLength, 12u);
 }

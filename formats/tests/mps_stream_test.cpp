@@ -17,18 +17,20 @@ using testing::MpsBuilder;
 using testing::Summary;
 
 TEST(Framing, ShortZeroLengthTooLongAndExactRecords) {
-  const std::tuple<Bytes, FrameResult, std::size_t> cases[] = {
-      {{}, FrameResult::kTooShort, 0},
-      {{3, 0, 0, 0}, FrameResult::kTooShort, 0},  // fewer than 5 bytes consume nothing
-      {MpsBuilder().Frame(0, 'W').Raw({1, 2}).bytes(), FrameResult::kZeroLength, 5},
-      {MpsBuilder().Frame(3, 'W').Raw({1, 2}).bytes(), FrameResult::kTooLong, 5},
-      {MpsBuilder().Frame(0xFFFFFFFF, 'W').Raw({1, 2}).bytes(), FrameResult::kTooLong, 5},
-      {MpsBuilder().Record('W', {7, 8, 9}).bytes(), FrameResult::kOk, 8},  // ends exactly at the end
+  const std::string tooShort = "fewer than 5 bytes left for a record frame";
+  const std::string tooLong = "record is longer than the rest of the file";
+  const std::tuple<Bytes, std::string, std::size_t> cases[] = {
+      {{}, tooShort, 0},
+      {{3, 0, 0, 0}, tooShort, 0},  // fewer than 5 bytes consume nothing
+      {MpsBuilder().Frame(0, 'W').Raw({1, 2}).bytes(), "record has a payload length of 0", 5},
+      {MpsBuilder().Frame(3, 'W').Raw({1, 2}).bytes(), tooLong, 5},
+      {MpsBuilder().Frame(0xFFFFFFFF, 'W').Raw({1, 2}).bytes(), tooLong, 5},
+      {MpsBuilder().Record('W', {7, 8, 9}).bytes(), "", 8},  // ends exactly at the end
   };
-  for (const auto& [bytes, result, consumed] : cases) {
+  for (const auto& [bytes, why, consumed] : cases) {
     ByteCursor cursor(bytes.data(), bytes.size());
     RecordSlot slot;
-    EXPECT_EQ(FrameRecord(cursor, slot), result) << bytes.size();
+    EXPECT_EQ(FrameRecord(cursor, slot).reason, why) << bytes.size();
     EXPECT_EQ(cursor.offset(), consumed) << bytes.size();
   }
   // A framed slot views its payload in place.
@@ -53,14 +55,14 @@ TEST(Header, SmallestFileIsTheHeaderAndItsClosingRecord) {
   ASSERT_EQ(closed.size(), 28u);
   EXPECT_EQ(Summary(closed), "ok 0w 0t 0+0");
   bytes.pop_back();
-  EXPECT_EQ(Summary(bytes), "A record 0w 0t 0+0");
+  EXPECT_EQ(Summary(bytes), "header 0w 0t 0+0");
   EXPECT_EQ(Summary(Bytes(bytes.begin(), bytes.begin() + 5)), "signature 0w 0t 0+0");
-  EXPECT_EQ(Summary(MpsBuilder().Signature().bytes()), "first record 0w 0t 0+0");
+  EXPECT_EQ(Summary(MpsBuilder().Signature().bytes()), "header 0w 0t 0+0");
   // The first record may be of any type, but it must be framed.
   EXPECT_EQ(Summary(MpsBuilder().Signature().Record('\0', {0xFF}).Record('A', APayload()).End().bytes()),
             "ok 0w 0t 0+0");
   EXPECT_EQ(Summary(MpsBuilder().Signature().Frame(0, 'D').Record('A', APayload()).bytes()),
-            "first record 0w 0t 0+0");
+            "header 0w 0t 0+0");
 }
 
 TEST(Header, SignatureMustMatchInAllSixBytes) {
@@ -85,7 +87,7 @@ TEST(Header, ARecordChecks) {
   };
   for (const auto& [type, payload, ok] : cases) {
     const Bytes bytes = MpsBuilder().Signature().Record('D', {'i'}).Record(type, payload).End().bytes();
-    EXPECT_EQ(Summary(bytes), ok ? "ok 0w 0t 0+0" : "A record 0w 0t 0+0") << type << payload.size();
+    EXPECT_EQ(Summary(bytes), ok ? "ok 0w 0t 0+0" : "header 0w 0t 0+0") << type << payload.size();
   }
 }
 
@@ -119,7 +121,7 @@ TEST(Runs, WhichRunsAreRead) {
   EXPECT_EQ(Summary(MpsBuilder().Header().Track({.name = "T", .points = {{}}}).L({}).End().bytes()), "ok 0w 1t 0+1");
   // Waypoints followed directly by 'L' records: no tracks, and the 'L' records are still checked.
   EXPECT_EQ(Summary(MpsBuilder().Header().Waypoint({}).L({.text1 = "x"}).L({}).End().bytes()), "ok 1w 0t 1+0");
-  EXPECT_EQ(Summary(MpsBuilder().Header().Waypoint({}).Record('L', Bytes(10, 0)).bytes()), "L run 1w 0t 1+0");
+  EXPECT_EQ(Summary(MpsBuilder().Header().Waypoint({}).Record('L', Bytes(10, 0)).bytes()), "checked run 1w 0t 1+0");
   // Routes between the waypoints and the tracks are read; one that does not
   // parse fails the load after the waypoints, before the tracks.
   const testing::RouteFields route{.name = "R", .points = {{.name = "WP"}}};

@@ -144,7 +144,7 @@ TEST(WtrReaderTest, DamagedFilesKeepTheirWholeRecordsAndFail) {
   cut.Block("\xFFWpt\xFF").Waypoint("A", 1, 1, 1, 1).Waypoint("B", 2, 2, 2, 2).Raw(Bytes(30, 0x41));
   auto r = Parse(cut.bytes());
   EXPECT_FALSE(r->ok);
-  EXPECT_EQ(r->doc->error().step, LoadStep::kTruncated);
+  EXPECT_EQ(r->doc->error().step, Step::kTruncated);
   ASSERT_EQ(r->doc->waypointCount, 2);
   EXPECT_EQ(r->doc->waypoints[1].latitude, 2);
   EXPECT_EQ(r->waypointLines.lines.size(), 2u);
@@ -155,7 +155,7 @@ TEST(WtrReaderTest, DamagedFilesKeepTheirWholeRecordsAndFail) {
   open.Point(10, 11, 12, 13).Point(20, 21, 22, 23).Raw(Bytes(10, 0));
   r = Parse(open.bytes());
   EXPECT_FALSE(r->ok);
-  EXPECT_EQ(r->doc->error().step, LoadStep::kTruncated);
+  EXPECT_EQ(r->doc->error().step, Step::kTruncated);
   ASSERT_EQ(r->doc->trackCount, 1);
   ASSERT_EQ(r->doc->tracks[0].pointCount, 2);
   EXPECT_EQ(r->doc->tracks[0].points[1].longitude, 21);

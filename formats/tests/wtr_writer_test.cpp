@@ -153,13 +153,13 @@ TEST_F(WtrWriterTest, NothingToWriteOrNowhereToWriteLeavesNoFile) {
   doc.waypointCount = 3;  // a count without its array
   EXPECT_FALSE(doc.SaveWtr(Path("empty.wtr")));
   Fill(doc, {{.name = "X"}});
-  WriteError why;
+  Error why;
   EXPECT_FALSE(doc.SaveWtr(Path("missing/out.wtr"), &why));
   EXPECT_EQ(why.reason, "No such file or directory");
   fs::create_directory(Path("folder"));
   EXPECT_FALSE(doc.SaveWtr(Path("folder"), &why));  // a folder is not replaced
-  EXPECT_EQ(why.failure, WriteFailure::kNotAFile);
-  EXPECT_EQ(why.kind, "a folder");
+  EXPECT_EQ(why.step, Step::kNotRegular);
+  EXPECT_EQ(why.subject, "a folder");
   EXPECT_TRUE(fs::is_directory(Path("folder")));
   EXPECT_EQ(Entries(), std::vector<std::string>{"folder"});
 }
@@ -179,7 +179,7 @@ TEST_F(WtrWriterTest, WriteFailingPartWayKeepsTheOldFile) {
     ::signal(SIGXFSZ, SIG_IGN);
     const rlimit limit{64 * 1024, 64 * 1024};
     if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(3);
-    WriteError why;
+    Error why;
     if (doc.SaveWtr(target, &why)) ::_exit(1);
     ::_exit(why.reason == std::strerror(EFBIG) ? 0 : 2);
   }

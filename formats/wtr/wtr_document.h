@@ -27,7 +27,7 @@ class WtrDocument : public GpsDocument {
   // Writes the waypoints as a WTR file. False without touching the file
   // system when there are none; an existing file is replaced only when every
   // byte of the new one has been written. `why` says what failed.
-  bool SaveWtr(const std::string& path, WriteError* why = nullptr) const;
+  bool SaveWtr(const std::string& path, Error* why = nullptr) const;
 };
 
 // The route points a WTR file written with routes holds after the waypoints:

@@ -27,43 +27,44 @@ std::size_t CountUntilMarker(ByteCursor cursor, std::size_t itemSize, ByteSpan m
   return count;
 }
 
-// Why the sections after the track section block's start are not whole, or
-// null: every file a writer finishes ends its track section (a track, or
-// nothing) with a whole route section block, so data that ends before that
-// was cut. `at` is set to where the data ends short. Bytes after the route
+// Why the sections after the track section block's start are not whole:
+// every file a writer finishes ends its track section (a track, or nothing)
+// with a whole route section block, so data that ends before that was cut.
+// The failure is placed where the data ends short. Bytes after the route
 // block are not looked at.
-const char* SectionsCutShort(ByteCursor cursor, std::int64_t& at) {
-  at = static_cast<std::int64_t>(cursor.offset() + cursor.remaining());
-  if (!cursor.Skip(kWtrBlockSize)) return "data ends inside the track section block";
+Error SectionsCutShort(ByteCursor cursor) {
+  const Place end = Place::Byte(static_cast<std::int64_t>(cursor.offset() + cursor.remaining()));
+  const auto cut = [&end](const char* why) { return Error(Step::kTruncated, why, {}, end); };
+  if (!cursor.Skip(kWtrBlockSize)) return cut("data ends inside the track section block");
   if (cursor.StartsWith(kWtrTrackHeaderMarker)) {
-    if (!cursor.Skip(kWtrFirstPointOffset)) return "data ends inside the track header";
+    if (!cursor.Skip(kWtrFirstPointOffset)) return cut("data ends inside the track header");
     bool closed = false;
     const std::size_t points = CountUntilMarker(cursor, kWtrPointSize, kWtrRouteMarker, closed);
-    if (!closed) return "data ends before the route section marker";
+    if (!closed) return cut("data ends before the route section marker");
     cursor.Prechecked().Skip(points * kWtrPointSize);  // counted above, so within the data
   }
-  if (cursor.remaining() < kWtrBlockSize) return "data ends before the route section block is whole";
-  return nullptr;
+  if (cursor.remaining() < kWtrBlockSize) return cut("data ends before the route section block is whole");
+  return {};
 }
 
 }  // namespace
 
 bool WtrDocument::Parse(const std::uint8_t* data, std::size_t size, ListSink* waypointSink, ListSink* trackSink) {
-  error_ = LoadError{};
+  error_ = Error{};
   ByteCursor cursor(data, size);
   if (!cursor.StartsWith(kWtrWaypointMarker)) {
-    return Fail(LoadStep::kSignature, "file does not start with the waypoint section marker", 0);
+    return Fail(Step::kSignature, "file does not start with the waypoint section marker", Place::Byte(0));
   }
   reachedRecords_ = true;
   // A file that ends inside its first block holds no records.
   if (!cursor.Skip(kWtrBlockSize)) cursor.Prechecked().Skip(cursor.remaining());
   bool closed = false;
   const std::size_t count = CountUntilMarker(cursor, kWtrRecordSize, kWtrTrackMarker, closed);
-  if (count > static_cast<std::size_t>(INT32_MAX)) return Fail(LoadStep::kWaypointAlloc, "too many waypoint records");
+  if (count > static_cast<std::size_t>(INT32_MAX)) return Fail(Step::kWaypointAlloc, "too many waypoint records");
   if (count > 0) {
     waypointCount = static_cast<std::int32_t>(count);
     waypoints = AllocateZeroed<WaypointRecord>(count);
-    if (!waypoints) return Fail(LoadStep::kWaypointAlloc, "out of memory for the waypoints");
+    if (!waypoints) return Fail(Step::kWaypointAlloc, "out of memory for the waypoints");
     char line[kLineBufferSize];
     for (std::size_t i = 0; i < count; ++i) {
       // The records were counted whole above, and their fields lie within one.
@@ -84,14 +85,13 @@ bool WtrDocument::Parse(const std::uint8_t* data, std::size_t size, ListSink* wa
     }
   }
   if (!closed) {
-    return Fail(LoadStep::kTruncated, "data ends before the track section marker",
-                static_cast<std::int64_t>(kWtrBlockSize + count * kWtrRecordSize));
+    return Fail(Step::kTruncated, "data ends before the track section marker",
+                Place::Byte(static_cast<std::int64_t>(kWtrBlockSize + count * kWtrRecordSize)));
   }
   // The sections that follow must be whole; a cut is reported once
   // everything before it has been read and listed.
-  std::int64_t cutAt = -1;
-  const char* cut = SectionsCutShort(cursor, cutAt);
-  const auto finish = [&] { return cut ? Fail(LoadStep::kTruncated, cut, cutAt) : true; };
+  const Error cut = SectionsCutShort(cursor);
+  const auto finish = [&] { return cut.failed() ? FailWith(cut) : true; };
   // An empty waypoint section ends the load; track contents are not looked at.
   if (count == 0) return finish();
 
@@ -100,7 +100,7 @@ bool WtrDocument::Parse(const std::uint8_t* data, std::size_t size, ListSink* wa
   const auto headerOffset = static_cast<std::int64_t>(header.offset());
   trackCount = 1;
   tracks = AllocateZeroed<TrackRecord>(1);
-  if (!tracks) return Fail(LoadStep::kTrackAlloc, "out of memory for the track");
+  if (!tracks) return Fail(Step::kTrackAlloc, "out of memory for the track");
   TrackRecord& track = tracks[0];
   ByteCursor nameField = header;
   if (nameField.Skip(kWtrTrackNameOffset)) {
@@ -119,7 +119,9 @@ bool WtrDocument::Parse(const std::uint8_t* data, std::size_t size, ListSink* wa
   if (points.Skip(kWtrFirstPointOffset)) pointCount = CountUntilMarker(points, kWtrPointSize, kWtrRouteMarker, closed);
   track.pointCount = static_cast<std::int32_t>(std::min<std::size_t>(pointCount, INT32_MAX));
   track.points = AllocateZeroed<TrackPoint>(pointCount);
-  if (!track.points) return Fail(LoadStep::kTrackConversion, "out of memory for the track's points", headerOffset);
+  if (!track.points) {
+    return Fail(Step::kTrackConversion, "out of memory for the track's points", Place::Byte(headerOffset));
+  }
   for (std::size_t k = 0; k < pointCount; ++k) {
     // The points were counted whole above, and their fields lie within one.
     ByteCursor in;

@@ -105,9 +105,9 @@ bool WriteWtr(const GpsDocument& document, const WriteOptions& options, ByteSink
   return out.Write(block, sizeof block);
 }
 
-bool WtrDocument::SaveWtr(const std::string& path, WriteError* why) const {
+bool WtrDocument::SaveWtr(const std::string& path, Error* why) const {
   if (waypointCount <= 0 || !waypoints) {
-    if (why) *why = {WriteFailure::kWrite, "no waypoints to write", {}};
+    if (why) *why = Error(Step::kWrite, "no waypoints to write");
     return false;
   }
   AtomicFileWriter out(path);

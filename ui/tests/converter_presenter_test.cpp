@@ -251,16 +251,15 @@ TEST_F(PresenterTest, FailedWriteKeepsPathAndReasonAndRetryTranslatesLoadedCodes
   presenter_.OnConvertToWtr();
   EXPECT_EQ(settings_.Stored("WTRFile"), nowhere);
   EXPECT_FALSE(view_.ended);
-  EXPECT_EQ(presenter_.lastConversion().step, ConvertStep::kWrite);
-  EXPECT_FALSE(presenter_.lastConversion().writeError.reason.empty());
-  EXPECT_EQ(presenter_.lastConversion().writeError.reason, testing::SystemReasonFor(nowhere));
+  EXPECT_EQ(presenter_.lastConversion().error.step, Step::kNoFolder);
+  EXPECT_EQ(presenter_.lastConversion().error.reason, testing::SystemReasonFor(nowhere));
   EXPECT_EQ(presenter_.document()->waypoints[0].symbol, 8246);
   // Nor is source data replaced: the MPS file just listed, chosen by mistake.
   const std::string listed = testing::ReadText(trip_);
   prompts_.saveAnswer = trip_;
   presenter_.OnConvertToWtr();
   EXPECT_FALSE(view_.ended);
-  EXPECT_EQ(presenter_.lastConversion().writeError.failure, WriteFailure::kKept);
+  EXPECT_EQ(presenter_.lastConversion().error.step, Step::kKept);
   EXPECT_EQ(testing::ReadText(trip_), listed);
 
   const std::string out = dir_.Path("retry.wtr");

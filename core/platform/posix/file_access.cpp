@@ -24,9 +24,9 @@ std::string FolderOf(const std::string& path) {
 
 }  // namespace
 
-bool PrepareStandardOutputForBytes(WriteError* why) {
+bool PrepareStandardOutputForBytes(Error* why) {
   if (!::isatty(STDOUT_FILENO)) return true;
-  if (why) *why = {WriteFailure::kTerminal, {}, {}};
+  if (why) *why = Error(Step::kTerminal);
   return false;
 }
 
@@ -73,7 +73,7 @@ Refusal<int> LinkUnderFreshName(Handle& handle) {
     if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
       Named(handle, std::move(name));
     } else if (errno != EEXIST || attempt == 16) {
-      return {WriteFailure::kReplace, errno};
+      return {Step::kReplace, errno};
     }
   }
   ::close(std::exchange(handle.fd, -1));
@@ -87,7 +87,7 @@ Refusal<int> PutInPlace(Handle& handle, ExistingTarget existing, const ReplaceCh
   const Refusal<int> no = existing == ExistingTarget::kReplace
                               ? ReplaceInOneStep(handle.tempPath, handle.target, mayReplace, kind, swappedOut)
                               : PutWithoutReplacing(handle.tempPath, handle.target);
-  if (no.failure == WriteFailure::kNone || swappedOut) {
+  if (no.step == Step::kNone || swappedOut) {
     // Put in place, or the file that was at the target now has the
     // temporary name: it stays, under that name, rather than be removed.
     ForgetForCleanup(handle.cleanupSlot);
@@ -110,8 +110,8 @@ bool AtomicFileWriter::Open() {
   error_ = {};
   InstallCleanupHandlers();
   Target target;
-  if (const Refusal<int> no = CheckTarget(path_, existing_, mayReplace_, target); no.failure != WriteFailure::kNone) {
-    return Fail(no.failure, no.code, target.kind);
+  if (const Refusal<int> no = CheckTarget(path_, existing_, mayReplace_, target); no.step != Step::kNone) {
+    return Fail(no.step, no.code, target.kind);
   }
   handle_ = std::make_unique<Handle>();
   handle_->target = target.state == TargetState::kRegular ? target.file : path_;
@@ -129,7 +129,7 @@ bool AtomicFileWriter::Open() {
   }
   if (handle_->fd < 0) {
     const int code = errno;
-    return Fail(code == ENOENT ? WriteFailure::kNoFolder : WriteFailure::kCreate, code);
+    return Fail(code == ENOENT ? Step::kNoFolder : Step::kCreate, code);
   }
   ::fcntl(handle_->fd, F_SETFD, FD_CLOEXEC);
   ::flock(handle_->fd, LOCK_EX | LOCK_NB);
@@ -148,7 +148,7 @@ bool AtomicFileWriter::Open() {
 
 bool AtomicFileWriter::Commit() {
   if (!Flush()) return false;
-  if (::fsync(handle_->fd) != 0) return Fail(WriteFailure::kWrite, errno);
+  if (::fsync(handle_->fd) != 0) return Fail(Step::kWrite, errno);
   // The file keeps its identity when it is linked or renamed into place.
   struct stat written {};
   if (::fstat(handle_->fd, &written) == 0) {
@@ -158,25 +158,25 @@ bool AtomicFileWriter::Commit() {
   if (existing_ == ExistingTarget::kReplace) {
     // Whatever took the target's place since Open is looked at again.
     Target now;
-    if (const Refusal<int> no = CheckTarget(target, existing_, mayReplace_, now); no.failure != WriteFailure::kNone) {
-      return Fail(no.failure, no.code, now.kind);
+    if (const Refusal<int> no = CheckTarget(target, existing_, mayReplace_, now); no.step != Step::kNone) {
+      return Fail(no.step, no.code, now.kind);
     }
   }
   if (!handle_->tempPath.empty()) {
-    if (::close(std::exchange(handle_->fd, -1)) != 0) return Fail(WriteFailure::kWrite, errno);
+    if (::close(std::exchange(handle_->fd, -1)) != 0) return Fail(Step::kWrite, errno);
   } else if (existing_ == ExistingTarget::kKeep) {
     // A file without a name goes in by a link, which fails if the name is
     // taken: what keeping a target needs, in one step.
     if (::linkat(AT_FDCWD, OwnFdPath(handle_->fd).c_str(), AT_FDCWD, target.c_str(), AT_SYMLINK_FOLLOW) != 0) {
-      return Fail(errno == EEXIST ? WriteFailure::kExists : WriteFailure::kReplace, errno);
+      return Fail(errno == EEXIST ? Step::kExists : Step::kReplace, errno);
     }
-  } else if (const Refusal<int> no = LinkUnderFreshName(*handle_); no.failure != WriteFailure::kNone) {
-    return Fail(no.failure, no.code);
+  } else if (const Refusal<int> no = LinkUnderFreshName(*handle_); no.step != Step::kNone) {
+    return Fail(no.step, no.code);
   }
   if (!handle_->tempPath.empty()) {
     std::string kind;
-    if (const Refusal<int> no = PutInPlace(*handle_, existing_, mayReplace_, kind); no.failure != WriteFailure::kNone) {
-      return Fail(no.failure, no.code, kind);
+    if (const Refusal<int> no = PutInPlace(*handle_, existing_, mayReplace_, kind); no.step != Step::kNone) {
+      return Fail(no.step, no.code, kind);
     }
   }
   // Make the new name itself durable: flush the folder that holds it.

@@ -32,7 +32,7 @@ class FdSource final : public ReadSource {
   int fd_;
 };
 
-bool ReadStream(int fd, ByteBlock& buffer, ReadError* error, const ReadOptions& options) {
+bool ReadStream(int fd, ByteBlock& buffer, Error* error, const ReadOptions& options) {
   FdSource source(fd);
   return ReadStreamFrom(source, buffer, error, options);
 }
@@ -64,31 +64,31 @@ bool IsStream(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && (S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode));
 }
 
-bool ReadWholeFile(const std::string& path, ByteBlock& buffer, ReadError* error, const ReadOptions& options) {
-  if (error) *error = ReadError{};
+bool ReadWholeFile(const std::string& path, ByteBlock& buffer, Error* error, const ReadOptions& options) {
+  if (error) *error = Error{};
   if (path == "-") return ReadStream(STDIN_FILENO, buffer, error, options);
   // A socket cannot be opened and a folder holds no bytes: say so at once.
   struct stat st {};
   if (::stat(path.c_str(), &st) == 0) {
-    if (S_ISSOCK(st.st_mode)) return FailRead(error, ReadFailure::kSocket);
-    if (S_ISDIR(st.st_mode)) return FailRead(error, ReadFailure::kFolder);
+    if (S_ISSOCK(st.st_mode)) return FailRead(error, Step::kSocket);
+    if (S_ISDIR(st.st_mode)) return FailRead(error, Step::kFolder);
   }
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return FailRead(error, ReadFailure::kOpen, errno);
+  if (fd < 0) return FailRead(error, Step::kOpen, errno);
   struct Closer {
     int fd;
     ~Closer() { ::close(fd); }
   } closer{fd};
-  if (::fstat(fd, &st) != 0) return FailRead(error, ReadFailure::kRead, errno);
-  if (S_ISDIR(st.st_mode)) return FailRead(error, ReadFailure::kFolder);
+  if (::fstat(fd, &st) != 0) return FailRead(error, Step::kRead, errno);
+  if (S_ISDIR(st.st_mode)) return FailRead(error, Step::kFolder);
   if (S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) {
     return ReadStream(fd, buffer, error, options);
   }
-  if (!S_ISREG(st.st_mode)) return FailRead(error, ReadFailure::kNotAFile);
+  if (!S_ISREG(st.st_mode)) return FailRead(error, Step::kNotAFile);
   // A program that locks a file for itself alone (flock, LOCK_EX) may be
   // halfway through writing it: it is not read. Whether it writes, the lock
   // does not say.
-  if (::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK) return FailRead(error, ReadFailure::kLocked);
+  if (::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK) return FailRead(error, Step::kLocked);
   // Some kernel files say they are empty and hold bytes: read those as the
   // stream they are.
   if (st.st_size <= 0) return ReadStream(fd, buffer, error, options);

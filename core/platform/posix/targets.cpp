@@ -140,14 +140,14 @@ Refusal<int> ReplaceInOneStep(const std::string& from, const std::string& target
     if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) == 0) {
       Target old;
       const Refusal<int> no = CheckTarget(from, ExistingTarget::kReplace, mayReplace, old, false);
-      if (no.failure == WriteFailure::kNone) {
+      if (no.step == Step::kNone) {
         ::unlink(from.c_str());
         return {};
       }
       kind = old.kind;
       if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) != 0) {
         swappedOut = true;
-        return {WriteFailure::kReplace, errno};
+        return {Step::kReplace, errno};
       }
       return no;
     }
@@ -157,9 +157,9 @@ Refusal<int> ReplaceInOneStep(const std::string& from, const std::string& target
     if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) return {};
     if (errno != EEXIST) break;
   }
-  if (!IsUnsupported(errno)) return {WriteFailure::kReplace, errno};
+  if (!IsUnsupported(errno)) return {Step::kReplace, errno};
 #endif
-  if (::rename(from.c_str(), target.c_str()) != 0) return {WriteFailure::kReplace, errno};
+  if (::rename(from.c_str(), target.c_str()) != 0) return {Step::kReplace, errno};
   return {};
 }
 
@@ -174,10 +174,10 @@ Refusal<int> PutWithoutReplacing(const std::string& from, const std::string& tar
   if (IsUnsupported(code)) {
     code = ::link(from.c_str(), target.c_str()) == 0 ? 0 : errno;
     if (code == 0) ::unlink(from.c_str());
-    if (code == EPERM || IsUnsupported(code)) return {WriteFailure::kNoSafeKeep};
+    if (code == EPERM || IsUnsupported(code)) return {Step::kNoSafeKeep};
   }
-  if (code == EEXIST) return {WriteFailure::kExists};
-  if (code != 0) return {WriteFailure::kReplace, code};
+  if (code == EEXIST) return {Step::kExists};
+  if (code != 0) return {Step::kReplace, code};
   return {};
 }
 

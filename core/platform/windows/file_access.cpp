@@ -76,8 +76,8 @@ class HandleSource final : public ReadSource {
 };
 
 // A stream: a pipe, a console, a device.
-bool ReadStream(HANDLE h, ByteBlock& buffer, ReadError* error, const ReadOptions& options) {
-  if (h == nullptr || h == INVALID_HANDLE_VALUE) return FailRead(error, ReadFailure::kEmpty);
+bool ReadStream(HANDLE h, ByteBlock& buffer, Error* error, const ReadOptions& options) {
+  if (h == nullptr || h == INVALID_HANDLE_VALUE) return FailRead(error, Step::kEmpty);
   HandleSource source(h);
   return ReadStreamFrom(source, buffer, error, options);
 }
@@ -356,15 +356,15 @@ bool IsStream(const std::string& path) {
   return type == FILE_TYPE_PIPE || type == FILE_TYPE_CHAR;
 }
 
-bool ReadWholeFile(const std::string& path, ByteBlock& buffer, ReadError* error, const ReadOptions& options) {
-  if (error) *error = ReadError{};
+bool ReadWholeFile(const std::string& path, ByteBlock& buffer, Error* error, const ReadOptions& options) {
+  if (error) *error = Error{};
   if (path == "-") return ReadStream(GetStdHandle(STD_INPUT_HANDLE), buffer, error, options);
   std::wstring wide;
-  if (!SystemPath(path, wide)) return FailRead(error, ReadFailure::kOpen, ERROR_NO_UNICODE_TRANSLATION);
+  if (!SystemPath(path, wide)) return FailRead(error, Step::kOpen, ERROR_NO_UNICODE_TRANSLATION);
   // A folder holds no bytes: say so at once.
   const DWORD attributes = GetFileAttributesW(wide.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    return FailRead(error, ReadFailure::kFolder);
+    return FailRead(error, Step::kFolder);
   }
   // Others may read the file while we do, but not write it: a file that
   // another program holds open for writing is not read halfway through.
@@ -372,29 +372,29 @@ bool ReadWholeFile(const std::string& path, ByteBlock& buffer, ReadError* error,
                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     const DWORD code = GetLastError();
-    return FailRead(error, code == ERROR_SHARING_VIOLATION ? ReadFailure::kBusy : ReadFailure::kOpen, code);
+    return FailRead(error, code == ERROR_SHARING_VIOLATION ? Step::kBusy : Step::kOpen, code);
   }
   HandleCloser closer(h);
   // Pipes, consoles and devices (NUL, CON, COM1) are streams.
   const DWORD type = GetFileType(h);
   if (type == FILE_TYPE_PIPE || type == FILE_TYPE_CHAR) return ReadStream(h, buffer, error, options);
   BY_HANDLE_FILE_INFORMATION info;
-  if (type != FILE_TYPE_DISK || !GetFileInformationByHandle(h, &info)) return FailRead(error, ReadFailure::kNotAFile);
-  if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return FailRead(error, ReadFailure::kFolder);
+  if (type != FILE_TYPE_DISK || !GetFileInformationByHandle(h, &info)) return FailRead(error, Step::kNotAFile);
+  if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return FailRead(error, Step::kFolder);
   const unsigned long long size = (static_cast<unsigned long long>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-  if (size == 0) return FailRead(error, ReadFailure::kEmpty);
-  if (size > SIZE_MAX) return FailRead(error, ReadFailure::kNoMemory);
+  if (size == 0) return FailRead(error, Step::kEmpty);
+  if (size > SIZE_MAX) return FailRead(error, Step::kNoMemory);
   HandleSource source(h);
   return ReadSizedFrom(source, static_cast<std::size_t>(size), buffer, error, options);
 }
 
 // A console shows text, not a file's bytes; anything else (a file, a pipe,
 // NUL) takes them in binary mode, with no line ends added.
-bool PrepareStandardOutputForBytes(WriteError* why) {
+bool PrepareStandardOutputForBytes(Error* why) {
   const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
   DWORD mode = 0;
   if (GetFileType(out) == FILE_TYPE_CHAR && GetConsoleMode(out, &mode)) {
-    if (why) *why = {WriteFailure::kTerminal, {}, {}};
+    if (why) *why = Error(Step::kTerminal);
     return false;
   }
   std::fflush(stdout);
@@ -450,10 +450,10 @@ bool AtomicFileWriter::Open() {
   failed_ = false;
   error_ = {};
   std::wstring path;
-  if (!SystemPath(path_, path)) return Fail(WriteFailure::kCreate, ERROR_NO_UNICODE_TRANSLATION);
+  if (!SystemPath(path_, path)) return Fail(Step::kCreate, ERROR_NO_UNICODE_TRANSLATION);
   Target target;
-  if (const Refusal<DWORD> no = CheckTarget(path, existing_, mayReplace_, target); no.failure != WriteFailure::kNone) {
-    return Fail(no.failure, static_cast<int>(no.code), target.kind);
+  if (const Refusal<DWORD> no = CheckTarget(path, existing_, mayReplace_, target); no.step != Step::kNone) {
+    return Fail(no.step, static_cast<int>(no.code), target.kind);
   }
   handle_ = std::make_unique<Handle>();
   handle_->target = target.state == TargetState::kRegular ? target.file : path;
@@ -472,7 +472,7 @@ bool AtomicFileWriter::Open() {
   if (handle_->file == INVALID_HANDLE_VALUE) {
     const DWORD code = GetLastError();
     handle_->tempPath.clear();
-    return Fail(code == ERROR_PATH_NOT_FOUND ? WriteFailure::kNoFolder : WriteFailure::kCreate,
+    return Fail(code == ERROR_PATH_NOT_FOUND ? Step::kNoFolder : Step::kCreate,
                 static_cast<int>(code));
   }
   // Until Commit the file goes with its last handle, however the process
@@ -486,15 +486,15 @@ bool AtomicFileWriter::Open() {
 
 bool AtomicFileWriter::Commit() {
   if (!Flush()) return false;
-  if (!FlushFileBuffers(handle_->file)) return Fail(WriteFailure::kWrite, static_cast<int>(GetLastError()));
+  if (!FlushFileBuffers(handle_->file)) return Fail(Step::kWrite, static_cast<int>(GetLastError()));
   // Whatever took the target's place since Open is looked at again; where
   // nothing is seen, the file is added only if the name is still free.
   bool replace = false;
   if (existing_ == ExistingTarget::kReplace) {
     Target now;
     if (const Refusal<DWORD> no = CheckTarget(handle_->target, existing_, mayReplace_, now);
-        no.failure != WriteFailure::kNone) {
-      return Fail(no.failure, static_cast<int>(no.code), now.kind);
+        no.step != Step::kNone) {
+      return Fail(no.step, static_cast<int>(no.code), now.kind);
     }
     replace = now.state == TargetState::kRegular;
   }
@@ -502,7 +502,7 @@ bool AtomicFileWriter::Commit() {
   // its name.
   if (handle_->markedForDeletion) {
     RegisterForCleanup(handle_->tempPath);
-    if (!MarkForDeletion(handle_->file, false)) return Fail(WriteFailure::kReplace, static_cast<int>(GetLastError()));
+    if (!MarkForDeletion(handle_->file, false)) return Fail(Step::kReplace, static_cast<int>(GetLastError()));
     handle_->markedForDeletion = false;
   }
   // The file's identity is taken before it is put in place, which keeps the
@@ -514,24 +514,24 @@ bool AtomicFileWriter::Commit() {
     // The rename returns only once it is on disk.
     if (!MoveFileExW(handle_->tempPath.c_str(), handle_->target.c_str(),
                      MOVEFILE_WRITE_THROUGH | MOVEFILE_REPLACE_EXISTING)) {
-      return Fail(WriteFailure::kReplace, static_cast<int>(GetLastError()));
+      return Fail(Step::kReplace, static_cast<int>(GetLastError()));
     }
     ForgetForCleanup(handle_->tempPath);
     handle_->tempPath.clear();
   } else if (const DWORD code = AddWithoutReplacing(*handle_); code != 0) {
-    if (code != ERROR_ALREADY_EXISTS && code != ERROR_FILE_EXISTS) return Fail(WriteFailure::kReplace, static_cast<int>(code));
+    if (code != ERROR_ALREADY_EXISTS && code != ERROR_FILE_EXISTS) return Fail(Step::kReplace, static_cast<int>(code));
     // The name is taken. By what cannot be looked at at all, it is a link to
     // nothing (which Wine shows as no file); anything else is refused as what
     // it is, and a file made meanwhile is kept, even with --force: it was not
     // there to be checked.
     Target now;
     const Refusal<DWORD> no = CheckTarget(handle_->target, ExistingTarget::kKeep, mayReplace_, now);
-    if (now.state == TargetState::kMissing) return Fail(WriteFailure::kNotAFile, 0, "a link to nothing");
-    return Fail(no.failure, static_cast<int>(no.code), now.kind);
+    if (now.state == TargetState::kMissing) return Fail(Step::kNotRegular, 0, "a link to nothing");
+    return Fail(no.step, static_cast<int>(no.code), now.kind);
   }
   if (identified) written_ = IdentityFrom(info);
   const HANDLE file = std::exchange(handle_->file, INVALID_HANDLE_VALUE);
-  if (!CloseHandle(file)) return Fail(WriteFailure::kWrite, static_cast<int>(GetLastError()));
+  if (!CloseHandle(file)) return Fail(Step::kWrite, static_cast<int>(GetLastError()));
   Discard();  // a temporary name left beside a hard link goes
   committed_ = true;
   return true;
