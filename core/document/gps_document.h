@@ -10,10 +10,11 @@
 #include "core/bytes/byte_block.h"
 #include "core/document/list_sink.h"
 #include "core/document/records.h"
-#include "core/document/symbols.h"
 #include "core/error/error.h"
 
 namespace ridloe {
+
+struct SymbolNumbering;
 
 // What a load fills in.
 enum class LoadParts {
@@ -96,8 +97,9 @@ class GpsDocument {
   // code page 950 unless the user says another. The records' names are
   // always 8-bit code page text, as a WTR file holds them.
   virtual bool TextIsUtf8() const { return false; }
-  // Whose numbers the symbol codes as loaded are.
-  virtual SymbolCodes symbolCodes() const = 0;
+  // Whose numbers the symbol codes as loaded are: each format numbers
+  // symbols its own way, and says so where it defines its numbering.
+  virtual const SymbolNumbering& symbolNumbering() const = 0;
   // The symbol code of waypoint `index` as loaded, before any translation.
   std::uint16_t SymbolAsLoaded(std::int32_t index) const {
     return symbolsAsLoaded && index < symbolsAsLoadedCount ? symbolsAsLoaded[index] : waypoints[index].symbol;

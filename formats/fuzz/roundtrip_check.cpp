@@ -13,6 +13,7 @@
 #include "formats/format_registry.h"
 #include "formats/gpx/gpx_document.h"
 #include "formats/gpx/gpx_format.h"
+#include "formats/symbols.h"
 #include "formats/wtr/wtr_document.h"
 #include "formats/wtr/wtr_format.h"
 
@@ -86,7 +87,7 @@ std::string SameWaypoint(const GpsDocument& d, const WaypointRecord& w, const Wa
                          const WaypointRecord& r, const WaypointText& read, const char* codePage) {
   if (w.latitude != r.latitude || w.longitude != r.longitude) return "position differs";
   if (!SameGpxAltitude(w.altitude, w.noAltitude, r.altitude, r.noAltitude)) return "altitude differs";
-  if (d.symbolCodes() == SymbolCodes::kMps && r.symbol != code) return "symbol differs";
+  if (&d.symbolNumbering() == &kMpsNumbering && r.symbol != code) return "symbol differs";
   if (read.name != AsGpxGivesBack(d, text.name, codePage)) return "name differs";
   if (read.comment != AsGpxGivesBack(d, text.comment, codePage)) return "comment differs";
   return {};
@@ -206,7 +207,7 @@ std::string CheckWtrRoundTrip(const GpsDocument& document) {
     const bool routePoint = i >= static_cast<std::size_t>(waypoints);
     const WaypointRecord& w = routePoint ? *routePoints[i - static_cast<std::size_t>(waypoints)] : document.waypoints[i];
     // Route points are written with their symbols translated; waypoints as they are.
-    const std::uint16_t symbol = routePoint ? WtrSymbolCode(w.symbol, document.symbolCodes()) : w.symbol;
+    const std::uint16_t symbol = routePoint ? WtrSymbolCode(w.symbol, document.symbolNumbering()) : w.symbol;
     const WaypointRecord& r = back.waypoints[i];
     const auto at = static_cast<std::int32_t>(i);
     char name[sizeof w.name];

@@ -12,6 +12,7 @@
 
 #include "core/document/gps_document.h"
 #include "formats/format.h"
+#include "formats/symbols.h"
 
 namespace ridloe {
 
@@ -38,7 +39,7 @@ class GpxDocument : public GpsDocument {
   WaypointText RoutePointTextOf(std::int32_t route, std::int32_t point) const override;
   bool TextIsUtf8() const override { return true; }
   // Symbols are named; the codes are the MPS codes of those names.
-  SymbolCodes symbolCodes() const override { return SymbolCodes::kMps; }
+  const SymbolNumbering& symbolNumbering() const override { return kMpsNumbering; }
 
  private:
   friend class GpxReader;

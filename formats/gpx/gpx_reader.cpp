@@ -18,6 +18,7 @@
 #include "formats/gpx/growing_array.h"
 #include "formats/gpx/text_store.h"
 #include "formats/gpx/xml_events.h"
+#include "formats/symbols.h"
 
 namespace ridloe {
 namespace {
@@ -378,7 +379,7 @@ class GpxReader final : public XmlEvents {
   std::uint16_t SymbolCode() const {
     const std::string_view sym = waypointText_[TextIndex(Field::kSym)];
     if (symbolCode_ >= 0) {
-      const NamedSymbol* coded = SymbolWithCode(static_cast<std::uint16_t>(symbolCode_), SymbolCodes::kMps);
+      const NamedSymbol* coded = SymbolWithCode(static_cast<std::uint16_t>(symbolCode_), kMpsNumbering);
       if (sym.empty() || (coded && EqualsNoCase(sym, coded->name))) return static_cast<std::uint16_t>(symbolCode_);
     }
     const NamedSymbol* named = SymbolNamed(sym);

@@ -5,6 +5,7 @@
 #include "core/version.h"
 #include "formats/gpx/gpx_document.h"
 #include "formats/gpx/gpx_format.h"
+#include "formats/symbols.h"
 #include "formats/xml/xml_out.h"
 
 namespace ridloe {
@@ -70,13 +71,13 @@ class GpxFormatter {
     Element("name", text.name);
     Element("cmt", text.comment);
     Element("desc", text.description);
-    if (const NamedSymbol* named = SymbolWithCode(code, doc_.symbolCodes())) {
+    if (const NamedSymbol* named = SymbolWithCode(code, doc_.symbolNumbering())) {
       out_.Put("<sym>");
       out_.Put(named->name);
       out_.Put("</sym>");
     }
     // Every code, named or not, as the file numbered it.
-    const std::string_view tag = doc_.symbolCodes() == SymbolCodes::kMps ? kMpsSymbolElement : kWtrSymbolElement;
+    const std::string_view tag = &doc_.symbolNumbering() == &kMpsNumbering ? kMpsSymbolElement : kWtrSymbolElement;
     out_.Put("<extensions><ridloe:");
     out_.Put(tag);
     out_.Put('>');

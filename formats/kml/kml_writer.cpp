@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "core/document/symbols.h"
+#include "formats/symbols.h"
 #include "formats/kml/kml_format.h"
 #include "formats/xml/xml_out.h"
 #include "formats/xml/xml_prefix.h"
@@ -27,7 +27,7 @@ constexpr SymbolStyle kStyles[] = {
 };
 constexpr std::string_view kLineStyle = "line";
 
-const SymbolStyle& StyleOf(std::uint16_t code, SymbolCodes codes) {
+const SymbolStyle& StyleOf(std::uint16_t code, const SymbolNumbering& codes) {
   const NamedSymbol* named = SymbolWithCode(code, codes);
   for (const SymbolStyle& s : kStyles) {
     if (named && s.symbol == named->name) return s;
@@ -43,7 +43,7 @@ class KmlFormatter {
   void Styles() {
     std::vector<const SymbolStyle*> used;
     for (std::int32_t i = 0; doc_.waypoints && i < doc_.waypointCount; ++i) {
-      const SymbolStyle* s = &StyleOf(doc_.SymbolAsLoaded(i), doc_.symbolCodes());
+      const SymbolStyle* s = &StyleOf(doc_.SymbolAsLoaded(i), doc_.symbolNumbering());
       if (std::find(used.begin(), used.end(), s) == used.end()) used.push_back(s);
     }
     for (const SymbolStyle& s : kStyles) {
@@ -66,7 +66,7 @@ class KmlFormatter {
     Element("name", text.name);
     Description(text);
     out_.Put("<styleUrl>#");
-    out_.Put(StyleOf(doc_.SymbolAsLoaded(i), doc_.symbolCodes()).id);
+    out_.Put(StyleOf(doc_.SymbolAsLoaded(i), doc_.symbolNumbering()).id);
     out_.Put("</styleUrl><Point><coordinates>");
     Coordinates(w.latitude, w.longitude, w.altitude, w.noAltitude);
     out_.Put("</coordinates></Point></Placemark>\n");

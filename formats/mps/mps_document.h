@@ -5,6 +5,7 @@
 #include "core/bytes/byte_block.h"
 #include "formats/mps/mps_header.h"
 #include "formats/mps/mps_section.h"
+#include "formats/symbols.h"
 #include "formats/wtr/wtr_document.h"
 
 namespace ridloe {
@@ -39,7 +40,7 @@ class MpsDocument : public WtrDocument {
   WaypointText RoutePointTextOf(std::int32_t route, std::int32_t point) const override;
   // Route points are stored as 'W' records too.
   bool RoutePointsAreWaypoints() const override { return true; }
-  SymbolCodes symbolCodes() const override { return SymbolCodes::kMps; }
+  const SymbolNumbering& symbolNumbering() const override { return kMpsNumbering; }
 
   // A document holds at most this many tracks.
   static constexpr std::int32_t kMaxTracks = 9999;

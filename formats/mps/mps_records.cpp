@@ -3,6 +3,7 @@
 
 #include "core/text/cp950.h"
 #include "formats/mps/mps_section.h"
+#include "formats/symbols.h"
 
 namespace ridloe {
 namespace {

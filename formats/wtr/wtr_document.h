@@ -12,6 +12,7 @@
 #include "core/document/gps_document.h"
 #include "core/platform/file_access.h"
 #include "formats/format.h"
+#include "formats/symbols.h"
 
 namespace ridloe {
 
@@ -19,7 +20,7 @@ class WtrDocument : public GpsDocument {
  public:
   // Reads the waypoint records and at most one track.
   bool Parse(const std::uint8_t* data, std::size_t size, ListSink* waypointSink, ListSink* trackSink) override;
-  SymbolCodes symbolCodes() const override { return SymbolCodes::kWtr; }
+  const SymbolNumbering& symbolNumbering() const override { return kWtrNumbering; }
   // The name as the record holds it, without the spaces that pad a WTR
   // name field to its 10 bytes (the record keeps them).
   WaypointText TextOf(std::int32_t index) const override;

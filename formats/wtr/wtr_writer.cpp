@@ -7,6 +7,7 @@
 
 #include "core/bytes/byte_store.h"
 #include "core/text/cp950.h"
+#include "formats/symbols.h"
 #include "formats/wtr/wtr_document.h"
 #include "formats/wtr/wtr_format.h"
 
@@ -96,7 +97,7 @@ bool WriteWtr(const GpsDocument& document, const WriteOptions& options, ByteSink
   }
   // Route points keep the codes they were loaded with.
   for (const WaypointRecord* p : routePoints) {
-    FillRecord(record, *p, WtrSymbolCode(p->symbol, document.symbolCodes()));
+    FillRecord(record, *p, WtrSymbolCode(p->symbol, document.symbolNumbering()));
     if (!out.Write(record, sizeof record)) return false;
   }
   std::memcpy(block, kWtrTrackMarker, kWtrMarkerSize);

@@ -9,14 +9,19 @@
 
 namespace ridloe {
 
-// Whose numbers a document's symbol codes are (106 and 8246 are both a summit).
-enum class SymbolCodes { kMps, kWtr };
-
 struct NamedSymbol {
   std::string_view name;  // as GPX files write it
   std::uint16_t mps;
   std::uint16_t wtr;
 };
+
+// Whose numbers a document's symbol codes are (106 and 8246 are both a
+// summit): one of the two below, told apart by address.
+struct SymbolNumbering {
+  std::uint16_t NamedSymbol::*code;  // the column of the table that holds them
+};
+inline constexpr SymbolNumbering kMpsNumbering{&NamedSymbol::mps};
+inline constexpr SymbolNumbering kWtrNumbering{&NamedSymbol::wtr};
 
 // Both MPS codes 18 and 10 become the WTR code 18, which reads back as "Waypoint".
 inline constexpr NamedSymbol kNamedSymbols[] = {
@@ -33,19 +38,19 @@ inline const NamedSymbol* SymbolNamed(std::string_view name) {
   return nullptr;
 }
 
-// The symbol whose code in `codes` is `code`, or null.
-inline const NamedSymbol* SymbolWithCode(std::uint16_t code, SymbolCodes codes) {
+// The symbol whose code in `numbering` is `code`, or null.
+inline const NamedSymbol* SymbolWithCode(std::uint16_t code, const SymbolNumbering& numbering) {
   for (const NamedSymbol& s : kNamedSymbols) {
-    if ((codes == SymbolCodes::kMps ? s.mps : s.wtr) == code) return &s;
+    if (s.*numbering.code == code) return &s;
   }
   return nullptr;
 }
 
-// The WTR code of a symbol numbered as `codes` says: a WTR code stays; MPS
-// 106 becomes 8246, 48 becomes 161, every other code 18.
-inline std::uint16_t WtrSymbolCode(std::uint16_t code, SymbolCodes codes) {
-  if (codes == SymbolCodes::kWtr) return code;
-  const NamedSymbol* named = SymbolWithCode(code, SymbolCodes::kMps);
+// The WTR code of a symbol numbered as `numbering` says: a WTR code stays;
+// MPS 106 becomes 8246, 48 becomes 161, every other code 18.
+inline std::uint16_t WtrSymbolCode(std::uint16_t code, const SymbolNumbering& numbering) {
+  if (&numbering == &kWtrNumbering) return code;
+  const NamedSymbol* named = SymbolWithCode(code, numbering);
   return named ? named->wtr : kPlainSymbol;
 }
 
