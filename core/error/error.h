@@ -139,7 +139,11 @@ struct Error {
   std::string Describe(std::string_view file = {}) const;
 };
 
-// A failure whose step its caller names (Error::In): what is wrong, in words.
-inline Error Fault(std::string why) { return Error(Step::kRecord, std::move(why)); }
+// Records what is wrong, in words, for the caller to name the step and the
+// place (Error::In); false, for `return Fault(why, ...)`.
+inline bool Fault(Error& why, std::string what) {
+  why = Error(Step::kRecord, std::move(what));
+  return false;
+}
 
 }  // namespace ridloe

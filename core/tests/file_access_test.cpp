@@ -116,7 +116,9 @@ TEST(Error, EachStageIsSaidOfTheFileItConcerns) {
   EXPECT_EQ(record.Describe("a.mps"), "a.mps: waypoint record 4 at byte 1234: comment has no terminating NUL");
   EXPECT_EQ(Error(Step::kSyntax, "no element found", {}, Place::Line(3, 7)).Describe(),
             "line 3, column 7: no element found");
-  EXPECT_EQ(Fault("bad").In(Step::kHeader, Place::Byte(6)).Describe(), "at byte 6: bad");
+  Error fault;
+  EXPECT_FALSE(Fault(fault, "bad"));
+  EXPECT_EQ(fault.In(Step::kHeader, Place::Byte(6)).Describe(), "at byte 6: bad");
   EXPECT_EQ(Error(Step::kNotRegular, {}, "a folder").Describe("out.wtr"),
             "out.wtr is a folder, not a regular file; it is never replaced");
   EXPECT_EQ(Error(Step::kNoFolder).Describe("out/x.wtr"), "folder out/ does not exist");

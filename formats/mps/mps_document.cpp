@@ -117,9 +117,8 @@ bool MpsDocument::ConvertRoutes() {
   }
   std::size_t next = 0;
   for (std::int32_t j = 0; j < routeCount; ++j) {
-    Error why = routeSection.ConvertRoute(j, routes[j], routePointPool_.get() + next, routePointRefs_.get() + next,
-                                          waypoints.get(), named);
-    if (why.failed()) {
+    if (Error why; !routeSection.ConvertRoute(j, routes[j], routePointPool_.get() + next,
+                                              routePointRefs_.get() + next, waypoints.get(), named, why)) {
       routeCount = j;  // the routes before it are whole
       return Fail(Step::kRouteRun, std::move(why.reason), routeSection.PlaceOf(j));
     }

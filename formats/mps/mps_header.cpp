@@ -15,12 +15,12 @@ bool MpsHeader::ReadHeader(ByteCursor& cursor, Error& error) {
   }
   cursor.Prechecked().Skip(sizeof kMpsSignature);
   const auto firstOffset = static_cast<std::int64_t>(cursor.offset());
-  if (Error why = FrameRecord(cursor, firstRecord); why.failed()) {
+  if (Error why; !FrameRecord(cursor, firstRecord, &why)) {
     error = why.In(Step::kHeader, Place::Record("first record", -1, firstOffset));
     return false;
   }
   aOffset_ = static_cast<std::int64_t>(cursor.offset());
-  if (Error why = FrameRecord(cursor, aRecord); why.failed()) {
+  if (Error why; !FrameRecord(cursor, aRecord, &why)) {
     error = why.In(Step::kHeader, APlace());
     return false;
   }
@@ -36,7 +36,7 @@ bool MpsHeader::CheckARecord(Error& error) const {
   if (!payload.ReadU16(value)) {
     return error.Fail(Step::kHeader, "payload is shorter than its 2-byte value", APlace());
   }
-  if (Error missing = SkipThreeStrings(payload); missing.failed()) {
+  if (Error missing; !SkipThreeStrings(payload, missing)) {
     error = missing.In(Step::kHeader, APlace());
     return false;
   }

@@ -2,27 +2,28 @@
 
 namespace ridloe {
 
-Error FrameRecord(ByteCursor& cursor, RecordSlot& slot) {
+bool FrameRecord(ByteCursor& cursor, RecordSlot& slot, Error* why) {
+  // Records are framed by the million: the words are made only on failure.
+  const auto fail = [why](Step step, const char* what) {
+    if (why) *why = Error(step, what);
+    return false;
+  };
   ByteCursor frame;
-  if (!cursor.Sub(kMpsFrameSize, frame)) {
-    return Error(Step::kTruncated, "fewer than 5 bytes left for a record frame");
-  }
+  if (!cursor.Sub(kMpsFrameSize, frame)) return fail(Step::kTruncated, "fewer than 5 bytes left for a record frame");
   frame.Prechecked().ReadU32(slot.length);
   frame.Prechecked().ReadU8(slot.type);
-  if (slot.length == 0) return Fault("record has a payload length of 0");
+  if (slot.length == 0) return fail(Step::kRecord, "record has a payload length of 0");
   ByteSpan payload;
-  if (!cursor.ReadBytes(slot.length, payload)) {
-    return Error(Step::kTruncated, "record is longer than the rest of the file");
-  }
+  if (!cursor.ReadBytes(slot.length, payload)) return fail(Step::kTruncated, "record is longer than the rest of the file");
   slot.payload = payload.data();
-  return {};
+  return true;
 }
 
 std::size_t SkipRun(ByteCursor& cursor, std::uint8_t letter) {
   std::size_t count = 0;
   for (ByteCursor scan = cursor;; ++count) {
     RecordSlot frame;
-    if (FrameRecord(scan, frame).failed() || frame.type != letter) return count;
+    if (!FrameRecord(scan, frame) || frame.type != letter) return count;
     cursor = scan;
   }
 }
@@ -35,7 +36,7 @@ Error FrameToEnd(ByteCursor& cursor, std::size_t recordsBefore) {
   for (; !cursor.AtEnd(); ++index) {
     ByteCursor scan = cursor;
     RecordSlot frame;
-    if (Error fault = FrameRecord(scan, frame); fault.failed()) {
+    if (Error fault; !FrameRecord(scan, frame, &fault)) {
       if (cursor.remaining() < kMpsFrameSize) {
         fault.reason = "file ends inside the record's 5-byte frame";
       } else if (fault.step == Step::kTruncated) {
@@ -68,12 +69,12 @@ bool FrameWatch::MoreIsNeeded(ByteSpan soFar, std::size_t most) {
   return true;
 }
 
-Error SkipThreeStrings(ByteCursor& payload) {
+bool SkipThreeStrings(ByteCursor& payload, Error& why) {
   for (const char* which : {"first", "second", "third"}) {
     ByteSpan text;
-    if (!payload.ReadCString(text)) return Fault(std::string(which) + " string has no terminating NUL");
+    if (!payload.ReadCString(text)) return Fault(why, std::string(which) + " string has no terminating NUL");
   }
-  return {};
+  return true;
 }
 
 }  // namespace ridloe

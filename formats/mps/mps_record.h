@@ -27,13 +27,13 @@ struct RecordSlot {
 // in the cursor's buffer and the cursor has moved past the record. Once the
 // 5 frame bytes exist they stay consumed whatever follows (`slot.length`
 // holds the length they claim); a caller that gets a failure abandons the
-// cursor. A failure is kTruncated when the data ends inside the frame or the
-// payload, a Fault when the frame claims no payload; its caller names the
-// step and the place.
-Error FrameRecord(ByteCursor& cursor, RecordSlot& slot);
+// cursor. On failure `why` (when given) is kTruncated when the data ends
+// inside the frame or the payload, a Fault when the frame claims no
+// payload; its caller names the step and the place.
+bool FrameRecord(ByteCursor& cursor, RecordSlot& slot, Error* why = nullptr);
 
 // FrameRecord for a record already known to frame: true when it did.
-inline bool ReadRecord(ByteCursor& cursor, RecordSlot& slot) { return !FrameRecord(cursor, slot).failed(); }
+inline bool ReadRecord(ByteCursor& cursor, RecordSlot& slot) { return FrameRecord(cursor, slot); }
 
 // Moves past the run of records of type `letter` at the cursor without
 // reading them; the record that ends the run stays unread. How many it passed.
@@ -65,8 +65,9 @@ class FrameWatch {
 };
 
 // The 'A' and 'L' records carry three NUL-terminated strings in a row. Moves
-// past them; a Fault naming the first that does not end inside the payload.
-Error SkipThreeStrings(ByteCursor& payload);
+// past them; false, with a Fault naming the first that does not end inside
+// the payload.
+bool SkipThreeStrings(ByteCursor& payload, Error& why);
 
 // Marks the slot's payload absent; the memory belongs to the slot's owner.
 inline void FreeSlot(RecordSlot& slot) { slot.payload = nullptr; }

@@ -23,16 +23,16 @@ std::string_view AsText(ByteSpan bytes) { return {reinterpret_cast<const char*>(
 // versions 4 and 5 tell it by byte 4 of the 29 bytes after the name: a space
 // means 29 bytes, anything else 27 (the position block then starts 2 bytes
 // earlier). Version-3 files always have 22.
-Error WaypointHeaderLength(ByteCursor payload, MpsWaypointHeader form, std::uint8_t& length) {
+bool WaypointHeaderLength(ByteCursor payload, MpsWaypointHeader form, std::uint8_t& length, Error& why) {
   length = kVersion3Header;
-  if (form == MpsWaypointHeader::kVersion3) return {};
+  if (form == MpsWaypointHeader::kVersion3) return true;
   ByteCursor examined;
-  if (!payload.Sub(kExaminedHeader, examined)) return Fault("fewer than 29 header bytes after the name");
+  if (!payload.Sub(kExaminedHeader, examined)) return Fault(why, "fewer than 29 header bytes after the name");
   std::uint8_t byte4 = 0;
   examined.Prechecked().Skip(4);
   examined.Prechecked().ReadU8(byte4);
   length = byte4 == 0x20 ? 29 : 27;
-  return {};
+  return true;
 }
 
 // A position block: latitude, longitude, a byte that is 0 when no altitude
@@ -65,53 +65,54 @@ struct RoutePointView {
   ByteSpan lastLink;
 };
 
-Error ReadRoutePoint(ByteCursor& payload, std::size_t payloadStart, MpsWaypointHeader form, RoutePointView& point) {
+bool ReadRoutePoint(ByteCursor& payload, std::size_t payloadStart, MpsWaypointHeader form, RoutePointView& point,
+                    Error& why) {
   point.nameOffset = payload.offset() - payloadStart;
-  if (!payload.ReadCString(point.name)) return Fault("a route point's name has no terminating NUL");
+  if (!payload.ReadCString(point.name)) return Fault(why, "a route point's name has no terminating NUL");
   std::uint8_t header = 0;
-  if (Error why = WaypointHeaderLength(payload, form, header); why.failed()) return why;
+  if (!WaypointHeaderLength(payload, form, header, why)) return false;
   if (!payload.Skip(header) || !payload.Skip(kRoutePointGap) || !payload.ReadU32(point.linkBlocks)) {
-    return Fault("a route point ends before its link");
+    return Fault(why, "a route point ends before its link");
   }
   // 64-bit product: a count whose 17-fold exceeds the bytes can never fit.
   ByteSpan link;
   if (std::uint64_t{point.linkBlocks} * kPositionBlock > payload.remaining() ||
       !payload.ReadBytes(point.linkBlocks * kPositionBlock, link)) {
-    return Fault("a route point's link claims more position blocks than the record holds");
+    return Fault(why, "a route point's link claims more position blocks than the record holds");
   }
   point.firstLink = link.first(point.linkBlocks ? kPositionBlock : 0);
   point.lastLink = link.last(point.linkBlocks ? kPositionBlock : 0);
-  if (!SkipBox(payload)) return Fault("a route point's link ends before its box");
-  return {};
+  if (!SkipBox(payload)) return Fault(why, "a route point's link ends before its box");
+  return true;
 }
 
 // The route's name and the bytes before its first point; the cursor is left
 // at the first point.
-Error ReadRouteHeader(ByteCursor& payload, ByteSpan& name, std::uint32_t& points) {
-  if (!payload.ReadCString(name)) return Fault("route name has no terminating NUL");
+bool ReadRouteHeader(ByteCursor& payload, ByteSpan& name, std::uint32_t& points, Error& why) {
+  if (!payload.ReadCString(name)) return Fault(why, "route name has no terminating NUL");
   if (!payload.Skip(1) || !SkipBox(payload) || !payload.ReadU32(points)) {
-    return Fault("route record ends before its point count");
+    return Fault(why, "route record ends before its point count");
   }
-  return {};
+  return true;
 }
 
 }  // namespace
 
-Error MpsWaypointSection::ParseEntry(const RecordSlot& slot, MpsWaypointEntry& entry) const {
+bool MpsWaypointSection::ParseEntry(const RecordSlot& slot, MpsWaypointEntry& entry, Error& why) const {
   ByteCursor payload(slot.bytes());
   ByteSpan name;
-  if (!payload.ReadCString(name)) return Fault("name has no terminating NUL");
+  if (!payload.ReadCString(name)) return Fault(why, "name has no terminating NUL");
   std::uint8_t headerLength = 0;
-  if (Error why = WaypointHeaderLength(payload, headerForm, headerLength); why.failed()) return why;
-  if (!payload.Skip(headerLength)) return Fault("fewer than 22 header bytes after the name");
-  if (!payload.Skip(kPositionBlock)) return Fault("no room for the position block");
+  if (!WaypointHeaderLength(payload, headerForm, headerLength, why)) return false;
+  if (!payload.Skip(headerLength)) return Fault(why, "fewer than 22 header bytes after the name");
+  if (!payload.Skip(kPositionBlock)) return Fault(why, "no room for the position block");
   ByteSpan comment;
-  if (!payload.ReadCString(comment)) return Fault("comment has no terminating NUL");
+  if (!payload.ReadCString(comment)) return Fault(why, "comment has no terminating NUL");
   entry.nameLength = static_cast<std::uint32_t>(name.size());
   entry.headerLength = headerLength;
   entry.commentLength = static_cast<std::uint32_t>(comment.size());
   entry.tailLength = static_cast<std::uint32_t>(payload.remaining());
-  return {};
+  return true;
 }
 
 bool MpsWaypointSection::ConvertWaypoint(std::int32_t index, WaypointRecord& record) const {
@@ -150,22 +151,22 @@ WaypointText MpsWaypointSection::TextOf(std::int32_t index) const {
   return {.name = AsText(name), .comment = AsText(comment)};
 }
 
-Error MpsTrackSection::ParseEntry(const RecordSlot& slot, MpsTrackEntry& entry) {
+bool MpsTrackSection::ParseEntry(const RecordSlot& slot, MpsTrackEntry& entry, Error& why) {
   ByteCursor payload(slot.bytes());
   ByteSpan name;
-  if (!payload.ReadCString(name)) return Fault("track name has no terminating NUL");
+  if (!payload.ReadCString(name)) return Fault(why, "track name has no terminating NUL");
   ByteCursor block;
-  if (!payload.Sub(kTrackBlock, block)) return Fault("fewer than 9 track block bytes after the name");
+  if (!payload.Sub(kTrackBlock, block)) return Fault(why, "fewer than 9 track block bytes after the name");
   std::uint32_t points = 0;
   block.Prechecked().Skip(5);
   block.Prechecked().ReadU32(points);
   // 64-bit product: a count whose 31-fold exceeds 32 bits can never match.
   if (std::uint64_t{points} * kMpsTrackPointSize != payload.remaining()) {
-    return Fault("point count does not match the bytes of the points");
+    return Fault(why, "point count does not match the bytes of the points");
   }
   entry.nameLength = static_cast<std::uint32_t>(name.size());
   entry.pointCount = points;
-  return {};
+  return true;
 }
 
 std::string_view MpsTrackSection::NameOf(std::int32_t index) const {
@@ -220,23 +221,23 @@ bool MpsTrackSection::ConvertTrack(std::int32_t index, TrackRecord& record, Trac
   return true;
 }
 
-Error MpsRouteSection::ParseEntry(const RecordSlot& slot, MpsRouteEntry& entry) const {
+bool MpsRouteSection::ParseEntry(const RecordSlot& slot, MpsRouteEntry& entry, Error& why) const {
   ByteCursor payload(slot.bytes());
   const std::size_t start = payload.offset();
   ByteSpan name;
   std::uint32_t points = 0;
-  if (Error why = ReadRouteHeader(payload, name, points); why.failed()) return why;
+  if (!ReadRouteHeader(payload, name, points, why)) return false;
   // Every point takes at least one byte, so the walk ends with the bytes
   // whatever the count claims; nothing is allocated here.
   for (std::uint32_t k = 0; k < points; ++k) {
-    if (payload.AtEnd()) return Fault("the route record ends before its last point");
+    if (payload.AtEnd()) return Fault(why, "the route record ends before its last point");
     RoutePointView point;
-    if (Error why = ReadRoutePoint(payload, start, headerForm, point); why.failed()) return why;
+    if (!ReadRoutePoint(payload, start, headerForm, point, why)) return false;
   }
-  if (!payload.AtEnd()) return Fault("bytes remain after the route's last point");
+  if (!payload.AtEnd()) return Fault(why, "bytes remain after the route's last point");
   entry.nameLength = static_cast<std::uint32_t>(name.size());
   entry.pointCount = points;
-  return {};
+  return true;
 }
 
 std::uint64_t MpsRouteSection::TotalPoints() const {
@@ -255,15 +256,15 @@ std::string_view MpsRouteSection::PointNameOf(std::int32_t index, const MpsRoute
   return AsText(slots[index].bytes().subspan(ref.nameOffset, ref.nameLength));
 }
 
-Error MpsRouteSection::ConvertRoute(std::int32_t index, RouteRecord& record, WaypointRecord* points,
-                                    MpsRoutePointRef* refs, const WaypointRecord* waypoints,
-                                    const WaypointsByName& named) const {
+bool MpsRouteSection::ConvertRoute(std::int32_t index, RouteRecord& record, WaypointRecord* points,
+                                   MpsRoutePointRef* refs, const WaypointRecord* waypoints, const WaypointsByName& named,
+                                   Error& why) const {
   const MpsRouteEntry& entry = entries[index];
   ByteCursor payload(slots[index].bytes());
   const std::size_t start = payload.offset();
   ByteSpan name;
   std::uint32_t count = 0;
-  (void)ReadRouteHeader(payload, name, count);  // parsed whole by ParseEntry
+  (void)ReadRouteHeader(payload, name, count, why);  // parsed whole by ParseEntry
   // The name field holds 31 bytes and a NUL, as a track's does.
   FitNameInto(record.name, name);
   record.pointCount = static_cast<std::int32_t>(entry.pointCount);
@@ -271,7 +272,7 @@ Error MpsRouteSection::ConvertRoute(std::int32_t index, RouteRecord& record, Way
   ByteSpan previousLink;  // the last block of the previous point's link: this point's place
   for (std::uint32_t k = 0; k < entry.pointCount; ++k) {
     RoutePointView view;
-    (void)ReadRoutePoint(payload, start, headerForm, view);  // parsed whole by ParseEntry
+    (void)ReadRoutePoint(payload, start, headerForm, view, why);  // parsed whole by ParseEntry
     WaypointRecord& point = points[k];
     MpsRoutePointRef& ref = refs[k];
     ref.nameOffset = static_cast<std::uint32_t>(view.nameOffset);
@@ -289,12 +290,12 @@ Error MpsRouteSection::ConvertRoute(std::int32_t index, RouteRecord& record, Way
       point.altitude = w.altitude;
       point.noAltitude = w.noAltitude;
     } else {
-      return Fault("a route point gives no place and names no waypoint of the file");
+      return Fault(why, "a route point gives no place and names no waypoint of the file");
     }
     point.symbol = ref.waypoint >= 0 ? waypoints[ref.waypoint].symbol : kPlainSymbol;
     previousLink = view.lastLink;
   }
-  return {};
+  return true;
 }
 
 bool WaypointsByName::Build(const MpsWaypointSection& section) {
@@ -317,14 +318,14 @@ std::int32_t WaypointsByName::Find(std::string_view name) const {
   return at != end && section_->TextOf(*at).name == name ? *at : -1;
 }
 
-Error MpsLSection::ParseEntry(const RecordSlot& slot, MpsLEntry& entry) {
+bool MpsLSection::ParseEntry(const RecordSlot& slot, MpsLEntry& entry, Error& why) {
   ByteCursor payload(slot.bytes());
   if (!payload.ReadU32(entry.value1) || !payload.ReadU32(entry.value2)) {
-    return Fault("payload is shorter than its two 32-bit values");
+    return Fault(why, "payload is shorter than its two 32-bit values");
   }
-  if (Error missing = SkipThreeStrings(payload); missing.failed()) return missing;
+  if (!SkipThreeStrings(payload, why)) return false;
   entry.tailLength = static_cast<std::uint32_t>(payload.remaining());
-  return {};
+  return true;
 }
 
 }  // namespace ridloe

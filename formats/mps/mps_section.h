@@ -19,7 +19,7 @@
 namespace ridloe {
 
 // `Derived` supplies kRecordName and
-//   Error ParseEntry(const RecordSlot&, Entry&) const
+//   bool ParseEntry(const RecordSlot&, Entry&, Error& why) const
 // (static where the payload alone tells its layout), which fails with a
 // Fault saying why the payload does not parse; the run adds its step and
 // the record's place.
@@ -60,8 +60,9 @@ class MpsSection {
     if (count == 0) return true;
     entries = AllocateZeroed<Entry>(static_cast<std::size_t>(count));
     if (!entries) return error.Fail(FailureStep, "out of memory for the entries of the run", PlaceOf(-1));
+    Error why;
     for (std::int32_t i = 0; i < count; ++i) {
-      if (Error why = derived().ParseEntry(slots[i], entries[i]); why.failed()) {
+      if (!derived().ParseEntry(slots[i], entries[i], why)) {
         error = why.In(FailureStep, PlaceOf(i));
         return false;
       }
@@ -149,7 +150,7 @@ class MpsWaypointSection : public MpsSection<MpsWaypointSection, MpsWaypointEntr
   // Set from the file's header before the run is read.
   MpsWaypointHeader headerForm = MpsWaypointHeader::kByByte4;
 
-  Error ParseEntry(const RecordSlot& slot, MpsWaypointEntry& entry) const;
+  bool ParseEntry(const RecordSlot& slot, MpsWaypointEntry& entry, Error& why) const;
   // Fills a zero-filled record from entry `index`; false for an index past the run.
   bool ConvertWaypoint(std::int32_t index, WaypointRecord& record) const;
   // The whole name and the comment of entry `index`, viewing its payload.
@@ -159,7 +160,7 @@ class MpsWaypointSection : public MpsSection<MpsWaypointSection, MpsWaypointEntr
 class MpsTrackSection : public MpsSection<MpsTrackSection, MpsTrackEntry, 'T', Step::kTrackRun> {
  public:
   static constexpr const char* kRecordName = "track record";
-  static Error ParseEntry(const RecordSlot& slot, MpsTrackEntry& entry);
+  static bool ParseEntry(const RecordSlot& slot, MpsTrackEntry& entry, Error& why);
   // Fills a zero-filled record, its points included; false for an index past
   // the run or when the points cannot be allocated. With `storage` the points
   // go there (room for the entry's point count) instead of an array of their own.
@@ -190,16 +191,17 @@ class MpsRouteSection : public MpsSection<MpsRouteSection, MpsRouteEntry, 'R', S
   // The same as the waypoint section's, set before the run is read.
   MpsWaypointHeader headerForm = MpsWaypointHeader::kByByte4;
 
-  Error ParseEntry(const RecordSlot& slot, MpsRouteEntry& entry) const;
+  bool ParseEntry(const RecordSlot& slot, MpsRouteEntry& entry, Error& why) const;
   // The points of every route in the run, for one shared allocation.
   std::uint64_t TotalPoints() const;
   // Fills a zero-filled record from entry `index`; its points go to
   // `points` and where their text lies to `refs` (room for the entry's point
   // count each). Each point carries the symbol of the first waypoint of its
   // name, and a point whose record gives no place (in a route of one point)
-  // takes that waypoint's. A Fault when the route cannot be converted.
-  Error ConvertRoute(std::int32_t index, RouteRecord& record, WaypointRecord* points, MpsRoutePointRef* refs,
-                           const WaypointRecord* waypoints, const WaypointsByName& named) const;
+  // takes that waypoint's. False, with a Fault, when the route cannot be
+  // converted.
+  bool ConvertRoute(std::int32_t index, RouteRecord& record, WaypointRecord* points, MpsRoutePointRef* refs,
+                    const WaypointRecord* waypoints, const WaypointsByName& named, Error& why) const;
   // The whole name of entry `index`, viewing its payload.
   std::string_view NameOf(std::int32_t index) const;
   // The name of the point of route `index` whose text `ref` places.
@@ -209,7 +211,7 @@ class MpsRouteSection : public MpsSection<MpsRouteSection, MpsRouteEntry, 'R', S
 class MpsLSection : public MpsSection<MpsLSection, MpsLEntry, 'L', Step::kCheckedRun> {
  public:
   static constexpr const char* kRecordName = "L record";
-  static Error ParseEntry(const RecordSlot& slot, MpsLEntry& entry);
+  static bool ParseEntry(const RecordSlot& slot, MpsLEntry& entry, Error& why);
 };
 
 }  // namespace ridloe

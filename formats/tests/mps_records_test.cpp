@@ -23,7 +23,8 @@ using testing::WaypointPayload;
 template <typename Section>
 std::string Parse(const Bytes& payload, typename Section::Entry& entry, const Section& section = {}) {
   const RecordSlot slot{static_cast<std::uint32_t>(payload.size()), Section::kLetter, payload.data()};
-  return section.ParseEntry(slot, entry).reason;
+  Error why;
+  return section.ParseEntry(slot, entry, why) ? std::string() : why.reason;
 }
 
 TEST(WaypointRecord, HeaderByte4DecidesTheHeaderLength) {

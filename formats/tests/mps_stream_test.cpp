@@ -30,7 +30,9 @@ TEST(Framing, ShortZeroLengthTooLongAndExactRecords) {
   for (const auto& [bytes, why, consumed] : cases) {
     ByteCursor cursor(bytes.data(), bytes.size());
     RecordSlot slot;
-    EXPECT_EQ(FrameRecord(cursor, slot).reason, why) << bytes.size();
+    Error fault;
+    EXPECT_EQ(FrameRecord(cursor, slot, &fault), why.empty()) << bytes.size();
+    EXPECT_EQ(fault.reason, why) << bytes.size();
     EXPECT_EQ(cursor.offset(), consumed) << bytes.size();
   }
   // A framed slot views its payload in place.
